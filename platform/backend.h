@@ -1,0 +1,58 @@
+// The one seam between the stand-in layer and what really shows windows and
+// reads events. The sdl backend talks to SDL2; the headless one keeps
+// everything in memory and is driven by tests.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/win32.h"
+
+namespace platform {
+
+// What a backend offers the window and message layer. Window ids are the
+// stand-in's own handles; a backend keeps whatever it needs per window.
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  // "SDL2" or "headless": the platform texts of the program name it.
+  virtual const char* Name() const = 0;
+  virtual bool HasDisplay() const = 0;
+
+  virtual int DesktopWidth() const = 0;
+  virtual int DesktopHeight() const = 0;
+  virtual int DesktopBitsPerPixel() const = 0;
+
+  // Creates the visible counterpart of a window. A client size of 0 is allowed
+  // (the window gets its size later).
+  virtual bool CreateWindow(HWND id, const char* title, bool popup, int x, int y, int width,
+                            int height) = 0;
+  virtual void DestroyWindow(HWND id) = 0;
+  virtual void ShowWindow(HWND id, bool show) = 0;
+  virtual void SetClientSize(HWND id, int width, int height) = 0;
+  virtual void GetClientOrigin(HWND id, int* x, int* y) const = 0;
+
+  // Moves pending events into the message queue (main thread only).
+  virtual void PumpEvents() = 0;
+
+  virtual void ShowCursor(bool visible) = 0;
+
+  // Shows a modal box; returns false when it could not be shown.
+  virtual bool MessageBox(const char* text, const char* caption) = 0;
+};
+
+enum class BackendKind { Automatic, Sdl, Headless };
+
+// Chooses the backend for the rest of the process. Automatic takes SDL when it
+// can open a video device and the headless backend otherwise. Returns the one
+// chosen. Calling it again replaces the backend (tests do this).
+Backend& SelectBackend(BackendKind kind);
+
+// The current backend; selects one automatically on first use.
+Backend& CurrentBackend();
+
+std::unique_ptr<Backend> CreateSdlBackend();  // null when SDL has no video device
+std::unique_ptr<Backend> CreateHeadlessBackend();
+
+}  // namespace platform

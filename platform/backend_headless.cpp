@@ -1,0 +1,67 @@
+// The backend without a display: windows exist only as records, nothing is
+// shown, and tests inject what a user would do by posting messages.
+#include <map>
+
+#include "platform/backend.h"
+#include "platform/headless.h"
+
+namespace platform {
+namespace {
+
+struct Desktop {
+  int width = 1024;
+  int height = 768;
+  int bits = 32;
+};
+
+Desktop& TheDesktop() {
+  static Desktop d;
+  return d;
+}
+
+class HeadlessBackend final : public Backend {
+ public:
+  const char* Name() const override { return "headless"; }
+  bool HasDisplay() const override { return false; }
+  int DesktopWidth() const override { return TheDesktop().width; }
+  int DesktopHeight() const override { return TheDesktop().height; }
+  int DesktopBitsPerPixel() const override { return TheDesktop().bits; }
+
+  bool CreateWindow(HWND id, const char*, bool, int x, int y, int, int) override {
+    origins_[id] = {x, y};
+    return true;
+  }
+  void DestroyWindow(HWND id) override { origins_.erase(id); }
+
+  // A shown window gets the focus and its position, as it would on a desktop.
+  void ShowWindow(HWND id, bool show) override {
+    if (!show || shown_[id]) return;
+    shown_[id] = true;
+    auto [x, y] = origins_[id];
+    PostMessageA(id, WM_ACTIVATEAPP, TRUE, 0);
+    PostMessageA(id, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+  }
+  void SetClientSize(HWND, int, int) override {}
+  void GetClientOrigin(HWND id, int* x, int* y) const override {
+    auto it = origins_.find(id);
+    *x = it == origins_.end() ? 0 : it->second.first;
+    *y = it == origins_.end() ? 0 : it->second.second;
+  }
+  void PumpEvents() override {}
+  void ShowCursor(bool) override {}
+  bool MessageBox(const char*, const char*) override { return false; }
+
+ private:
+  std::map<HWND, std::pair<int, int>> origins_;
+  std::map<HWND, bool> shown_;
+};
+
+}  // namespace
+
+void SetHeadlessDesktop(int width, int height, int bitsPerPixel) {
+  TheDesktop() = Desktop{width, height, bitsPerPixel};
+}
+
+std::unique_ptr<Backend> CreateHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+
+}  // namespace platform

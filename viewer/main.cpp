@@ -1,0 +1,21 @@
+// The program's entry point: it hands its arguments to the main routine as one
+// command line, so that they are split by the player's own rules.
+#include "foundation/errors.h"
+#include "platform/backend.h"
+#include "platform/headless.h"
+#include "windxkernel/application.h"
+#include "windxkernel/debuglog.h"
+
+int main(int argc, char** argv) {
+  platform::SelectBackend(platform::BackendKind::Automatic);
+  platform::InstallShutdownSignals();
+  platform::SetMessageBoxLogger([](const char* caption, const char* text) {
+    try {
+      LogMessage(5, "%s: %s", caption, text);
+    } catch (VOXA::errors::eError* e) {
+      delete e;
+    }
+  });
+  std::string commandLine = kernel::JoinCommandLine(argc - 1, argv + 1);
+  return RunApplication(GetModuleHandleA(nullptr), nullptr, commandLine.c_str(), SW_SHOWNORMAL);
+}
