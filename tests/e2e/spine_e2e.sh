@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The real program under a virtual X display and without any display: it opens
+# its window, writes its logbook, and ends orderly with exit code 0 when its
+# window is closed or it is asked to terminate.
+set -euo pipefail
+voxa2=$1
+xclose=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+fail() { echo "FAIL: $*"; echo "--- debug.txt"; cat debug.txt 2>/dev/null || true; exit 1; }
+
+expect_line() {  # the message without its time prefix
+  grep -qxF -- "$1" <(sed -E 's/^\([0-9]{3}\.[0-9]{3}\) //' debug.txt) || fail "missing line: $1"
+}
+
+check_log() {  # $1: the platform name in the title
+  head -n 1 debug.txt | grep -qxE "\(000\.0[0-9]{2}\)  VOXA2 viewer for Linux/$1 - Debug Logbook" \
+    || fail "header: $(head -n 1 debug.txt)"
+  expect_line "  debugging mode (creation of debug.txt) enabled"
+  expect_line "  windowed mode enabled"
+  expect_line "Module filename: $(readlink -f "$voxa2")"
+  [ "$(tail -n 1 debug.txt | sed -E 's/^\([0-9.]+\) //')" = "Fetched Quit Message from Windows message queue." ] \
+    || fail "last line: $(tail -n 1 debug.txt)"
+  grep -vE '^$|^\([0-9]{3}\.[0-9]{3}\) ' debug.txt && fail "a line without time prefix" || true
+}
+
+# 1. A window under X, closed as a window manager would close it.
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  "$1" debugmode windowed & pid=$!
+  size=$("$2" "VOXA2 viewer for Linux/SDL2" 20) || { kill $pid; exit 3; }
+  echo "$size" > size.txt
+  wait $pid
+' _ "$voxa2" "$xclose" && rc=0 || rc=$?
+[ "$rc" -eq 0 ] || fail "closing the window: exit code $rc"
+[ "$(cat size.txt)" = "640x480" ] || fail "window size $(cat size.txt)"
+check_log SDL2
+
+# 2. The same window, ended by SIGTERM.
+rm -f debug.txt
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  "$1" debugmode windowed & pid=$!
+  sleep 1.5; kill -TERM $pid; wait $pid
+' _ "$voxa2" && rc=0 || rc=$?
+[ "$rc" -eq 0 ] || fail "SIGTERM under X: exit code $rc"
+check_log SDL2
+
+# 3. No display at all: the program runs headless and still ends orderly.
+rm -f debug.txt
+env -u DISPLAY -u WAYLAND_DISPLAY "$voxa2" debugmode windowed & pid=$!
+sleep 1; kill -TERM $pid; wait $pid && rc=0 || rc=$?
+[ "$rc" -eq 0 ] || fail "SIGTERM headless: exit code $rc"
+check_log headless
+expect_line "  no display available: running headless, without a window"
+
+echo "spine e2e: ok"
