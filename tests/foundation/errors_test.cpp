@@ -31,8 +31,8 @@ const KindRow kinds[] = {
     {"eFatalError", Made<eFatalError>, Empty<eFatalError>, "Fatal: ", "Fatal error!"},
     {"eOutOfMemory", Made<eOutOfMemory>, Empty<eOutOfMemory>, "Out of memory: ", "Out of memory!"},
     {"eNonFatalError", Made<eNonFatalError>, Empty<eNonFatalError>, "", "Non-fatal error!"},
-    {"eLocalFatalError", Made<eLocalFatalError>, Empty<eLocalFatalError>, "Fatal (local): ",
-     "Local fatal error!"},
+    {"eLocalFatalError", Made<eLocalFatalError>, Empty<eLocalFatalError>,
+     "Fatal (local): ", "Local fatal error!"},
     {"eInformation", Made<eInformation>, Empty<eInformation>, "Information: ", "Non-fatal error!"},
     {"eWarning", Made<eWarning>, Empty<eWarning>, "Warning: ", "Non-fatal error!"},
 };

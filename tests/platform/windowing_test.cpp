@@ -117,9 +117,8 @@ TEST_F(Windowing, ClientSizeFollowsSetWindowPos) {
 
 TEST_F(Windowing, HeadlessMessageBoxesAreRecordedAndLogged) {
   std::string logged;
-  platform::SetMessageBoxLogger([&](const char* caption, const char* text) {
-    logged = std::string(caption) + "|" + text;
-  });
+  platform::SetMessageBoxLogger(
+      [&](const char* caption, const char* text) { logged = std::string(caption) + "|" + text; });
   EXPECT_EQ(MessageBoxA(window, "DirectDraw call failed", "Error occured!", MB_TASKMODAL), IDOK);
   platform::SetMessageBoxLogger(nullptr);
   EXPECT_EQ(logged, "Error occured!|DirectDraw call failed");

@@ -62,9 +62,15 @@ struct TestApp : kernel::cApplication {
 class Application : public testing::Test {
  protected:
   void SetUp() override {
-    platform::ResetWindowing();
-    kernel::SetDebugLogCreated(false);
+    Fresh();
     platform::SetTickSource([] { return ticks.load(); });
+  }
+
+  // A new run: no debug.txt, no window, no queued message.
+  void Fresh() {
+    std::filesystem::remove("debug.txt");
+    kernel::SetDebugLogCreated(false);
+    platform::ResetWindowing();
   }
   void TearDown() override {
     platform::SetTickSource(nullptr);
@@ -101,7 +107,8 @@ class Application : public testing::Test {
   // The log lines without their time prefix.
   std::vector<std::string> Messages() const {
     std::vector<std::string> out;
-    for (const std::string& line : Log()) out.push_back(HasTimePrefix(line) ? line.substr(10) : line);
+    for (const std::string& line : Log())
+      out.push_back(HasTimePrefix(line) ? line.substr(10) : line);
     return out;
   }
 
@@ -154,22 +161,24 @@ TEST_F(Application, OptionsMatchWithoutRegardToCaseButWholly) {
     bool windowed;
   };
   const Row rows[] = {
-      {"DEBUGMODE windowed", true, true},  {"DebugMode WINDOWED", true, true},
-      {"-debugmode windowed", false, true}, {"debugmodes windowed", false, true},
-      {"windowed", false, true},           {"debugmode", true, false},
+      {"DEBUGMODE windowed", true, true},
+      {"DebugMode WINDOWED", true, true},
+      {"-debugmode windowed", false, true},
+      {"debugmodes windowed", false, true},
+      {"windowed", false, true},
+      {"debugmode", true, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
-    std::filesystem::remove("debug.txt");
-    kernel::SetDebugLogCreated(false);
-    platform::ResetWindowing();
+    Fresh();
     bool windowed = false;
-    EXPECT_EQ(Run(row.line, [&](TestApp& app) {
-                app.launch = [&] {
-                  windowed = !app.fullScreen;
-                  return true;
-                };
-              }),
+    EXPECT_EQ(Run(row.line,
+                  [&](TestApp& app) {
+                    app.launch = [&] {
+                      windowed = !app.fullScreen;
+                      return true;
+                    };
+                  }),
               0);
     EXPECT_EQ(std::filesystem::exists("debug.txt"), row.logged);
     EXPECT_EQ(windowed, row.windowed);
@@ -197,9 +206,7 @@ TEST_F(Application, StartUpFailuresEndWithTheirLine) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.failing);
-    std::filesystem::remove("debug.txt");
-    kernel::SetDebugLogCreated(false);
-    platform::ResetWindowing();
+    Fresh();
     int deinitialized = 0;
     std::string failing = row.failing;
     EXPECT_EQ(Run("debugmode windowed",
@@ -250,9 +257,7 @@ std::vector<std::string> ExpectedLines(const std::string& where, const std::stri
 TEST_F(Application, MainCatchChain) {
   for (const Thrown& t : thrown) {
     SCOPED_TRACE(t.kind);
-    std::filesystem::remove("debug.txt");
-    kernel::SetDebugLogCreated(false);
-    platform::ResetWindowing();
+    Fresh();
     int deinitialized = 0;
     EXPECT_EQ(Run("debugmode windowed",
                   [&](TestApp& app) {
@@ -271,9 +276,7 @@ TEST_F(Application, MainCatchChain) {
 TEST_F(Application, WindowProcedureCatchChainSetsTheQuitFlag) {
   for (const Thrown& t : thrown) {
     SCOPED_TRACE(t.kind);
-    std::filesystem::remove("debug.txt");
-    kernel::SetDebugLogCreated(false);
-    platform::ResetWindowing();
+    Fresh();
     bool quitSeenAfterError = false;
     EXPECT_EQ(Run("debugmode windowed",
                   [&](TestApp& app) {
@@ -300,12 +303,9 @@ TEST_F(Application, WindowProcedureCatchChainSetsTheQuitFlag) {
 TEST_F(Application, DeinitializationCatchChainLetsTheShutdownGoOn) {
   for (const Thrown& t : thrown) {
     SCOPED_TRACE(t.kind);
-    std::filesystem::remove("debug.txt");
-    kernel::SetDebugLogCreated(false);
-    platform::ResetWindowing();
-    EXPECT_EQ(Run("debugmode windowed",
-                  [&](TestApp& app) { app.deinitialize = [&] { t.raise(); }; }),
-              1);
+    Fresh();
+    EXPECT_EQ(
+        Run("debugmode windowed", [&](TestApp& app) { app.deinitialize = [&] { t.raise(); }; }), 1);
     for (const std::string& line : ExpectedLines(" at deinitialization", t.kind))
       EXPECT_TRUE(Logged(line)) << line;
     EXPECT_TRUE(Logged("Fetched Quit Message from Windows message queue."));
@@ -316,8 +316,7 @@ TEST_F(Application, FrameRateLineOnlyWhenFramesWereCounted) {
   // The clock never runs: frames are drawn but none is counted.
   EXPECT_EQ(Run("debugmode windowed", [](TestApp& app) { app.initialize = [] { return true; }; }),
             0);
-  for (const std::string& m : Messages())
-    EXPECT_EQ(m.find("I counted"), std::string::npos) << m;
+  for (const std::string& m : Messages()) EXPECT_EQ(m.find("I counted"), std::string::npos) << m;
 }
 
 TEST_F(Application, FrameClockCountsOnlyRunningPeriods) {
@@ -385,20 +384,20 @@ TEST_F(Application, WindowMessagesUpdateTheApplication) {
     int mouseX, mouseY, windowX, windowY;
     bool aliveAfterIgnoredCommands;
   } seen{};
-  EXPECT_EQ(Run("windowed",
-                [&](TestApp& app) {
-                  app.initialize = [&] {
-                    SendMessageA(app.window, WM_MOUSEMOVE, 0, MAKELPARAM(65535, 12));
-                    SendMessageA(app.window, WM_MOVE, 0, MAKELPARAM(30, 40));
-                    for (WPARAM command : {SC_KEYMENU, SC_SCREENSAVE, SC_MONITORPOWER})
-                      SendMessageA(app.window, WM_SYSCOMMAND, command, 0);
-                    seen = {app.mouseX, app.mouseY, app.windowX, app.windowY,
-                            IsWindow(app.window) != 0};
-                    SendMessageA(app.window, WM_SYSCOMMAND, SC_CLOSE, 0);  // closes the window
-                    return true;
-                  };
-                }),
-            0);
+  EXPECT_EQ(
+      Run("windowed",
+          [&](TestApp& app) {
+            app.initialize = [&] {
+              SendMessageA(app.window, WM_MOUSEMOVE, 0, MAKELPARAM(65535, 12));
+              SendMessageA(app.window, WM_MOVE, 0, MAKELPARAM(30, 40));
+              for (WPARAM command : {SC_KEYMENU, SC_SCREENSAVE, SC_MONITORPOWER})
+                SendMessageA(app.window, WM_SYSCOMMAND, command, 0);
+              seen = {app.mouseX, app.mouseY, app.windowX, app.windowY, IsWindow(app.window) != 0};
+              SendMessageA(app.window, WM_SYSCOMMAND, SC_CLOSE, 0);  // closes the window
+              return true;
+            };
+          }),
+      0);
   EXPECT_EQ(seen.mouseX, 65535) << "mouse words are unsigned";
   EXPECT_EQ(seen.mouseY, 12);
   EXPECT_EQ(seen.windowX, 30);
@@ -407,14 +406,15 @@ TEST_F(Application, WindowMessagesUpdateTheApplication) {
 }
 
 TEST_F(Application, LogTimePrefixShowsApplicationTime) {
-  EXPECT_EQ(Run("debugmode windowed", [](TestApp& a) {
-              a.initialize = [&a] {
-                ticks = static_cast<DWORD>(a.startTime * 1000.0 + 3500.0);
-                LogMessage(5, "three and a half");
-                a.Quit();
-                return true;
-              };
-            }),
+  EXPECT_EQ(Run("debugmode windowed",
+                [](TestApp& a) {
+                  a.initialize = [&a] {
+                    ticks = static_cast<DWORD>(a.startTime * 1000.0 + 3500.0);
+                    LogMessage(5, "three and a half");
+                    a.Quit();
+                    return true;
+                  };
+                }),
             0);
   bool found = false;
   for (const std::string& line : Log()) found |= line == "(003.500) three and a half";

@@ -14,10 +14,12 @@ TEST(CommandLine, SplitsAsTheMainRoutineDoes) {
     Words words;
   };
   const Row rows[] = {
-      {"blanks separate, quotes group, a doubled quote is one quote", R"(a "b c" "x""y" d)",
+      {"blanks separate, quotes group, a doubled quote is one quote",
+       R"(a "b c" "x""y" d)",
        {"a", "b c", "x\"y", "d"}},
       {"a word may start right behind a closing quote", R"("abc"def)", {"abc", "def"}},
-      {"an open quote runs to the end of the line", R"(a "open quote here)",
+      {"an open quote runs to the end of the line",
+       R"(a "open quote here)",
        {"a", "open quote here"}},
       {"quotes inside an unquoted word are ordinary", R"(x"y z)", {"x\"y", "z"}},
       {"runs of blanks, leading and trailing", "   lead    trail   ", {"lead", "trail"}},
