@@ -87,11 +87,14 @@ TEST(TBufferedStream, ReadsAcrossBufferBoundariesCountWholeItems) {
     int32_t items;
     bool end;
   } cases[] = {
-      {1024, 0, 1, 5000, 3000, true},                              // more than the stream holds
-      {1024, 1000, 1, 100, 100, false}, {16, 5, 10, 7, 7, false},  // every item spans buffer
-                                                                   // boundaries
+      {1024, 0, 1, 5000, 3000, true},  // more than the stream holds
+      {1024, 1000, 1, 100, 100, false},
+      {16, 5, 10, 7, 7, false},  // every item spans buffer
+                                 // boundaries
       {7, 2990, 4, 3, 2, true},  // two whole items of ten bytes left
-      {1, 0, 3, 9, 9, false},           {4096, 2999, 2, 1, 0, true}, {64, 0, 0, 10, 0, false},
+      {1, 0, 3, 9, 9, false},
+      {4096, 2999, 2, 1, 0, true},
+      {64, 0, 0, 10, 0, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "buffer " << c.bufferSize << " skip " << c.skip << " "
