@@ -407,6 +407,9 @@ TEST_F(SoundKernel, MusicLoadFailures) {
 
   EXPECT_FALSE(LoadMusic("missing.mod", false));
   EXPECT_EQ(LogLines().back(), "Could not load music from disk");
+  WriteFile("empty.mod", {});  // nothing read is a failed read, not an empty module
+  EXPECT_FALSE(LoadMusic("empty.mod", false));
+  EXPECT_EQ(LogLines().back(), "Could not load music from disk");
 
   std::vector<unsigned char> noise(4096);
   std::uint32_t state = 1;
