@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev
   zlib1g-dev libbz2-dev libpng-dev libjpeg62-turbo-dev
+  libopenmpt-dev libsndfile1-dev openmpt123
   xvfb xauth xdotool x11-utils
   python3
 )
