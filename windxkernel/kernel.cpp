@@ -1,5 +1,8 @@
 #include "windxkernel/kernel.h"
 
+#include <new>
+
+#include "foundation/archive.h"
 #include "platform/backend.h"
 #include "windxkernel/debuglog.h"
 
@@ -11,8 +14,18 @@ cWinDXKernel::cWinDXKernel() {
   windowTitle = std::string("VOXA2 viewer for Linux/") + platform::CurrentBackend().Name();
 }
 
+std::unique_ptr<TStream> PlainFileAccess(const char* path, int32_t) {
+  std::unique_ptr<TFile> file(new (std::nothrow) TFile);
+  if (!file) throw new VOXA::errors::eCouldNotCreateObject("TFile");
+  file->SetName(path);
+  if (!file->Open(1)) return nullptr;
+  return file;
+}
+
 bool cWinDXKernel::Launch(int count, char** vector) {
   if (!cApplication::Launch(count, vector)) return false;
+  ClearFileAccessFunctions();
+  AddFileAccessFunction(PlainFileAccess);
   if (FindArgument("nosound", false) >= 0) {
     LogMessage(5, "  making no sound device standard");
     noSound = true;

@@ -2,6 +2,9 @@
 // platform layer. Devices, data mounting and the launcher join it as they are built.
 #pragma once
 
+#include <memory>
+
+#include "foundation/stream.h"
 #include "windxkernel/application.h"
 
 namespace kernel {
@@ -21,5 +24,9 @@ class cWinDXKernel : public cApplication {
   int initialised = 0;
   HANDLE inputThread = nullptr;
 };
+
+// The plain-file access of the data tree: opens the path for reading as a
+// TFile, or answers null.
+std::unique_ptr<TStream> PlainFileAccess(const char* path, int32_t bufferSize);
 
 }  // namespace kernel

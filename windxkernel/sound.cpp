@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "foundation/archive.h"
 #include "platform/sound.h"
 #include "windxkernel/application.h"
 #include "windxkernel/debuglog.h"
@@ -116,29 +117,17 @@ enum class ReadResult { NotFound, Failed, Read };
 // file access layer joins the kernel; only the folder separator is mapped.
 ReadResult ReadWholeFile(const char* name, const char* allocationWhat,
                          std::vector<unsigned char>& data) {
-  std::string path = name;
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return ReadResult::NotFound;
-  long size = -1;
-  if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
-  std::rewind(f);
-  if (size < 0) {
-    std::fclose(f);
-    return ReadResult::Failed;
-  }
+  std::unique_ptr<TStream> stream = ::OpenFile(name, 0);
+  if (!stream) return ReadResult::NotFound;
+  int32_t size = stream->Size();
+  if (size <= 0) return ReadResult::Failed;
   try {
     data.assign(static_cast<std::size_t>(size) + 1, 0);
   } catch (const std::bad_alloc&) {
-    std::fclose(f);
     throw new eCouldNotAllocateMemoryFor(allocationWhat);
   }
-  std::size_t got = std::fread(data.data(), 1, static_cast<std::size_t>(size), f);
-  std::fclose(f);
   // A short read would hand the library a truncated file.
-  if (got != static_cast<std::size_t>(size) || size == 0) return ReadResult::Failed;
+  if (stream->Read(data.data(), 1, size) != size) return ReadResult::Failed;
   return ReadResult::Read;
 }
 

@@ -9,11 +9,13 @@
 #include <memory>
 #include <sstream>
 
+#include "foundation/archive.h"
 #include "platform/sound.h"
 #include "platform/sound_headless.h"
 #include "tests/support/sound_fixtures.h"
 #include "tests/support/tempdir.h"
 #include "windxkernel/debuglog.h"
+#include "windxkernel/kernel.h"
 
 using VOXA2::music::kernelSample;
 
@@ -69,11 +71,14 @@ std::size_t SoundingLength(const std::vector<double>& v) {
 class SoundKernel : public testing::Test {
  protected:
   void SetUp() override {
+    ClearFileAccessFunctions();
+    AddFileAccessFunction(kernel::PlainFileAccess);
     kernel::SetDebugLogCreated(false);
     kernel::noSound = false;
     platform::SetHeadlessSoundDevices({});
   }
   void TearDown() override {
+    FreeFileAccessLists();
     StopMusic();
     FreeSoundDevices();
     kernel::noSound = false;
