@@ -48,9 +48,9 @@ TEST(D3DSetup, ZFormatsAreTriedByZBitsThenFewestStencilBits) {
               "    Found 24 bit Z buffer, with 24 bits for Z and 0 bits for stencil",
               "    Found 15 bit Z buffer, with 15 bits for Z and 0 bits for stencil",
               "      Unknown Z buffer found (15 bits)", "    found 3 Z buffer formats",
-              "  Sorted by priority:", "    #0: 24 bpp, 24 bpz, 0 bps", "    #1: 32 bpp, 24 bpz, 8 bps",
-              "    #2: 16 bpp, 16 bpz, 0 bps", "  Choosing 24 bit Z buffer (24 for Z, 0 for stencil)",
-              "    This works..."}));
+              "  Sorted by priority:", "    #0: 24 bpp, 24 bpz, 0 bps",
+              "    #1: 32 bpp, 24 bpz, 8 bps", "    #2: 16 bpp, 16 bpz, 0 bps",
+              "  Choosing 24 bit Z buffer (24 for Z, 0 for stencil)", "    This works..."}));
   int choosing = 0;
   for (auto& l : lines) choosing += l.rfind("  Choosing ", 0) == 0;
   EXPECT_EQ(choosing, 1);
@@ -93,9 +93,9 @@ TEST_P(D3DDeviceFilter, RefusedDeviceLeavesNoSatisfyingDevice) {
     if (GetParam().screenBytes) kernel::videoState.bytesPerPixel = GetParam().screenBytes;
     EXPECT_FALSE(kernel::D3DCreate());
   });
-  EXPECT_TRUE(ContainsInOrder(LogLines(), {"    Found \"VOXA2 RGB\" (VOXA2 reference rasteriser)",
-                                           GetParam().line,
-                                           "  Did not found any satisfying D3D device!"}));
+  EXPECT_TRUE(
+      ContainsInOrder(LogLines(), {"    Found \"VOXA2 RGB\" (VOXA2 reference rasteriser)",
+                                   GetParam().line, "  Did not found any satisfying D3D device!"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -107,8 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "      Fatal: Device does not support rendering to a 16 bit surface"},
         FilterCase{"No32BitTarget", [](auto& d) { d.desc.dwDeviceRenderBitDepth = DDBD_16; }, 4,
                    "      Fatal: Device does not support rendering to a 32 bit surface"},
-        FilterCase{"EightBitScreen", [](auto&) {}, 1,
-                   "      Fatal: Internal error (vm_bypp == 1)"},
+        FilterCase{"EightBitScreen", [](auto&) {}, 1, "      Fatal: Internal error (vm_bypp == 1)"},
         FilterCase{"NoGouraud", [](auto& d) { d.desc.dpcTriCaps.dwShadeCaps = 0; }, 0,
                    "      Fatal: Device does not supports gouraud shading (what the hell D3D is "
                    "trying to feed me with?!)"}),

@@ -84,24 +84,27 @@ TEST_P(DDBestFit, ChoosesTheLastModeOfTheFirstMatchingRule) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, DDBestFit,
-    testing::Values(
-        BestFitCase{"LaterRefreshRateWins",
-                    {platform::MakeMode(640, 480, px::R5G6B5(), 75),
-                     platform::MakeMode(640, 480, px::R5G6B5(), 60),
-                     platform::MakeMode(320, 200, px::R5G6B5(), 60)},
-                    "  Changing to desired video mode #2", "Trying to set mode #2 (640x480x16)"},
-        BestFitCase{"SixteenBitsBeatTheExactHeight",
-                    {platform::MakeMode(640, 480, px::X8R8G8B8()),
-                     platform::MakeMode(640, 400, px::R5G6B5())},
-                    "  Changing to desired video mode #0", "Trying to set mode #0 (640x400x16)"},
-        BestFitCase{"ExactSizeInAnyDepth",
-                    {platform::MakeMode(640, 480, px::X8R8G8B8()),
-                     platform::MakeMode(800, 600, px::R5G6B5())},
-                    "  Changing to desired video mode #0", "Trying to set mode #0 (640x480x32)"},
-        BestFitCase{"NoWidthMatchTakesTheSmallest",
-                    {platform::MakeMode(1024, 768, px::X8R8G8B8()),
-                     platform::MakeMode(800, 600, px::R5G6B5())},
-                    "  Changing to desired video mode #0", "Trying to set mode #0 (800x600x16)"}),
+    testing::Values(BestFitCase{"LaterRefreshRateWins",
+                                {platform::MakeMode(640, 480, px::R5G6B5(), 75),
+                                 platform::MakeMode(640, 480, px::R5G6B5(), 60),
+                                 platform::MakeMode(320, 200, px::R5G6B5(), 60)},
+                                "  Changing to desired video mode #2",
+                                "Trying to set mode #2 (640x480x16)"},
+                    BestFitCase{"SixteenBitsBeatTheExactHeight",
+                                {platform::MakeMode(640, 480, px::X8R8G8B8()),
+                                 platform::MakeMode(640, 400, px::R5G6B5())},
+                                "  Changing to desired video mode #0",
+                                "Trying to set mode #0 (640x400x16)"},
+                    BestFitCase{"ExactSizeInAnyDepth",
+                                {platform::MakeMode(640, 480, px::X8R8G8B8()),
+                                 platform::MakeMode(800, 600, px::R5G6B5())},
+                                "  Changing to desired video mode #0",
+                                "Trying to set mode #0 (640x480x32)"},
+                    BestFitCase{"NoWidthMatchTakesTheSmallest",
+                                {platform::MakeMode(1024, 768, px::X8R8G8B8()),
+                                 platform::MakeMode(800, 600, px::R5G6B5())},
+                                "  Changing to desired video mode #0",
+                                "Trying to set mode #0 (800x600x16)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DDSetup, FifteenBitModeIsReportedOnlyForFiveFiveFive) {
@@ -135,11 +138,12 @@ TEST(DDSetup, WindowedListsTheFixedSizesThatFitTheDesktopAndOnlyTheDefaultDevice
   EXPECT_EQ(devices, 1);
   EXPECT_EQ(modes, 10);
   auto lines = LogLines();
-  EXPECT_EQ(CountLines(lines, "    Fatal: In windowed mode, just the default DD device can be used"),
-            1);
-  EXPECT_TRUE(ContainsInOrder(lines, {"Enumerated 1 device", "  Listing resolutions for device \"display\"",
-                                      "    Added 320 x 200 x 32 mode", "    Added 960 x 720 x 32 mode",
-                                      "    Added 1024 x 768 x 32 mode"}));
+  EXPECT_EQ(
+      CountLines(lines, "    Fatal: In windowed mode, just the default DD device can be used"), 1);
+  EXPECT_TRUE(
+      ContainsInOrder(lines, {"Enumerated 1 device", "  Listing resolutions for device \"display\"",
+                              "    Added 320 x 200 x 32 mode", "    Added 960 x 720 x 32 mode",
+                              "    Added 1024 x 768 x 32 mode"}));
   for (auto& l : lines) EXPECT_EQ(l.find("1152 x 864"), std::string::npos) << l;
 }
 
@@ -175,8 +179,7 @@ TEST(DDSetup, NoDeviceLeftAfterRemovalsFailsWithTheErrorBox) {
                                       "Sorry, but I need at least one supported device to "
                                       "continue!"}));
   ASSERT_FALSE(platform::HeadlessMessageBoxes().empty());
-  EXPECT_NE(platform::HeadlessMessageBoxes().back().find(
-                "DirectDraw call failed - return FALSE"),
+  EXPECT_NE(platform::HeadlessMessageBoxes().back().find("DirectDraw call failed - return FALSE"),
             std::string::npos);
   EXPECT_EQ(kernel::videoState.directDraw, nullptr);
 }
@@ -201,7 +204,8 @@ TEST(DDSetup, PreferredDeviceIsTheLastWithThreeDCapabilityAndSurvivesRemovals) {
     EXPECT_EQ(kernel::ddDevices.size(), 2u);
     EXPECT_EQ(kernel::videoState.selectedDevice, 1);
   });
-  EXPECT_TRUE(ContainsInOrder(LogLines(), {"    Removing device from list", "Selecting device #1 \"later\""}));
+  EXPECT_TRUE(ContainsInOrder(LogLines(),
+                              {"    Removing device from list", "Selecting device #1 \"later\""}));
 }
 
 TEST(DDSetup, FullScreenPresentFlipsAndRecoversALostFront) {
