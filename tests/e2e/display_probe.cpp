@@ -9,6 +9,7 @@
 #include "platform/backend.h"
 #include "platform/headless.h"
 #include "windxkernel/application.h"
+#include "windxkernel/debuglog.h"
 #include "windxkernel/launcherhooks.h"
 #include "windxkernel/video.h"
 
@@ -30,6 +31,10 @@ int main(int argc, char** argv) {
       VOXA2::video::RequestVideoMode(VOXA2::video::GetCurrentVideoDevice(), 800, 600, 0);
     VOXA2::video::GetBackSurface()->Fill(colour);
     VOXA2::video::PresentFrame();
+    return true;
+  };
+  VOXA2::Hooks().onKey = [](int key, bool pressed, float) {
+    LogMessage(5, "OnKey(%i, %s)", key, pressed ? "pressed" : "released");
     return true;
   };
   std::string commandLine =

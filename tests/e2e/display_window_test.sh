@@ -58,15 +58,22 @@ wait_for_size 640 480 > /dev/null
 stop $pid
 grep -q "Trying to set window size #6 (640x480x32)" debug.txt
 
-# 2. A presented colour shows in the window, also after a change to 800x600.
-"$probe" FF0000 windowed resize &
+# 2. A presented colour shows in the window, also after a change to 800x600;
+# a key typed on the X display reaches the launcher's key hook.
+"$probe" FF0000 windowed resize debugmode &
 pid=$!
 info="$(wait_for_size 800 600)"
 x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
 y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
 sleep 0.5
 got="$(pixel_at $((x + 790)) $((y + 590)))"
+xdotool search --name "$title" windowfocus --sync key --delay 100 space || true
+for _ in $(seq 1 50); do
+  grep -q "OnKey(57, released)" debug.txt && break
+  sleep 0.1
+done
 stop $pid
+grep -q "OnKey(57, pressed)" debug.txt || { echo "the space key did not reach OnKey" >&2; exit 1; }
 [ "$got" = "FF0000" ] || { echo "window pixel is $got, not FF0000" >&2; exit 1; }
 
 # 3. Full-screen: the 640x480 frame covers the 1024x768 desktop (same aspect ratio).
