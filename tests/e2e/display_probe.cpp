@@ -14,7 +14,8 @@
 #include "windxkernel/video.h"
 
 int main(int argc, char** argv) {
-  std::uint32_t colour = argc > 1 ? static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 16)) : 0xFF0000;
+  std::uint32_t colour =
+      argc > 1 ? static_cast<std::uint32_t>(std::strtoul(argv[1], nullptr, 16)) : 0xFF0000;
   bool resize = false;
   std::vector<const char*> rest;
   for (int i = 2; i < argc; ++i) {
@@ -37,7 +38,6 @@ int main(int argc, char** argv) {
     LogMessage(5, "OnKey(%i, %s)", key, pressed ? "pressed" : "released");
     return true;
   };
-  std::string commandLine =
-      kernel::JoinCommandLine(static_cast<int>(rest.size()), rest.data());
+  std::string commandLine = kernel::JoinCommandLine(static_cast<int>(rest.size()), rest.data());
   return RunApplication(GetModuleHandleA(nullptr), nullptr, commandLine.c_str(), SW_SHOWNORMAL);
 }

@@ -300,3 +300,25 @@ TEST(SurfaceLock, DegenerateRectangleNamesOnePixelAndOutsideRectanglesAreRefused
   s->Release();
   dd->Release();
 }
+
+// A drawing area smaller than the window sits at the screen window; the
+// windowed present must copy that rectangle, not the one at the origin.
+TEST(Video, WindowedPresentShowsTheCentredDrawingArea) {
+  displaytest::Environment env;
+  RunWithDisplay("debugmode windowed", [] {
+    ASSERT_TRUE(kernel::DDInit());
+    kernel::videoState.virtualRequestWidth = 320;
+    kernel::videoState.virtualRequestHeight = 240;
+    ASSERT_TRUE(kernel::DDSetMode(kernel::videoState.currentMode));
+    ASSERT_EQ(kernel::videoState.windowLeft, 160);
+    IDirectDrawSurface7* back = kernel::videoState.back;
+    RECT area{160, 120, 480, 360};
+    DDBLTFX fx{sizeof(DDBLTFX), px::Pack(back->format(), 0xFFFF00)};
+    ASSERT_EQ(back->Blt(&area, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+    kernel::DDPresent();
+    const auto& frame = platform::LastPresentedFrame();
+    ASSERT_EQ(frame.width, 640);
+    EXPECT_EQ(frame.pixels[300 * 640 + 400], 0xFFFF00u);
+    EXPECT_EQ(frame.pixels[10 * 640 + 10], 0u);
+  });
+}
