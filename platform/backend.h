@@ -3,6 +3,7 @@
 // everything in memory and is driven by tests.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,14 @@ class Backend {
 
   // Shows a modal box; returns false when it could not be shown.
   virtual bool MessageBox(const char* text, const char* caption) = 0;
+
+  // Shows a frame of 0x00RRGGBB pixels in the window: at its size in a window,
+  // scaled onto the whole desktop with its aspect ratio kept in full-screen.
+  virtual void Present(HWND id, const std::uint32_t* pixels, int width, int height,
+                       bool fullScreen) = 0;
+
+  // Captures the mouse: motion arrives as relative counts (full-screen input).
+  virtual void SetRelativeMouse(bool relative) = 0;
 };
 
 enum class BackendKind { Automatic, Sdl, Headless };

@@ -1,8 +1,11 @@
 // The backend without a display: windows exist only as records, nothing is
 // shown, and tests inject what a user would do by posting messages.
+#include <png.h>
+
 #include <map>
 
 #include "platform/backend.h"
+#include "platform/fakehardware.h"
 #include "platform/headless.h"
 
 namespace platform {
@@ -17,6 +20,11 @@ struct Desktop {
 Desktop& TheDesktop() {
   static Desktop d;
   return d;
+}
+
+PresentedFrame& TheFrame() {
+  static PresentedFrame f;
+  return f;
 }
 
 class HeadlessBackend final : public Backend {
@@ -51,6 +59,16 @@ class HeadlessBackend final : public Backend {
   void ShowCursor(bool) override {}
   bool MessageBox(const char*, const char*) override { return false; }
 
+  // The frame stays in memory for tests to look at.
+  void Present(HWND, const std::uint32_t* pixels, int width, int height, bool) override {
+    PresentedFrame& f = TheFrame();
+    f.width = width;
+    f.height = height;
+    f.pixels.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
+    ++f.count;
+  }
+  void SetRelativeMouse(bool) override {}
+
  private:
   std::map<HWND, std::pair<int, int>> origins_;
   std::map<HWND, bool> shown_;
@@ -60,6 +78,23 @@ class HeadlessBackend final : public Backend {
 
 void SetHeadlessDesktop(int width, int height, int bitsPerPixel) {
   TheDesktop() = Desktop{width, height, bitsPerPixel};
+}
+
+const PresentedFrame& LastPresentedFrame() { return TheFrame(); }
+
+bool WritePresentedFramePng(const std::string& path) {
+  const PresentedFrame& f = TheFrame();
+  if (f.width <= 0 || f.height <= 0) return false;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(f.width);
+  image.height = static_cast<png_uint_32>(f.height);
+  image.format = PNG_FORMAT_BGRA;  // 0x00RRGGBB words, little-endian
+  std::vector<std::uint32_t> opaque(f.pixels);
+  for (auto& p : opaque) p |= 0xFF000000u;
+  bool ok = png_image_write_to_file(&image, path.c_str(), 0, opaque.data(), 0, nullptr) != 0;
+  png_image_free(&image);
+  return ok;
 }
 
 std::unique_ptr<Backend> CreateHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }

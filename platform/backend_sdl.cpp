@@ -1,17 +1,187 @@
 // The backend with a display, through SDL2.
 #include <SDL.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <map>
 
 #include "platform/backend.h"
+#include "platform/dinput.h"
 
 namespace platform {
 namespace {
 
+// The keyboard's scancodes as the key codes of the input stand-in.
+int DikFromScancode(SDL_Scancode sc) {
+  if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) {
+    static const BYTE letters[26] = {DIK_A, DIK_B, DIK_C, DIK_D, DIK_E, DIK_F, DIK_G, DIK_H, DIK_I,
+                                     DIK_J, DIK_K, DIK_L, DIK_M, DIK_N, DIK_O, DIK_P, DIK_Q, DIK_R,
+                                     DIK_S, DIK_T, DIK_U, DIK_V, DIK_W, DIK_X, DIK_Y, DIK_Z};
+    return letters[sc - SDL_SCANCODE_A];
+  }
+  if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_0) return DIK_1 + (sc - SDL_SCANCODE_1);
+  if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F10) return DIK_F1 + (sc - SDL_SCANCODE_F1);
+  switch (sc) {
+    case SDL_SCANCODE_ESCAPE:
+      return DIK_ESCAPE;
+    case SDL_SCANCODE_MINUS:
+      return DIK_MINUS;
+    case SDL_SCANCODE_EQUALS:
+      return DIK_EQUALS;
+    case SDL_SCANCODE_BACKSPACE:
+      return DIK_BACK;
+    case SDL_SCANCODE_TAB:
+      return DIK_TAB;
+    case SDL_SCANCODE_LEFTBRACKET:
+      return DIK_LBRACKET;
+    case SDL_SCANCODE_RIGHTBRACKET:
+      return DIK_RBRACKET;
+    case SDL_SCANCODE_RETURN:
+      return DIK_RETURN;
+    case SDL_SCANCODE_LCTRL:
+      return DIK_LCONTROL;
+    case SDL_SCANCODE_SEMICOLON:
+      return DIK_SEMICOLON;
+    case SDL_SCANCODE_APOSTROPHE:
+      return DIK_APOSTROPHE;
+    case SDL_SCANCODE_GRAVE:
+      return DIK_GRAVE;
+    case SDL_SCANCODE_LSHIFT:
+      return DIK_LSHIFT;
+    case SDL_SCANCODE_BACKSLASH:
+      return DIK_BACKSLASH;
+    case SDL_SCANCODE_COMMA:
+      return DIK_COMMA;
+    case SDL_SCANCODE_PERIOD:
+      return DIK_PERIOD;
+    case SDL_SCANCODE_SLASH:
+      return DIK_SLASH;
+    case SDL_SCANCODE_RSHIFT:
+      return DIK_RSHIFT;
+    case SDL_SCANCODE_KP_MULTIPLY:
+      return DIK_MULTIPLY;
+    case SDL_SCANCODE_LALT:
+      return DIK_LMENU;
+    case SDL_SCANCODE_SPACE:
+      return DIK_SPACE;
+    case SDL_SCANCODE_CAPSLOCK:
+      return DIK_CAPITAL;
+    case SDL_SCANCODE_NUMLOCKCLEAR:
+      return DIK_NUMLOCK;
+    case SDL_SCANCODE_SCROLLLOCK:
+      return DIK_SCROLL;
+    case SDL_SCANCODE_KP_7:
+      return DIK_NUMPAD7;
+    case SDL_SCANCODE_KP_8:
+      return DIK_NUMPAD8;
+    case SDL_SCANCODE_KP_9:
+      return DIK_NUMPAD9;
+    case SDL_SCANCODE_KP_MINUS:
+      return DIK_SUBTRACT;
+    case SDL_SCANCODE_KP_4:
+      return DIK_NUMPAD4;
+    case SDL_SCANCODE_KP_5:
+      return DIK_NUMPAD5;
+    case SDL_SCANCODE_KP_6:
+      return DIK_NUMPAD6;
+    case SDL_SCANCODE_KP_PLUS:
+      return DIK_ADD;
+    case SDL_SCANCODE_KP_1:
+      return DIK_NUMPAD1;
+    case SDL_SCANCODE_KP_2:
+      return DIK_NUMPAD2;
+    case SDL_SCANCODE_KP_3:
+      return DIK_NUMPAD3;
+    case SDL_SCANCODE_KP_0:
+      return DIK_NUMPAD0;
+    case SDL_SCANCODE_KP_PERIOD:
+      return DIK_DECIMAL;
+    case SDL_SCANCODE_NONUSBACKSLASH:
+      return DIK_OEM_102;
+    case SDL_SCANCODE_F11:
+      return DIK_F11;
+    case SDL_SCANCODE_F12:
+      return DIK_F12;
+    case SDL_SCANCODE_F13:
+      return DIK_F13;
+    case SDL_SCANCODE_F14:
+      return DIK_F14;
+    case SDL_SCANCODE_F15:
+      return DIK_F15;
+    case SDL_SCANCODE_INTERNATIONAL2:
+      return DIK_KANA;
+    case SDL_SCANCODE_KP_EQUALS:
+      return DIK_NUMPADEQUALS;
+    case SDL_SCANCODE_KP_COMMA:
+      return DIK_NUMPADCOMMA;
+    case SDL_SCANCODE_KP_ENTER:
+      return DIK_NUMPADENTER;
+    case SDL_SCANCODE_KP_DIVIDE:
+      return DIK_DIVIDE;
+    case SDL_SCANCODE_RCTRL:
+      return DIK_RCONTROL;
+    case SDL_SCANCODE_PRINTSCREEN:
+      return DIK_SYSRQ;
+    case SDL_SCANCODE_RALT:
+      return DIK_RMENU;
+    case SDL_SCANCODE_PAUSE:
+      return DIK_PAUSE;
+    case SDL_SCANCODE_HOME:
+      return DIK_HOME;
+    case SDL_SCANCODE_UP:
+      return DIK_UP;
+    case SDL_SCANCODE_PAGEUP:
+      return DIK_PRIOR;
+    case SDL_SCANCODE_LEFT:
+      return DIK_LEFT;
+    case SDL_SCANCODE_RIGHT:
+      return DIK_RIGHT;
+    case SDL_SCANCODE_END:
+      return DIK_END;
+    case SDL_SCANCODE_DOWN:
+      return DIK_DOWN;
+    case SDL_SCANCODE_PAGEDOWN:
+      return DIK_NEXT;
+    case SDL_SCANCODE_INSERT:
+      return DIK_INSERT;
+    case SDL_SCANCODE_DELETE:
+      return DIK_DELETE;
+    case SDL_SCANCODE_LGUI:
+      return DIK_LWIN;
+    case SDL_SCANCODE_RGUI:
+      return DIK_RWIN;
+    case SDL_SCANCODE_APPLICATION:
+      return DIK_APPS;
+    case SDL_SCANCODE_SLEEP:
+      return DIK_SLEEP;
+    default:
+      return 0;
+  }
+}
+
+// SDL numbers its buttons left, middle, right, x1, x2; DirectInput left, right, middle, x1.
+int ButtonFromSdl(Uint8 b) {
+  switch (b) {
+    case SDL_BUTTON_LEFT:
+      return 0;
+    case SDL_BUTTON_RIGHT:
+      return 1;
+    case SDL_BUTTON_MIDDLE:
+      return 2;
+    case SDL_BUTTON_X1:
+      return 3;
+    default:
+      return -1;
+  }
+}
+
 class SdlBackend final : public Backend {
  public:
   ~SdlBackend() override {
+    for (auto& [id, v] : views_) {
+      if (v.texture) SDL_DestroyTexture(v.texture);
+      if (v.renderer) SDL_DestroyRenderer(v.renderer);
+    }
     for (auto& [id, window] : windows_) SDL_DestroyWindow(window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
@@ -41,6 +211,12 @@ class SdlBackend final : public Backend {
   void DestroyWindow(HWND id) override {
     auto it = windows_.find(id);
     if (it == windows_.end()) return;
+    auto v = views_.find(id);
+    if (v != views_.end()) {
+      if (v->second.texture) SDL_DestroyTexture(v->second.texture);
+      if (v->second.renderer) SDL_DestroyRenderer(v->second.renderer);
+      views_.erase(v);
+    }
     SDL_DestroyWindow(it->second);
     windows_.erase(it);
   }
@@ -68,13 +244,26 @@ class SdlBackend final : public Backend {
   }
 
   void PumpEvents() override {
+    bool relative = relativeWanted_.load();
+    if (relative != (SDL_GetRelativeMouseMode() == SDL_TRUE))
+      SDL_SetRelativeMouseMode(relative ? SDL_TRUE : SDL_FALSE);
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
+      if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) {
+        if (int dik = DikFromScancode(e.key.keysym.scancode)) InputKey(dik, e.type == SDL_KEYDOWN);
+        continue;
+      }
+      if (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP) {
+        int b = ButtonFromSdl(e.button.button);
+        if (b >= 0) InputMouseButton(b, e.type == SDL_MOUSEBUTTONDOWN);
+        continue;
+      }
       if (e.type == SDL_QUIT) {
         for (auto& [id, w] : windows_) PostMessageA(id, WM_CLOSE, 0, 0);
         continue;
       }
       if (e.type == SDL_MOUSEMOTION) {
+        InputMouseMotion(e.motion.xrel, e.motion.yrel);
         if (HWND id = Find(e.motion.windowID))
           PostMessageA(id, WM_MOUSEMOVE, 0,
                        MAKELPARAM(static_cast<WORD>(e.motion.x), static_cast<WORD>(e.motion.y)));
@@ -88,9 +277,11 @@ class SdlBackend final : public Backend {
           PostMessageA(id, WM_CLOSE, 0, 0);
           break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
+          InputFocus(true);
           PostMessageA(id, WM_ACTIVATEAPP, TRUE, 0);
           break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
+          InputFocus(false);
           PostMessageA(id, WM_ACTIVATEAPP, FALSE, 0);
           break;
         case SDL_WINDOWEVENT_MOVED:
@@ -110,6 +301,38 @@ class SdlBackend final : public Backend {
     SDL_Window* parent = windows_.empty() ? nullptr : windows_.begin()->second;
     return SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption, text, parent) == 0;
   }
+
+  // Full-screen is a borderless window over the desktop: the monitor keeps its
+  // mode, and the frame is scaled onto it with its aspect ratio kept.
+  void Present(HWND id, const std::uint32_t* pixels, int width, int height,
+               bool fullScreen) override {
+    SDL_Window* w = Get(id);
+    if (!w || width <= 0 || height <= 0) return;
+    View& v = views_[id];
+    if (fullScreen && !(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP))
+      SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (!v.renderer) {
+      v.renderer = SDL_CreateRenderer(w, -1, 0);
+      if (!v.renderer) return;
+    }
+    if (!v.texture || v.width != width || v.height != height) {
+      if (v.texture) SDL_DestroyTexture(v.texture);
+      v.texture = SDL_CreateTexture(v.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                    width, height);
+      if (!v.texture) return;
+      v.width = width;
+      v.height = height;
+      SDL_RenderSetLogicalSize(v.renderer, width, height);
+    }
+    SDL_UpdateTexture(v.texture, nullptr, pixels, width * 4);
+    SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(v.renderer);
+    SDL_RenderCopy(v.renderer, v.texture, nullptr, nullptr);
+    SDL_RenderPresent(v.renderer);
+  }
+
+  // The input thread may ask for it; the main thread applies it at the next pump.
+  void SetRelativeMouse(bool relative) override { relativeWanted_.store(relative); }
 
  private:
   SDL_DisplayMode Desktop() const {
@@ -133,7 +356,15 @@ class SdlBackend final : public Backend {
     return nullptr;
   }
 
+  struct View {
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int width = 0, height = 0;
+  };
+
   std::map<HWND, SDL_Window*> windows_;
+  std::map<HWND, View> views_;
+  std::atomic<bool> relativeWanted_{false};
 };
 
 }  // namespace

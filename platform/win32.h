@@ -182,3 +182,11 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL CloseHandle(HANDLE handle);
 HANDLE GetCurrentThread();
 BOOL SetThreadPriority(HANDLE thread, int priority);
+
+// Device contexts: only the desktop's colour depth is asked for.
+struct HDC__;
+using HDC = HDC__*;
+constexpr int BITSPIXEL = 12;
+HDC GetDC(HWND hwnd);
+int ReleaseDC(HWND hwnd, HDC hdc);
+int GetDeviceCaps(HDC hdc, int index);

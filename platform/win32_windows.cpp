@@ -316,3 +316,11 @@ HCURSOR LoadCursorA(HINSTANCE, const char*) { return reinterpret_cast<HCURSOR>(s
 HGDIOBJ GetStockObject(int object) {
   return reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(object + 1));
 }
+
+// One device context stands for the desktop; the player only reads its depth.
+HDC GetDC(HWND) { return reinterpret_cast<HDC>(std::uintptr_t{1}); }
+int ReleaseDC(HWND, HDC hdc) { return hdc ? 1 : 0; }
+int GetDeviceCaps(HDC hdc, int index) {
+  if (!hdc || index != BITSPIXEL) return 0;
+  return platform::CurrentBackend().DesktopBitsPerPixel();
+}

@@ -4,7 +4,12 @@
 
 #include "foundation/archive.h"
 #include "platform/backend.h"
+#include "windxkernel/d3dinit.h"
+#include "windxkernel/ddraw.h"
 #include "windxkernel/debuglog.h"
+#include "windxkernel/input.h"
+#include "windxkernel/launcherhooks.h"
+#include "windxkernel/video.h"
 
 namespace kernel {
 
@@ -39,33 +44,74 @@ bool cWinDXKernel::Launch(int count, char** vector) {
   return true;
 }
 
+// Sound, the 3D device layer and the launcher's data join these steps as
+// they are built; the launcher hooks stand in for the launcher until then.
 bool cWinDXKernel::Initialize() {
-  // Until the display set-up exists, a window gets the size of the smallest
-  // classic mode, as the mode set-up would give it.
-  ResizeWindow(640, 480);
+  if (!DIInit()) return false;
+  if (!DDInit()) return false;
+  if (!D3DCreate()) return false;
+  VOXA2::video::EnumerateVideoDevices();
+  if (!VOXA2::SetupDemos()) {
+    LogMessage(5, "Could not initialize the Independent VOXA Kernel! Aborting...");
+    VOXA2::FreeDemos();
+    VOXA2::video::FreeVideoDevices();
+    D3DDeinit();
+    DDRelease();
+    DIRelease();
+    return false;
+  }
+  ClearInputState();
+  inputThread = CreateThread(nullptr, 1048576, UserInteractionThread, nullptr, 0, nullptr);
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
   initialised = 1;
   ResumeClock();
   return true;
 }
 
+// Runs after a failed start-up as well, so every step copes with what was
+// never set up.
 void cWinDXKernel::Deinitialize() {
   PauseClock();
   initialised = 0;
+  if (inputThread) {
+    quitFlag = 1;  // the thread polls until it sees the flag
+    WaitForSingleObject(inputThread, INFINITE);
+    CloseHandle(inputThread);
+    inputThread = nullptr;
+  }
+  VOXA2::FreeDemos();
+  VOXA2::video::FreeVideoDevices();
+  D3DDeinit();
+  DDRelease();
+  DIRelease();
 }
 
 bool cWinDXKernel::Activate() {
+  if (!DIAcquire()) return false;
+  if (!DDRestore()) return false;
+  if (!D3DRestore()) return false;
+  {
+    std::lock_guard lock(InputLock());
+    VOXA2::ResumeFrameCounter(GetTime());
+  }
   if (initialised) ResumeClock();
   return true;
 }
 
 bool cWinDXKernel::Deactivate() {
   if (initialised) PauseClock();
-  return true;
+  {
+    std::lock_guard lock(InputLock());
+    VOXA2::PauseFrameCounter(GetTime());
+  }
+  return DIUnacquire();
 }
 
 bool cWinDXKernel::Render() {
+  if (!VOXA2::video::ChooseVideoMode()) return false;
   std::lock_guard lock(InputLock());
-  return true;
+  FlushMouseMove();
+  return VOXA2::Frame(GetTime());
 }
 
 }  // namespace kernel

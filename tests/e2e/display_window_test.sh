@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# Runs under xvfb-run on a 1024x768 screen: the player's window gets the
+# mode's client size, and a presented colour reaches the X display, in a
+# window and scaled over the desktop in full-screen.
+set -euo pipefail
+player="$1"
+probe="$2"
+work="$(mktemp -d)"
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+cd "$work"
+title="VOXA2 viewer for Linux/SDL2"
+
+# Waits until the window reports the given client size; prints its geometry.
+wait_for_size() {
+  local want_w="$1" want_h="$2" info=""
+  for _ in $(seq 1 100); do
+    info="$(xwininfo -name "$title" 2>/dev/null || true)"
+    if grep -q "Width: $want_w\$" <<<"$info" && grep -q "Height: $want_h\$" <<<"$info"; then
+      echo "$info"
+      return 0
+    fi
+    sleep 0.1
+  done
+  echo "window never reached ${want_w}x${want_h}:" >&2
+  echo "$info" >&2
+  return 1
+}
+
+# Prints the colour at (x, y) of the root window as RRGGBB.
+pixel_at() {
+  xwd -root -silent > shot.xwd
+  python3 - "$1" "$2" <<'PY'
+import struct, sys
+x, y = int(sys.argv[1]), int(sys.argv[2])
+data = open("shot.xwd", "rb").read()
+h = struct.unpack(">25I", data[:100])
+header_size, byte_order, bpp, bpl = h[0], h[7], h[11], h[12]
+rmask, gmask, bmask, ncolors = h[14], h[15], h[16], h[19]
+off = header_size + ncolors * 12 + y * bpl + x * (bpp // 8)
+raw = data[off:off + bpp // 8]
+v = int.from_bytes(raw, "little" if byte_order == 0 else "big")
+def chan(m):
+    s = (m & -m).bit_length() - 1
+    return ((v & m) >> s) * 255 // (m >> s)
+print("%02X%02X%02X" % (chan(rmask), chan(gmask), chan(bmask)))
+PY
+}
+
+stop() {
+  kill -TERM "$1"
+  wait "$1" || true
+}
+
+# 1. The player itself: a windowed start gives a 640x480 client area.
+"$player" windowed debugmode &
+pid=$!
+wait_for_size 640 480 > /dev/null
+stop $pid
+grep -q "Trying to set window size #6 (640x480x32)" debug.txt
+
+# 2. A presented colour shows in the window, also after a change to 800x600;
+# a key typed on the X display reaches the launcher's key hook.
+"$probe" FF0000 windowed resize debugmode &
+pid=$!
+info="$(wait_for_size 800 600)"
+x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
+y=$(awk '/Absolute upper-left Y/ {print $4}' <<<"$info")
+sleep 0.5
+got="$(pixel_at $((x + 790)) $((y + 590)))"
+xdotool search --name "$title" windowfocus --sync key --delay 100 space || true
+for _ in $(seq 1 50); do
+  grep -q "OnKey(57, released)" debug.txt && break
+  sleep 0.1
+done
+stop $pid
+grep -q "OnKey(57, pressed)" debug.txt || { echo "the space key did not reach OnKey" >&2; exit 1; }
+[ "$got" = "FF0000" ] || { echo "window pixel is $got, not FF0000" >&2; exit 1; }
+
+# 3. Full-screen: the 640x480 frame covers the 1024x768 desktop (same aspect ratio).
+"$probe" 00FF00 &
+pid=$!
+for _ in $(seq 1 50); do
+  got="$(pixel_at 1000 740)"
+  [ "$got" = "00FF00" ] && break
+  sleep 0.1
+done
+stop $pid
+[ "$got" = "00FF00" ] || { echo "full-screen pixel is $got, not 00FF00" >&2; exit 1; }
+echo "display e2e passed"

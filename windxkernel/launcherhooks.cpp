@@ -1,0 +1,40 @@
+#include "windxkernel/launcherhooks.h"
+
+namespace VOXA2 {
+
+LauncherHooks& Hooks() {
+  static LauncherHooks hooks;
+  return hooks;
+}
+
+bool SetupDemos() { return Hooks().setupDemos ? Hooks().setupDemos() : true; }
+void FreeDemos() {
+  if (Hooks().freeDemos) Hooks().freeDemos();
+}
+bool Frame(float time) { return Hooks().frame ? Hooks().frame(time) : true; }
+bool OnMouseMove(int x, int y, float time) {
+  return Hooks().onMouseMove ? Hooks().onMouseMove(x, y, time) : true;
+}
+bool OnMouseButton(int button, bool pressed, float time) {
+  return Hooks().onMouseButton ? Hooks().onMouseButton(button, pressed, time) : true;
+}
+bool OnKey(int key, bool pressed, float time) {
+  return Hooks().onKey ? Hooks().onKey(key, pressed, time) : true;
+}
+void ResumeFrameCounter(float time) {
+  if (Hooks().resumeFrameCounter) Hooks().resumeFrameCounter(time);
+}
+void PauseFrameCounter(float time) {
+  if (Hooks().pauseFrameCounter) Hooks().pauseFrameCounter(time);
+}
+void Reinitialize() {
+  if (Hooks().reinitialize) Hooks().reinitialize();
+}
+void ReleaseDeviceResources() {
+  if (Hooks().releaseDeviceResources) Hooks().releaseDeviceResources();
+}
+void CreateDeviceResources() {
+  if (Hooks().createDeviceResources) Hooks().createDeviceResources();
+}
+
+}  // namespace VOXA2
