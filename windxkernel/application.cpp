@@ -6,6 +6,7 @@
 #include <new>
 
 #include "foundation/errors.h"
+#include "windxkernel/catchchain.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/kernel.h"
 
@@ -18,15 +19,9 @@ kernel::cApplication* theApplication = nullptr;
 std::vector<std::string> arguments;
 std::vector<char*> argumentPointers;
 std::function<kernel::cApplication*()> applicationFactory;
-bool anyFailure = false;  // a catch chain ran: the process ends with 1
 
-// The four lines of one top-level catch chain.
-struct CatchTexts {
-  const char* fatal;      // "%s" gets the message
-  const char* notCaught;  // followed by "Message: %s"
-  const char* extreme;    // followed by "Message: %s"
-  const char* unknown;
-};
+using kernel::CatchTexts;
+using kernel::Guarded;
 
 constexpr CatchTexts mainChain{"Fatal error occured: %s", "Fatal: Exception was not catched!",
                                "Fatal: Extreme fatal exception catched!",
@@ -39,46 +34,6 @@ constexpr CatchTexts deinitChain{"Fatal error occured at deinitialization: %s",
                                  "Fatal: Exception was not catched at deinitialization!",
                                  "Fatal: Extreme fatal exception catched at deinitialization!",
                                  "Fatal: Unknown exception was not catched at deinitialization!"};
-
-// Logging from inside a catch chain must not raise out of it.
-void SafeLog(const char* format, ...) VOXA_PRINTF(1, 2);
-void SafeLog(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  try {
-    AppendDebugLog(format, args);
-  } catch (eError* e) {
-    delete e;
-  } catch (...) {
-  }
-  va_end(args);
-}
-
-// A null error object (its own allocation failed) is reported without a text.
-const char* TextOf(const eError* e) { return e ? e->GetMessage() : "(no error object)"; }
-
-// Runs body inside a catch chain; false when one of the handlers ran.
-template <typename Body>
-bool Guarded(const CatchTexts& texts, Body&& body) {
-  try {
-    body();
-    return true;
-  } catch (eFatalError* e) {
-    SafeLog(texts.fatal, TextOf(e));
-    delete e;
-  } catch (eError* e) {
-    SafeLog("%s", texts.notCaught);
-    SafeLog("Message: %s", TextOf(e));
-    delete e;
-  } catch (const char* s) {
-    SafeLog("%s", texts.extreme);
-    if (s) SafeLog("Message: %s", s);
-  } catch (...) {
-    SafeLog("%s", texts.unknown);
-  }
-  anyFailure = true;
-  return false;
-}
 
 void FreeArguments() {
   arguments.clear();
@@ -338,7 +293,7 @@ LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int RunApplication(HINSTANCE instance, HINSTANCE, const char* commandLine, int) {
-  anyFailure = false;
+  kernel::ResetFailure();
   int result = 1;
   bool ok = Guarded(mainChain, [&] {
     theApplication = nullptr;
@@ -373,7 +328,7 @@ int RunApplication(HINSTANCE instance, HINSTANCE, const char* commandLine, int) 
           LogMessage(5, "Fetched Quit Message from Windows message queue.");
           delete theApplication;
           theApplication = nullptr;
-          result = anyFailure ? 1 : 0;
+          result = kernel::FailureNoted() ? 1 : 0;
           return;
         }
         TranslateMessage(&msg);

@@ -6,6 +6,7 @@
 
 #include "foundation/errors.h"
 #include "windxkernel/application.h"
+#include "windxkernel/catchchain.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/launcherhooks.h"
 #include "windxkernel/video.h"
@@ -150,19 +151,6 @@ bool ReadDevice(IDirectInputDevice7A* device, DWORD size, void* data) {
   return r >= 0;
 }
 
-void SafeLog(const char* format, ...) VOXA_PRINTF(1, 2);
-void SafeLog(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  try {
-    AppendDebugLog(format, args);
-  } catch (VOXA::errors::eError* e) {
-    delete e;
-  } catch (...) {
-  }
-  va_end(args);
-}
-
 }  // namespace
 
 bool DIInit() {
@@ -281,29 +269,23 @@ bool PollInput() {
   return true;
 }
 
+constexpr CatchTexts inputThreadChain{
+    "Fatal error occured in User Interaction Thread: %s",
+    "Fatal: Exception was not catched in User Interaction Thread!",
+    "Fatal: Extreme fatal exception catched in User Interaction Thread!",
+    "Fatal: Unknown exception was not catched in User Interaction Thread!"};
+
 DWORD UserInteractionThread(void*) {
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
   cApplication* app = GetApplication();
-  try {
+  Guarded(inputThreadChain, [app] {
     while (app && !app->quitFlag) {
       DWORD start = GetTickCount();
       PollInput();
       DWORD took = GetTickCount() - start;
       if (took < 10) Sleep(10 - took);
     }
-  } catch (VOXA::errors::eFatalError* e) {
-    SafeLog("Fatal error occured in User Interaction Thread: %s", e ? e->GetMessage() : "");
-    delete e;
-  } catch (VOXA::errors::eError* e) {
-    SafeLog("%s", "Fatal: Exception was not catched in User Interaction Thread!");
-    SafeLog("Message: %s", e ? e->GetMessage() : "");
-    delete e;
-  } catch (const char* text) {
-    SafeLog("%s", "Fatal: Extreme fatal exception catched in User Interaction Thread!");
-    SafeLog("Message: %s", text ? text : "");
-  } catch (...) {
-    SafeLog("%s", "Fatal: Unknown exception was not catched in User Interaction Thread!");
-  }
+  });
   if (app) app->Quit();
   return 0;
 }

@@ -169,7 +169,8 @@ TEST(InputThread, ButtonsOfOnePollFollowTheFlushedMoveAndTheCursorIsClamped) {
 }
 
 // An error thrown inside a hook, on either thread, ends the program through
-// its catch chain; the input lock is released on the way, so nothing hangs.
+// its catch chain with exit code 1; the input lock is released on the way, so
+// nothing hangs.
 struct ThrowingHook {
   const char* name;
   bool inFrame;
@@ -211,6 +212,6 @@ TEST_P(InputShutdown, ErrorInAHookDoesNotHangTheShutdown) {
 INSTANTIATE_TEST_SUITE_P(
     Hooks, InputShutdown,
     testing::Values(ThrowingHook{"OnKeyOnTheInputThread", false,
-                                 "Fatal error occured in User Interaction Thread: ", 0},
+                                 "Fatal error occured in User Interaction Thread: ", 1},
                     ThrowingHook{"FrameOnTheMainThread", true, "Fatal error occured: ", 1}),
     [](const auto& info) { return std::string(info.param.name); });
