@@ -157,6 +157,7 @@ const PositionCase positionCases[] = {
     {"NestedInclude", "#include inc.txt\nERR ", "#include inc2.txt\n", "main.txt(2,4)" + syntax},
     {"InNestedInclude", "#include inc.txt\n", "#include inc2.txt\n ERR ", "inc.txt(2,5)" + syntax},
     {"IncludeInMiddleOfLine", "a #include inc.txt\nb ERR ", "x", "main.txt(2,6)" + syntax},
+    {"BeforeFileDirective", "a ERR\n#file other.txt 100\n", "", "main.txt(1,6)" + syntax},
     {"AfterFileDirective", "#file other.txt 100\n ERR ", "", "other.txt(100,5)" + syntax},
     // A define's value carries the line break of its definition, so the rest
     // of the line that used it counts one line further.
