@@ -184,6 +184,8 @@ class cParserT : public cParserR {
   void ExpandMacro(cMacro* macro, std::int32_t nameOffset, std::int32_t nameLine,
                    std::int32_t nameColumn, tSpan depth);
   void ReadString();
+  void StepInToken();
+  void EndToken();
   void ReadHexNumber();
   void ReadDecimalNumber();
   // Refuses an expansion of name that would nest too deeply or run away.

@@ -153,34 +153,28 @@ std::int32_t cParserT::GetToken() {
           code = tokStar;
         }
         break;
+      // Two-character operators are read by looking ahead, so that a comment
+      // between the characters ends the token like any other.
       case '=':
-        NextChar();
-        if (current == '=') {
-          code = tokEqual;
-        } else if (current == '<') {
-          code = tokLessEqual;
-        } else if (current == '>') {
-          code = tokGreaterEqual;
-        } else {
-          token = MakeToken<cToken>(tokAssign);
-          return token->code;
-        }
+        code = tokAssign;
+        if (PeekChar() == '=') code = tokEqual;
+        if (PeekChar() == '<') code = tokLessEqual;
+        if (PeekChar() == '>') code = tokGreaterEqual;
+        if (code != tokAssign) NextChar();
         break;
       case '<':
-        NextChar();
-        if (current != '<') {
-          token = MakeToken<cToken>(tokLess);
-          return token->code;
+        code = tokLess;
+        if (PeekChar() == '<') {
+          code = tokShiftLeft;
+          NextChar();
         }
-        code = tokShiftLeft;
         break;
       case '>':
-        NextChar();
-        if (current != '>') {
-          token = MakeToken<cToken>(tokGreater);
-          return token->code;
+        code = tokGreater;
+        if (PeekChar() == '>') {
+          code = tokShiftRight;
+          NextChar();
         }
-        code = tokShiftRight;
         break;
       case '!':
         if (PeekChar() == '=') {
@@ -411,13 +405,22 @@ void cParserT::ReadString() {
   token = MakeToken<cStringToken>(std::move(text));
 }
 
+// Inside a number the reader steps over raw characters, so a comment ends the
+// number; the step behind the number then drops the comment.
+void cParserT::StepInToken() { cParserR::NextChar(); }
+
+void cParserT::EndToken() {
+  if (current == '/' && (PeekChar() == '/' || PeekChar() == '*')) Reread();
+}
+
 void cParserT::ReadHexNumber() {
-  NextChar();
+  StepInToken();
   std::uint32_t value = 0;
   while (HexValue(current) >= 0 && remaining > 0) {
     value = value * 16 + static_cast<std::uint32_t>(HexValue(current));
-    NextChar();
+    StepInToken();
   }
+  EndToken();
   token = MakeToken<cNumberToken>(static_cast<std::int32_t>(value));
 }
 
@@ -425,7 +428,7 @@ void cParserT::ReadDecimalNumber() {
   std::uint32_t integer = 0;
   while (IsDigit(current) && remaining > 0) {
     integer = integer * 10 + static_cast<std::uint32_t>(current - '0');
-    NextChar();
+    StepInToken();
   }
   float value = static_cast<float>(static_cast<std::int32_t>(integer));
   bool isFloat = false;
@@ -433,33 +436,34 @@ void cParserT::ReadDecimalNumber() {
     isFloat = true;
     float fraction = 0.0f;
     float divisor = 1.0f;
-    NextChar();
+    StepInToken();
     while (IsDigit(current) && remaining > 0) {
       fraction = fraction * 10.0f + static_cast<float>(current - '0');
       divisor = divisor * 10.0f;
-      NextChar();
+      StepInToken();
     }
     value = value + fraction / divisor;
   }
   if (current == 'E' || current == 'e') {
     isFloat = true;
-    NextChar();
-    if (current == '+') NextChar();
+    StepInToken();
+    if (current == '+') StepInToken();
     bool negative = false;
     if (current == '-') {
       negative = true;
-      NextChar();
+      StepInToken();
     }
     // The count saturates: beyond 38 the power is infinite anyway.
     std::int32_t exponent = 0;
     while (IsDigit(current) && remaining > 0) {
       if (exponent < 100000) exponent = exponent * 10 + (current - '0');
-      NextChar();
+      StepInToken();
     }
     float power = 1.0f;
     for (std::int32_t i = 0; i < exponent && power != HUGE_VALF; i++) power = power * 10.0f;
     value = negative ? value / power : value * power;
   }
+  EndToken();
   if (isFloat)
     token = MakeToken<cFloatToken>(value);
   else

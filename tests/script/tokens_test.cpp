@@ -92,6 +92,9 @@ const TokenCase tokenCases[] = {
     {"ShortBlockComment", "a/*/b", "81:a 81:b"},
     {"SlashStarSlashCloses", "a /*/ b */ c", "81:a 81:b 14 15 81:c"},
     {"BlockCommentsDoNotNest", "a /* /* */ b */", "81:a 81:b 14 15"},
+    {"CommentEndsNumber", "12/**/34 1./**/5 $f/*x*/f", "82:12 82:34 83:1 82:5 82:15 81:f"},
+    {"CommentEndsOperator", "=/**/< </**/< !/**/= */**/*", "25 26 26 26 19 25 14 14"},
+    {"CommentAfterNumber", "7//x\n8", "82:7 82:8"},
     {"UnclosedBlockComment", "a /* b", "81:a"},
     {"CommentAtStart", "// c\n/* d */x", "81:x"},
     // Identifiers and keywords.
