@@ -8,7 +8,6 @@ namespace VOXA2 {
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 using VOXA::errors::eCouldNotCreateObject;
-using VOXA::errors::eOutOfMemory;
 
 namespace {
 
