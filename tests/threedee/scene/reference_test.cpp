@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "tests/support/tempdir.h"
 #include "threedee/scene/kbsplines.h"
 #include "threedee/scene/steptracks.h"
 
@@ -164,6 +167,22 @@ TEST(TrackReference, ClonesEvaluateIdenticallyAndOutliveTheirSource) {
     }
     EXPECT_EQ(later, seen);
   }
+}
+
+// The committed table is what the calculator prints today.
+TEST(TrackReference, TableIsUpToDateWithItsCalculator) {
+  const char* root = std::getenv("VOXA2_SOURCE_DIR");
+  if (!root) GTEST_SKIP() << "VOXA2_SOURCE_DIR is not set";
+  const std::string dir = std::string(root) + "/tests/threedee/scene/";
+  const std::string command = "python3 '" + dir + "reference_tracks.py' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_TRUE(pipe);
+  std::string printed;
+  char chunk[4096];
+  for (size_t n; (n = fread(chunk, 1, sizeof chunk, pipe)) > 0;) printed.append(chunk, n);
+  if (pclose(pipe) != 0 && printed.empty()) GTEST_SKIP() << "python3 is not available";
+  EXPECT_TRUE(printed == testsupport::ReadFile(dir + "reference_tracks.inc"))
+      << "run reference_tracks.py again and commit its output";
 }
 
 }  // namespace
