@@ -35,23 +35,22 @@ void TStream::Truncate() {}
 int32_t TStream::Read(void*, int32_t, int32_t) { return 0; }
 int32_t TStream::Write(const void*, int32_t, int32_t) { return 0; }
 
-// The result of Read is not looked at; the bytes start zeroed, so a short read
-// gives 0 instead of whatever happened to be on the stack.
+// A short read gives 0 rather than whatever part of the value came.
 uint8_t TStream::ReadByte() {
   uint8_t b[1] = {0};
-  Read(b, 1, 1);
+  if (Read(b, 1, 1) != 1) return 0;
   return b[0];
 }
 
 uint16_t TStream::ReadWord() {
   uint8_t b[2] = {0, 0};
-  Read(b, 2, 1);
+  if (Read(b, 2, 1) != 1) return 0;
   return static_cast<uint16_t>(b[0] | (b[1] << 8));
 }
 
 uint32_t TStream::ReadDword() {
   uint8_t b[4] = {0, 0, 0, 0};
-  Read(b, 4, 1);
+  if (Read(b, 4, 1) != 1) return 0;
   return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
          (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
 }

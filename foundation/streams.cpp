@@ -59,9 +59,11 @@ bool TBufferedStream::IsOpen() { return inner_->IsOpen(); }
 bool TBufferedStream::Failed() { return inner_->Failed(); }
 bool TBufferedStream::Remove() { return inner_->Remove(); }
 
+// A write mode is refused before anything is closed: the inner stream stays as
+// it was.
 bool TBufferedStream::Open(int mode) {
-  Close();
   if (mode & (kStreamWrite | kStreamAppend)) return false;
+  Close();
   if (!inner_->Open(mode)) return false;
   fill_ = index_ = 0;
   blockStart_ = inner_->Tell();
@@ -75,7 +77,13 @@ void TBufferedStream::Close() {
   fill_ = index_ = 0;
 }
 
+// An unknown origin goes to the inner stream, which reports it, and keeps the
+// buffer: the position must not jump to where the inner stream has read ahead.
 void TBufferedStream::Seek(int32_t offset, int origin) {
+  if (origin < kSeekStart || origin > kSeekEnd) {
+    inner_->Seek(offset, origin);
+    return;
+  }
   if (origin == kSeekCurrent) {
     inner_->Seek(static_cast<int32_t>(static_cast<int64_t>(Tell()) + offset), kSeekStart);
   } else {

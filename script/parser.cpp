@@ -57,11 +57,15 @@ bool cParserT::Run(ParseCallback callback, void* context) {
   try {
     expansionCount = 0;
     includeCount = 0;
+    // The main pass starts under the name the parse started with, whatever
+    // "file" directive the pre-pass met last.
+    const std::optional<std::string> startName = sourceName;
     prePass = true;
     while (GetToken() != tokEndOfFile) {
     }
     prePass = false;
     expansionCount = 0;
+    sourceName = startName;
     Rewind();
     GetToken();
     if (callback) callback(this, context);

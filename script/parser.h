@@ -186,8 +186,10 @@ class cParserT : public cParserR {
   void ReadString();
   void ReadHexNumber();
   void ReadDecimalNumber();
-  // Inserts text at the position as the expansion of name, nested one deeper than depth.
-  void InsertExpansion(const char* text, const std::string& name, tSpan depth);
+  // Refuses an expansion of name that would nest too deeply or run away.
+  void CheckExpansion(const std::string& name, tSpan depth);
+  // Inserts text at the position as an expansion nested one deeper than depth.
+  void InsertExpansion(const char* text, tSpan depth);
   void CheckRoom(std::size_t count);
 
   // Preprocessor.

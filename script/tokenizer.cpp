@@ -66,10 +66,13 @@ void cParserT::CheckRoom(std::size_t count) {
     Error(errSourceTooLarge, "Source text too large!");
 }
 
-void cParserT::InsertExpansion(const char* text, const std::string& name, tSpan depth) {
+void cParserT::CheckExpansion(const std::string& name, tSpan depth) {
   if (depth.expansionDepth >= kMaxExpansionDepth)
     Error(errExpansionNesting, "Too deeply nested expansion of %s!", name.c_str());
   if (++expansionCount > kMaxExpansions) Error(errTooManyExpansions, "Too many macro expansions!");
+}
+
+void cParserT::InsertExpansion(const char* text, tSpan depth) {
   std::size_t count = std::strlen(text);
   CheckRoom(count);
   std::int32_t start = position;
@@ -221,8 +224,9 @@ bool cParserT::ReadIdentifier() {
   if (symbol && symbol->kind == symDefine) {
     if (auto* define = dynamic_cast<cDefine*>(symbol)) {
       tSpan depth = SpanAt(start);
+      CheckExpansion(text, depth);
       DeleteText(start, static_cast<std::int32_t>(text.size()));
-      InsertExpansion(define->value.c_str(), text, depth);
+      InsertExpansion(define->value.c_str(), depth);
       line = startLine;
       column = startColumn - static_cast<std::int32_t>(std::strlen(define->value.c_str()));
       return false;
@@ -241,6 +245,7 @@ bool cParserT::ReadIdentifier() {
 
 void cParserT::ExpandMacro(cMacro* macro, std::int32_t nameOffset, std::int32_t nameLine,
                            std::int32_t nameColumn, tSpan depth) {
+  CheckExpansion(macro->name, depth);
   if (current != '(') Error(errParenthesisExpected, "\"(\" expected!");
   std::vector<std::string> arguments;
   for (;;) {
@@ -330,7 +335,7 @@ void cParserT::ExpandMacro(cMacro* macro, std::int32_t nameOffset, std::int32_t 
       Error(errMacroExpansionTooLong, "Too long macro expansion!");
   }
 
-  InsertExpansion(result.c_str(), macro->name, depth);
+  InsertExpansion(result.c_str(), depth);
   line = nameLine;
   column = nameColumn;
 }
