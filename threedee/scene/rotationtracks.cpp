@@ -48,7 +48,8 @@ void cView3Di_linear_quat::Evaluate(float time) {
           j = count - 1;
           t0 = last - (last - first);
         }
-        const float f = Shape((time - t0) / (keys_[k].time - t0));
+        const float span = keys_[k].time - t0;
+        const float f = span == 0.0f ? 1.0f : Shape((time - t0) / span);
         const float* given = keys_[k].axisAngle;
         const float h = f * given[3] * 0.5f;
         const float s = std::sin(h);
