@@ -34,9 +34,12 @@ inline const char* kBasePictures =
     "-composite -depth 8 PNG32:rgba.png; ";
 
 // ImageMagick's decoding of a file: "rgba" or "gray" samples of 8 bits.
-inline std::vector<std::uint8_t> Reference(const std::string& file, const char* format) {
+// ImageMagick keeps a TGA's row order as stored and reports the orientation
+// beside it; options such as -auto-orient apply it.
+inline std::vector<std::uint8_t> Reference(const std::string& file, const char* format,
+                                           const std::string& options = "") {
   const std::string out = file + "." + format;
-  if (!Shell("$C " + file + " -depth 8 " + format + ":" + out)) return {};
+  if (!Shell("$C " + file + " " + options + " -depth 8 " + format + ":" + out)) return {};
   const std::string bytes = testsupport::ReadFile(out);
   return {bytes.begin(), bytes.end()};
 }
