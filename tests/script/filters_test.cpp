@@ -258,7 +258,9 @@ TEST_F(Filters, BordersGrowOrCutThePicture) {
     const std::int32_t lastX = c.oldX + (c.w - 1 - 2 * c.skipX);
     const std::int32_t lastY = c.oldY + (c.h - 1 - 2 * c.skipY);
     EXPECT_EQ(Pixel(*picture, lastX, lastY), Pixel(*old, c.w - 1 - c.skipX, c.h - 1 - c.skipY));
-    if (!c.border.empty()) EXPECT_EQ(Pixel(*picture, 0, 0), c.border);
+    if (!c.border.empty()) {
+      EXPECT_EQ(Pixel(*picture, 0, 0), c.border);
+    }
     if (c.logged) {
       EXPECT_NE(Log().find(c.logged), std::string::npos) << Log();
     }
