@@ -72,6 +72,19 @@ bool WidthFirst(std::int32_t w, std::int32_t h, std::int32_t newW, std::int32_t 
          static_cast<std::uint32_t>(w) * static_cast<std::uint32_t>(newH);
 }
 
+// The 16.16 step of a shrink, as whole part and fraction. The step is
+// formed in 64 bits: for sizes of 65536 and more a 32-bit step wraps and can
+// leave boxes of no bytes.
+struct tStep {
+  std::uint32_t whole;
+  std::uint32_t fraction;
+};
+tStep ShrinkStep(std::int32_t size, std::int32_t newSize) {
+  const std::uint64_t t =
+      (static_cast<std::uint64_t>(size) << 16) / static_cast<std::uint64_t>(newSize);
+  return {static_cast<std::uint32_t>(t >> 16), static_cast<std::uint32_t>(t & 0xFFFF)};
+}
+
 // c + floor((next - c) * a / 65536): the difference may be negative.
 std::uint8_t Lerp(std::uint8_t c, std::uint8_t next, std::uint32_t a) {
   const std::int32_t step =
@@ -198,7 +211,7 @@ void cMonoPic::ScaleHeight(std::int32_t newHeight) {
   const std::uint32_t t =
       static_cast<std::uint32_t>((static_cast<std::uint64_t>(height) << 16) / newHeight);
   if (newHeight < height) {
-    const std::uint32_t i = t >> 16, f = t & 0xFFFF;
+    const auto [i, f] = ShrinkStep(height, newHeight);
     std::uint32_t s = 0, a = 0;
     for (std::int32_t k = 0; k < newHeight; ++k) {
       std::memmove(pixels + k * w, pixels + s * w, w);
@@ -245,9 +258,7 @@ void cMonoPic::ResampleWidth(std::int32_t newWidth, const cMonoPic* weight) {
   const auto w = static_cast<std::size_t>(width);
   const auto nw = static_cast<std::size_t>(newWidth);
   if (newWidth < width) {
-    const std::uint32_t t =
-        static_cast<std::uint32_t>((static_cast<std::uint64_t>(width) << 16) / newWidth);
-    const std::uint32_t i = t >> 16, f = t & 0xFFFF;
+    const auto [i, f] = ShrinkStep(width, newWidth);
     for (std::int32_t y = 0; y < height; ++y) {
       const std::uint8_t* c = pixels + y * w;
       const std::uint8_t* cw = wp ? wp + y * w : nullptr;
@@ -302,9 +313,7 @@ void cMonoPic::ResampleHeight(std::int32_t newHeight, const cMonoPic* weight) {
       (weight && weight->width == width && weight->height == height) ? weight->pixels : nullptr;
   const auto w = static_cast<std::size_t>(width);
   if (newHeight < height) {
-    const std::uint32_t t =
-        static_cast<std::uint32_t>((static_cast<std::uint64_t>(height) << 16) / newHeight);
-    const std::uint32_t i = t >> 16, f = t & 0xFFFF;
+    const auto [i, f] = ShrinkStep(height, newHeight);
     std::uint32_t s = 0, a = 0;
     for (std::int32_t k = 0; k < newHeight; ++k) {
       a += f;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -348,11 +349,11 @@ bool cAddBorder::Apply(cColorPic** picture) {
   const std::int64_t newW = w + l + r, newH = h + t + b;
   if (newW > INT32_MAX || newH > INT32_MAX) return false;
 
-  auto* created = new (std::nothrow) cColorPic();
+  std::unique_ptr<cColorPic> created(new (std::nothrow) cColorPic());
   if (!created) throw new eCouldNotCreateObject("cColorPic");
-  *picture = created;
   LogMessage(5, "    Creating new %i times %i bitmap", static_cast<int>(newW),
              static_cast<int>(newH));
+  // Sized before it replaces the caller's picture, so that a failure leaves the old one there.
   created->Create(static_cast<std::int32_t>(newW), static_cast<std::int32_t>(newH));
   LogMessage(5, "    Fill bitmap with color %08X", color);
   created->Fill(static_cast<std::uint8_t>(color >> 16), static_cast<std::uint8_t>(color >> 8),
@@ -371,6 +372,7 @@ bool cAddBorder::Apply(cColorPic** picture) {
                i32(dx), i32(dy), i32(sl), i32(st), i32(sr), i32(sb));
     created->CopyRect(old, i32(sl), i32(st), i32(dx), i32(dy), i32(w - sl - sr), i32(h - st - sb));
   }
+  *picture = created.release();
   delete old;
   return true;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/errors.h"
 #include "tests/foundation/picture_fixtures.h"
 
 namespace {
@@ -331,6 +332,34 @@ TEST_F(LoadRaw, SizesComeFromTheFileLength) {
   }
   cMonoPic plane;
   EXPECT_FALSE(plane.LoadRaw("missing.bin", -1, -1));
+}
+
+}  // namespace
+
+namespace {
+
+// A plane larger than a stream can address is refused before anything is written.
+TEST(Planes, AnAreaBeyondWhatAPlaneHoldsIsOutOfMemory) {
+  cMonoPic plane;
+  try {
+    plane.Create(70000, 70000);
+    ADD_FAILURE() << "expected an error";
+  } catch (VOXA::errors::eError* e) {
+    EXPECT_NE(dynamic_cast<VOXA::errors::eOutOfMemory*>(e), nullptr);
+    EXPECT_STREQ(e->GetMessage(), "Out of memory: Out of memory in cMonoPic::Allocate()!");
+    delete e;
+  }
+  EXPECT_EQ(plane.pixels, nullptr);
+}
+
+// Shrinking by 65536 or more keeps every box non-empty.
+TEST(Planes, ShrinkingAVeryWidePlaneToOneByteAveragesIt) {
+  cMonoPic plane;
+  plane.Create(65536, 1);
+  std::memset(plane.pixels, 9, 65536);
+  plane.ResampleWidth(1, nullptr);
+  ASSERT_EQ(plane.width, 1);
+  EXPECT_EQ(plane.pixels[0], 9);
 }
 
 }  // namespace
