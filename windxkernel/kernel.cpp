@@ -9,6 +9,7 @@
 #include "windxkernel/debuglog.h"
 #include "windxkernel/input.h"
 #include "windxkernel/launcherhooks.h"
+#include "windxkernel/sound.h"
 #include "windxkernel/video.h"
 
 namespace kernel {
@@ -44,20 +45,17 @@ bool cWinDXKernel::Launch(int count, char** vector) {
   return true;
 }
 
-// Sound, the 3D device layer and the launcher's data join these steps as
-// they are built; the launcher hooks stand in for the launcher until then.
+// The 3D device layer and the launcher's data join these steps as they are
+// built; the launcher hooks stand in for the launcher until then.
 bool cWinDXKernel::Initialize() {
   if (!DIInit()) return false;
   if (!DDInit()) return false;
   if (!D3DCreate()) return false;
   VOXA2::video::EnumerateVideoDevices();
+  EnumerateSoundDevices();
   if (!VOXA2::SetupDemos()) {
     LogMessage(5, "Could not initialize the Independent VOXA Kernel! Aborting...");
-    VOXA2::FreeDemos();
-    VOXA2::video::FreeVideoDevices();
-    D3DDeinit();
-    DDRelease();
-    DIRelease();
+    ReleaseDevices();
     return false;
   }
   ClearInputState();
@@ -79,11 +77,20 @@ void cWinDXKernel::Deinitialize() {
     CloseHandle(inputThread);
     inputThread = nullptr;
   }
+  ReleaseDevices();
+}
+
+// The same order on every road down: demos, music, sound, video, Direct3D,
+// DirectDraw, DirectInput, the file access lists.
+void cWinDXKernel::ReleaseDevices() {
   VOXA2::FreeDemos();
+  StopMusic();
+  FreeSoundDevices();
   VOXA2::video::FreeVideoDevices();
   D3DDeinit();
   DDRelease();
   DIRelease();
+  FreeFileAccessLists();
 }
 
 bool cWinDXKernel::Activate() {

@@ -21,6 +21,9 @@ class cWinDXKernel : public cApplication {
   bool Deactivate() override;
   bool Render() override;
 
+  // Releases everything the start-up made, in reverse order; harmless twice.
+  void ReleaseDevices();
+
   int initialised = 0;
   HANDLE inputThread = nullptr;
 };
