@@ -76,6 +76,8 @@ bool TZipArchive::ReadDirectory(int mode) {
 
   uint8_t header[30];
   if (stream_->Read(header, sizeof(header), 1) != 1) return FailOpen();
+  // A file that does not start with a member is not a ZIP archive.
+  if (Le32(header) != kLocalHeaderSignature) return FailOpen();
   while (Le32(header) == kLocalHeaderSignature) {
     try {
       entries_.emplace_back();
