@@ -31,7 +31,8 @@ inline Bytes ReadFileBytes(const std::filesystem::path& path) {
 inline void WriteFileBytes(const std::filesystem::path& path, const Bytes& bytes) {
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 inline Bytes RandomBytes(size_t size, uint32_t seed) {
@@ -43,8 +44,8 @@ inline Bytes RandomBytes(size_t size, uint32_t seed) {
 
 // Words from a small vocabulary: text that packs well but not trivially.
 inline Bytes TextBytes(size_t size, uint32_t seed) {
-  static const char* words[] = {"demo ", "scroller ", "plasma ", "the ", "of ", "rotozoom\n",
-                                "music ", "Pixel ", "copper ", "bars, ", "VORN ", "sine "};
+  static const char* words[] = {"demo ",  "scroller ", "plasma ", "the ",   "of ",   "rotozoom\n",
+                                "music ", "Pixel ",    "copper ", "bars, ", "VORN ", "sine "};
   std::mt19937 rng(seed);
   Bytes bytes;
   while (bytes.size() < size) {
@@ -57,7 +58,8 @@ inline Bytes TextBytes(size_t size, uint32_t seed) {
 
 inline Bytes RunBytes(size_t size) {
   Bytes bytes(size);
-  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>("AAAAAAAAAAAAAAAAAAB"[(i / 7) % 19]);
+  for (size_t i = 0; i < size; ++i)
+    bytes[i] = static_cast<uint8_t>("AAAAAAAAAAAAAAAAAAB"[(i / 7) % 19]);
   return bytes;
 }
 
@@ -91,7 +93,8 @@ inline Bytes Extract(TArchive& archive, const char* name, int32_t* size = nullpt
 
 inline Bytes ReadStream(TStream& stream) {
   Bytes bytes(static_cast<size_t>(std::max(0, stream.Size())));
-  int32_t got = bytes.empty() ? 0 : stream.Read(bytes.data(), 1, static_cast<int32_t>(bytes.size()));
+  int32_t got =
+      bytes.empty() ? 0 : stream.Read(bytes.data(), 1, static_cast<int32_t>(bytes.size()));
   bytes.resize(static_cast<size_t>(std::max(0, got)));
   return bytes;
 }

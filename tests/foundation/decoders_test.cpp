@@ -166,7 +166,8 @@ TEST(Deflate, StreamsOfPythonZlibAndGzipDecode) {
   ScopedTempDir dir;
   Bytes text = TextBytes(70000, 11);
   WriteFileBytes("in.bin", text);
-  Shell("python3 -c \"import zlib,sys; c=zlib.compressobj(9, zlib.DEFLATED, -15); "
+  Shell(
+      "python3 -c \"import zlib,sys; c=zlib.compressobj(9, zlib.DEFLATED, -15); "
       "d=open('in.bin','rb').read(); open('py.raw','wb').write(c.compress(d)+c.flush())\"");
   Shell("gzip -9 -n -c in.bin > in.gz");
   Bytes gz = ReadFileBytes("in.gz");
@@ -275,3 +276,107 @@ TEST(DecodedSizeBound, RefusesSizesNoMemberCanHave) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------ LHA's -lh1- method
+
+// LHA's "-lh1-" is the same coding: a level-0 LHA archive that wraps our
+// encoder's streams is extracted by Debian's lhasa, an independent decoder.
+uint16_t Crc16(const Bytes& data) {
+  uint16_t crc = 0;
+  for (uint8_t b : data) {
+    crc ^= b;
+    for (int k = 0; k < 8; ++k)
+      crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : crc >> 1;
+  }
+  return crc;
+}
+
+void PutLe(Bytes& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+Bytes LhaMember(const std::string& name, const Bytes& original) {
+  Bytes packed = vornarc::EncodeLzh(original.data(), original.size());
+  Bytes header = ToBytes("-lh1-");
+  PutLe(header, static_cast<uint32_t>(packed.size()), 4);
+  PutLe(header, static_cast<uint32_t>(original.size()), 4);
+  PutLe(header, 0x21210000, 4);  // 1996-09-01, any date will do
+  header.push_back(0x20);        // attribute: archive
+  header.push_back(0);           // header level 0
+  header.push_back(static_cast<uint8_t>(name.size()));
+  header.insert(header.end(), name.begin(), name.end());
+  PutLe(header, Crc16(original), 2);
+  uint8_t sum = 0;
+  for (uint8_t b : header) sum = static_cast<uint8_t>(sum + b);
+  Bytes member = {static_cast<uint8_t>(header.size()), sum};
+  member.insert(member.end(), header.begin(), header.end());
+  member.insert(member.end(), packed.begin(), packed.end());
+  return member;
+}
+
+TEST(Lzh, LhasaExtractsOurStreamsAsLh1Members) {
+  ScopedTempDir dir;
+  Bytes mixed = TextBytes(5000, 23);
+  Bytes noise = RandomBytes(5000, 24);
+  mixed.insert(mixed.end(), noise.begin(), noise.end());
+  const std::pair<std::string, Bytes> files[] = {
+      {"text.txt", TextBytes(120000, 21)},
+      {"random.bin", RandomBytes(30000, 22)},
+      {"runs.bin", RunBytes(40000)},
+      {"mixed.bin", mixed},
+      {"empty.bin", {}},
+      {"one.bin", ToBytes("!")},
+  };
+  Bytes archive;
+  for (const auto& [name, data] : files) {
+    Bytes member = LhaMember(name, data);
+    archive.insert(archive.end(), member.begin(), member.end());
+  }
+  archive.push_back(0);  // end of archive
+  WriteFileBytes("test.lzh", archive);
+  std::filesystem::create_directories("out");
+  Shell("cd out && lhasa -xqf ../test.lzh");
+  for (const auto& [name, data] : files) {
+    EXPECT_EQ(ReadFileBytes("out/" + name), data) << name;
+    EXPECT_TRUE(std::filesystem::exists("out/" + name)) << name;
+  }
+}
+
+// Streams of an independent encoder: jLHA's "-lh1-" members (the file is made
+// by tools/fixtures/make-lh1-fixture.sh). lhasa gives the original bytes.
+TEST(Lzh, DecodesStreamsOfAnIndependentEncoder) {
+  const char* source = std::getenv("VOXA2_SOURCE_DIR");
+  ASSERT_NE(source, nullptr);
+  const std::filesystem::path fixture =
+      std::filesystem::path(source) / "tests/foundation/data/jlha-lh1.lzh";
+  const Bytes archive = ReadFileBytes(fixture);
+  ASSERT_FALSE(archive.empty());
+  ScopedTempDir dir;
+  Shell("lhasa -xqf '" + fixture.string() + "'");
+
+  int members = 0;
+  for (size_t at = 0; at + 24 < archive.size() && archive[at] != 0;) {
+    const size_t headerSize = archive[at];
+    const uint8_t* h = archive.data() + at + 2;
+    auto le32 = [&](size_t i) {
+      return static_cast<uint32_t>(h[i] | h[i + 1] << 8 | h[i + 2] << 16 | h[i + 3] << 24);
+    };
+    const std::string method(h, h + 5);
+    const uint32_t packedSize = le32(5), originalSize = le32(9);
+    const std::string name(h + 20, h + 20 + h[19]);
+    const uint16_t crc = static_cast<uint16_t>(h[20 + h[19]] | h[21 + h[19]] << 8);
+    const size_t data = at + 2 + headerSize;
+    ASSERT_LE(data + packedSize, archive.size());
+    EXPECT_EQ(method, "-lh1-") << name;
+    Bytes packed(archive.begin() + static_cast<long>(data),
+                 archive.begin() + static_cast<long>(data + packedSize));
+    int ok = 0;
+    Bytes decoded = DecodeLzh(packed, originalSize, &ok);
+    EXPECT_EQ(ok, 1) << name;
+    EXPECT_EQ(Crc16(decoded), crc) << name;
+    EXPECT_EQ(decoded, ReadFileBytes(name)) << name;
+    ++members;
+    at = data + packedSize;
+  }
+  EXPECT_EQ(members, 3);
+}

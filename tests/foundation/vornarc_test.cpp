@@ -33,7 +33,8 @@ enum : size_t {
 };
 
 void Poke32(Bytes& bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    bytes[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 void Poke16(Bytes& bytes, size_t at, uint16_t value) {
   bytes[at] = static_cast<uint8_t>(value);
@@ -154,12 +155,12 @@ TEST(VORNarc, DirectoryChecksDecideWhetherTheArchiveOpens) {
       {"first block past the end", [](Bytes& b) { Poke32(b, 12, 0x7FFFFF00); }, false},
       {"huge entry count", [](Bytes& b) { Poke32(b, 8, 0x7FFFFFFF); }, false},
       {"entry count with bit 31", [](Bytes& b) { Poke32(b, 8, 0xFFFFFFFF); }, false},
-      {"name length with bit 15",
-       [&](Bytes& b) { Poke16(b, firstRecord + kNameLength, 0x8000); }, false},
-      {"name longer than the file",
-       [&](Bytes& b) { Poke16(b, firstRecord + kNameLength, 0x7FFF); }, false},
-      {"huge extra length",
-       [&](Bytes& b) { Poke32(b, firstRecord + kExtraLength, 0xFFFFFFF0); }, false},
+      {"name length with bit 15", [&](Bytes& b) { Poke16(b, firstRecord + kNameLength, 0x8000); },
+       false},
+      {"name longer than the file", [&](Bytes& b) { Poke16(b, firstRecord + kNameLength, 0x7FFF); },
+       false},
+      {"huge extra length", [&](Bytes& b) { Poke32(b, firstRecord + kExtraLength, 0xFFFFFFF0); },
+       false},
       {"a block that points to itself",
        [&](Bytes& b) {
          uint32_t block = static_cast<uint32_t>(firstRecord - 8);
@@ -190,8 +191,8 @@ TEST(VORNarc, EmptyArchivesAndEmptyBlocks) {
 
   std::vector<tMember> members = {Member("a", ToBytes("A"), kMethodStored),
                                   Member("b", ToBytes("B"), kMethodStored)};
-  auto gaps = OpenArchive(vornarc::WriteArchive(members, {0, 1, 0, 0, 1, 0}).bytes, &opened,
-                          "gaps.dat");
+  auto gaps =
+      OpenArchive(vornarc::WriteArchive(members, {0, 1, 0, 0, 1, 0}).bytes, &opened, "gaps.dat");
   ASSERT_TRUE(opened) << "blocks of 0 records are passed over";
   EXPECT_EQ(Extract(*gaps, "b"), ToBytes("B"));
 }
@@ -218,11 +219,16 @@ TEST(VORNarc, DamagedMembersYieldNoData) {
   };
   auto storedSizeDelta = [](int delta) {
     return [delta](Bytes& b, size_t record, const vornarc::tWritten& w) {
-      Poke32(b, record + kStored, static_cast<uint32_t>(static_cast<int>(w.storedSizes[0]) + delta));
+      Poke32(b, record + kStored,
+             static_cast<uint32_t>(static_cast<int>(w.storedSizes[0]) + delta));
     };
   };
   const MemberCase cases[] = {
-      {"as written, deflate", kMethodDeflate, {}, [](Bytes&, size_t, const vornarc::tWritten&) {}, true},
+      {"as written, deflate",
+       kMethodDeflate,
+       {},
+       [](Bytes&, size_t, const vornarc::tWritten&) {},
+       true},
       {"decoded CRC wrong", kMethodDeflate, {}, flipCrc(kDecodedCrc), false},
       {"stored CRC wrong", kMethodDeflate, {}, flipCrc(kStoredCrc), true},
       {"stored, decoded CRC wrong", kMethodStored, {}, flipCrc(kDecodedCrc), false},
@@ -236,7 +242,9 @@ TEST(VORNarc, DamagedMembersYieldNoData) {
       {"fragments 100 + 50 of 150", kMethodStored, {100}, field(kStored, 150), true},
       {"fragments 100 + 50 of 149", kMethodStored, {100}, field(kStored, 149), false},
       {"fragments 100 + 50 of 151", kMethodStored, {100}, field(kStored, 151), false},
-      {"fragment chain in a circle", kMethodStored, {100},
+      {"fragment chain in a circle",
+       kMethodStored,
+       {100},
        [](Bytes& b, size_t, const vornarc::tWritten& w) {
          Poke32(b, w.dataOffsets[0], 0);  // first piece: no bytes, next is itself
          Poke32(b, w.dataOffsets[0] + 4, w.dataOffsets[0]);
@@ -248,9 +256,10 @@ TEST(VORNarc, DamagedMembersYieldNoData) {
       {"huge decoded size, lzh", kMethodLzh, {}, field(kDecoded, 0x7FFFFFF0), false},
   };
   for (const MemberCase& c : cases) {
-    tMember member = Member("member.bin", c.method == kMethodStored && !c.fragments.empty()
-                                              ? Bytes(data.begin(), data.begin() + 150)
-                                              : data,
+    tMember member = Member("member.bin",
+                            c.method == kMethodStored && !c.fragments.empty()
+                                ? Bytes(data.begin(), data.begin() + 150)
+                                : data,
                             c.method);
     member.fragments = c.fragments;
     vornarc::tWritten written = vornarc::WriteArchive({member});
@@ -324,13 +333,14 @@ TEST(VORNarcEXE, ArchivesAppendedToAProgramAreFoundByName) {
   std::vector<tMember> other = {Member("demo.ini", ToBytes("[demo]"), kMethodStored)};
   Bytes viewerBytes = vornarc::WriteArchive(viewer).bytes;
   Bytes otherBytes = vornarc::WriteArchive(other).bytes;
-  WriteFileBytes("player", vornarc::AppendArchives(program, {{"viewer.dat", viewerBytes},
-                                                             {"other.dat", otherBytes}}));
+  WriteFileBytes("player", vornarc::AppendArchives(
+                               program, {{"viewer.dat", viewerBytes}, {"other.dat", otherBytes}}));
   TVORNarcEXE exe(DiskStream("player"));
   ASSERT_TRUE(exe.Open());
   auto listing = List(exe);
   ASSERT_EQ(listing.size(), 2u);
-  EXPECT_EQ(listing[0], std::make_pair(std::string("viewer.dat"), static_cast<int32_t>(viewerBytes.size())));
+  EXPECT_EQ(listing[0],
+            std::make_pair(std::string("viewer.dat"), static_cast<int32_t>(viewerBytes.size())));
   EXPECT_EQ(listing[1].first, "other.dat");
   EXPECT_EQ(Extract(exe, "OTHER.DAT"), otherBytes);
 

@@ -48,7 +48,8 @@ TEST(ZipArchive, MembersWrittenByInfoZipEqualTheirSources) {
     bool listedFolder = false;
     for (const tZipEntry& e : zip->Entries()) listedFolder |= e.name == "GUI/Pictures/";
     EXPECT_TRUE(listedFolder) << file;
-    EXPECT_EQ(Extract(*zip, "gui/pictures/DESKTOP.PCX"), ReadFileBytes("tree/GUI/Pictures/desktop.pcx"));
+    EXPECT_EQ(Extract(*zip, "gui/pictures/DESKTOP.PCX"),
+              ReadFileBytes("tree/GUI/Pictures/desktop.pcx"));
     int32_t size = 0;
     Extract(*zip, "GUI\\noise.bin", &size);
     EXPECT_EQ(size, kZipNoSuchMember) << "backslashes do not match slashes";
@@ -58,8 +59,10 @@ TEST(ZipArchive, MembersWrittenByInfoZipEqualTheirSources) {
 TEST(ZipArchive, MembersWrittenByPythonZipfile) {
   ScopedTempDir dir;
   MakeTree();
-  Shell("python3 -c \"import zipfile\n"
-      "for name, method in (('py_stored.zip', zipfile.ZIP_STORED), ('py_deflated.zip', zipfile.ZIP_DEFLATED), "
+  Shell(
+      "python3 -c \"import zipfile\n"
+      "for name, method in (('py_stored.zip', zipfile.ZIP_STORED), ('py_deflated.zip', "
+      "zipfile.ZIP_DEFLATED), "
       "('py_bzip2.zip', zipfile.ZIP_BZIP2)):\n"
       "  with zipfile.ZipFile(name, 'w', method) as z:\n"
       "    for f in ('readme.txt', 'GUI/Pictures/desktop.pcx', 'GUI/noise.bin', 'one.txt'):\n"
@@ -68,7 +71,8 @@ TEST(ZipArchive, MembersWrittenByPythonZipfile) {
     const char* file;
     int32_t expected;  // 0: the member's bytes
   };
-  for (Case c : {Case{"py_stored.zip", 0}, Case{"py_deflated.zip", 0}, Case{"py_bzip2.zip", kZipBadCrc}}) {
+  for (Case c :
+       {Case{"py_stored.zip", 0}, Case{"py_deflated.zip", 0}, Case{"py_bzip2.zip", kZipBadCrc}}) {
     bool opened = false;
     auto zip = OpenZip(c.file, &opened);
     ASSERT_TRUE(opened) << c.file;
@@ -127,7 +131,12 @@ TEST(ZipArchive, DamagedFiles) {
   const size_t data = 30 + 10;  // header and name "readme.txt", no extra field
   ASSERT_EQ(base[26], 10);
   ASSERT_EQ(base[28] | base[29] << 8, 0);
-  auto method = [](uint16_t m) { return [m](Bytes& b) { b[8] = static_cast<uint8_t>(m); b[9] = 0; }; };
+  auto method = [](uint16_t m) {
+    return [m](Bytes& b) {
+      b[8] = static_cast<uint8_t>(m);
+      b[9] = 0;
+    };
+  };
   const DamageCase cases[] = {
       {"as written", [](Bytes&) {}, true, 12000},
       {"a data byte flipped", [&](Bytes& b) { b[data + 100] ^= 1; }, true, kZipBadCrc},
@@ -137,9 +146,14 @@ TEST(ZipArchive, DamagedFiles) {
       {"method 8 over stored bytes", method(8), true, kZipDecoderFailed},
       {"name length 0", [](Bytes& b) { b[26] = 0; }, false, 0},
       {"compressed size past the end", [](Bytes& b) { b[21] = 0x7F; }, false, 0},
-      {"uncompressed size past the end, stored", [](Bytes& b) { b[25] = 0x7F; }, true, kZipReadFailed},
-      {"huge uncompressed size, deflated", [&](Bytes& b) { method(8)(b); b[25] = 0xFF; }, true,
-       kZipDecoderFailed},
+      {"uncompressed size past the end, stored", [](Bytes& b) { b[25] = 0x7F; }, true,
+       kZipReadFailed},
+      {"huge uncompressed size, deflated",
+       [&](Bytes& b) {
+         method(8)(b);
+         b[25] = 0xFF;
+       },
+       true, kZipDecoderFailed},
       {"ends after the member's data", [&](Bytes& b) { b.resize(data + 12000); }, false, 0},
       {"not a ZIP file", [](Bytes& b) { b[0] = 'Q'; }, false, 0},
   };
