@@ -323,6 +323,37 @@ TEST(VORNarc, AnArchiveInsideAnArchiveOpensThroughTheWrapper) {
   }
 }
 
+TEST(VORNarc, MountedArchivesServeTheFileAccessLayer) {
+  ScopedTempDir dir;
+  ClearFileAccessFunctions();
+  Bytes picture = TextBytes(6000, 13);
+  std::vector<tMember> members = {Member("GUI\\pictures\\desktop.pcx", picture, kMethodStored),
+                                  Member("GUI\\mouse\\arrow.pcx", picture, kMethodLzh)};
+  bool opened = false;
+  auto archive = OpenArchive(vornarc::WriteArchive(members).bytes, &opened);
+  ASSERT_TRUE(opened);
+  AddArchive(archive.get());
+
+  auto unbuffered = OpenFile("gui\\pictures\\DESKTOP.PCX", 0);
+  ASSERT_NE(dynamic_cast<TStreamWindow*>(unbuffered.get()), nullptr);
+  EXPECT_EQ(ReadStream(*unbuffered), picture);
+  auto buffered = OpenFile("GUI\\pictures\\desktop.pcx", 4096);
+  ASSERT_NE(buffered, nullptr);
+  EXPECT_EQ(ReadStream(*buffered), picture);
+  auto decoded = OpenFile("GUI\\mouse\\arrow.pcx", 0);
+  ASSERT_NE(decoded, nullptr);
+  EXPECT_EQ(ReadStream(*decoded), picture);
+  EXPECT_EQ(OpenFile("GUI\\mouse\\missing.pcx", 0), nullptr);
+
+  tSearchRecord search;
+  ASSERT_TRUE(FindFirst(&search, "GUI\\mouse\\*.pcx"));
+  EXPECT_EQ(search.name, "GUI\\mouse\\arrow.pcx");
+  EXPECT_EQ(search.size, 6000);
+  EXPECT_FALSE(FindNext(&search));
+  FindClose(&search);
+  FreeFileAccessLists();
+}
+
 // ------------------------------------------------------------- executables
 
 TEST(VORNarcEXE, ArchivesAppendedToAProgramAreFoundByName) {
