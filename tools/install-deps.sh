@@ -11,6 +11,7 @@ packages=(
   libopenmpt-dev libsndfile1-dev openmpt123
   xvfb xauth xdotool x11-utils x11-apps
   python3
+  zip bzip2 lhasa
 )
 
 missing=()
