@@ -8,6 +8,7 @@
 #include "foundation/decoders.h"
 #include "foundation/errors.h"
 #include "foundation/streams.h"
+#include "foundation/text.h"
 #include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
@@ -20,11 +21,6 @@ uint32_t Le32(const uint8_t* p) {
          static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
 }
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-
-unsigned char LowerAscii(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
 
 std::unique_ptr<TStream> StreamOrStandIn(std::unique_ptr<TStream> stream) {
   if (stream) return stream;
