@@ -41,7 +41,7 @@ bool DecodeFVF(DWORD fvf, VertexLayout* out) {
     o = 16;
   } else if (pos == D3DFVF_XYZ || (pos >= D3DFVF_XYZB1 && pos <= D3DFVF_XYZB5)) {
     o = 12;
-    l.weights = pos == D3DFVF_XYZ ? 0 : static_cast<int>((pos - D3DFVF_XYZ) / 2);
+    l.weights = pos == D3DFVF_XYZ ? 0 : static_cast<int>((pos - D3DFVF_XYZRHW) / 2);
   } else {
     return false;
   }
