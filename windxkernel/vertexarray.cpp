@@ -89,9 +89,12 @@ VertexPointer MakeVertexPointer(const VertexFormat& f) {
   }
   p.blendWeights = o;
   o += 4 * f.blendWeightCount;
-  // Counts 1 to 5 turn XYZ into XYZB1..XYZB5; other counts add no bits.
-  if (f.blendWeightCount >= 1 && f.blendWeightCount <= 5)
-    fvf |= D3DFVF_XYZB1 + 2 * (f.blendWeightCount - 1);
+  // Counts 1 to 5 turn XYZ into XYZB1..XYZB5; other counts add no bits. The
+  // code replaces XYZ rather than being or-ed into it: or-ed, two weights would
+  // read as XYZB3 and four as XYZB5, and the device would step through the
+  // vertices with the wrong size.
+  if (f.blendWeightCount >= 1 && f.blendWeightCount <= 5 && fvf == D3DFVF_XYZ)
+    fvf = D3DFVF_XYZB1 + 2 * (f.blendWeightCount - 1);
   if (f.normal) {
     p.normal = o;
     fvf |= D3DFVF_NORMAL;
