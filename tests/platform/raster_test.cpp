@@ -498,3 +498,57 @@ TEST(RasterDevice, IndexedDrawsSkipIndicesBeyondTheVertices) {
   EXPECT_EQ(t.Pixel(1, 1), 0xFFFFFFu);
   EXPECT_EQ(t.Pixel(6, 6), 0u);
 }
+
+struct DepthFormatCase {
+  DWORD total, stencil;
+};
+
+TEST(RasterDepth, EveryZFormatStoresTheQuantisedDepth) {
+  for (DepthFormatCase c : {DepthFormatCase{16, 0}, {24, 0}, {32, 8}, {32, 0}}) {
+    Target t(4, 4, platform::pixels::X8R8G8B8(), c.total, c.stencil);
+    t->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
+    t->SetRenderState(D3DRENDERSTATE_ZFUNC, D3DCMP_LESS);
+    t.ClearDepth(0.5f);
+    t.Rect(0, 0, 2, 4, 0.25f, 0xFFFFFFFF);
+    t.Rect(2, 0, 4, 4, 0.75f, 0xFFFFFFFF);
+    const double max =
+        c.total - c.stencil >= 32 ? 4294967295.0 : double((1u << (c.total - c.stencil)) - 1);
+    EXPECT_EQ(t.Depth(1, 1), static_cast<DWORD>(0.25 * max + 0.5)) << c.total;
+    EXPECT_EQ(t.Depth(3, 1), static_cast<DWORD>(0.5 * max + 0.5)) << c.total;
+    EXPECT_EQ(t.Pixel(3, 1), 0u) << c.total;
+  }
+}
+
+// With W-buffering the buffer holds the eye depth over the far plane's.
+TEST(RasterDepth, WBufferHoldsEyeDepthAndTheNearerWallWins) {
+  Target t(4, 4, platform::pixels::X8R8G8B8());
+  Camera(t, 1, 101);
+  t->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_USEW);
+  t.DrawModel(D3DPT_TRIANGLESTRIP, Wall(51, 0xFF00FF00));
+  EXPECT_EQ(t.Depth(2, 2), static_cast<DWORD>(std::lround(51.0 / 101.0 * 65535)));
+  t.DrawModel(D3DPT_TRIANGLESTRIP, Wall(80, 0xFFFF0000));
+  EXPECT_EQ(t.Pixel(2, 2), 0x00FF00u);
+  t.DrawModel(D3DPT_TRIANGLESTRIP, Wall(20, 0xFF0000FF));
+  EXPECT_EQ(t.Pixel(2, 2), 0x0000FFu);
+}
+
+TEST(RasterDepth, BiasBringsACoplanarDecalInFront) {
+  Target t(4, 4, platform::pixels::X8R8G8B8());
+  t->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_TRUE);
+  t->SetRenderState(D3DRENDERSTATE_ZFUNC, D3DCMP_LESS);
+  t.Rect(0, 0, 4, 4, 0.5f, 0xFFFF0000);
+  t.Rect(0, 0, 4, 4, 0.5f, 0xFF00FF00);  // same depth: refused under LESS
+  EXPECT_EQ(t.Pixel(1, 1), 0xFF0000u);
+  t->SetRenderState(D3DRENDERSTATE_ZBIAS, 1);
+  t.Rect(0, 0, 4, 4, 0.5f, 0xFF0000FF);
+  EXPECT_EQ(t.Pixel(1, 1), 0x0000FFu);
+}
+
+TEST(RasterLines, OnePixelWideWithoutTheLastPixel) {
+  Target t(8, 8, platform::pixels::X8R8G8B8());
+  t.Draw(D3DPT_LINESTRIP, {{1, 2, 0.5f, 1, 0xFFFFFFFF, 0},
+                           {5, 2, 0.5f, 1, 0xFFFFFFFF, 0},
+                           {5, 6, 0.5f, 1, 0xFFFFFFFF, 0}});
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(t.Pixel(x, 2), (x >= 1 && x <= 5) ? 0xFFFFFFu : 0u) << x;
+  for (int y = 3; y < 8; ++y) EXPECT_EQ(t.Pixel(5, y), y < 6 ? 0xFFFFFFu : 0u) << y;
+}
