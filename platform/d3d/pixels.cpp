@@ -1,6 +1,7 @@
 #include "platform/d3d/pixels.h"
 
 #include <cmath>
+#include <type_traits>
 #include <utility>
 
 #include "platform/d3d/fog.h"
@@ -11,17 +12,17 @@ namespace {
 
 constexpr std::uint8_t kBayer[16] = {0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5};
 
-// Plane values in 16.16 fixed point, bounded so that 64 steps never overflow.
-std::int64_t Fixed(double v) {
-  constexpr double kLimit = 1099511627776.0;  // 2^40
-  if (!(v > -kLimit)) v = -kLimit;
-  if (v > kLimit) v = kLimit;
-  return static_cast<std::int64_t>(std::llround(v * 65536.0));
+// Colour planes in 16.16 fixed point. Bounded so that 64 steps stay inside
+// 32 bits: a slope beyond 256 levels a pixel saturates anyway.
+std::int32_t Fixed(double v, double limit) {
+  if (!(v > -limit)) v = -limit;
+  if (v > limit) v = limit;
+  v *= 65536.0;
+  return static_cast<std::int32_t>(v >= 0 ? v + 0.5 : v - 0.5);
 }
+constexpr double kStartLimit = 8192.0, kStepLimit = 256.0;
 
-inline std::int32_t Clamp255(std::int64_t v) {
-  return static_cast<std::int32_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
+inline std::int32_t Clamp255(std::int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
 template <bool Gouraud, bool NeedW, bool VertexFog>
 void Interpolate(const Interpolants& ip, Chunk& c) {
@@ -31,14 +32,17 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
     const Plane* planes[4] = {&ip.r, &ip.g, &ip.b, &ip.a};
     std::int32_t* out[4] = {c.r, c.g, c.b, c.a};
     for (int k = 0; k < 4; ++k) {
-      std::int64_t s = Fixed(planes[k]->At(x, y)), d = Fixed(planes[k]->dx);
+      const std::int32_t s = Fixed(planes[k]->At(x, y), kStartLimit);
+      const std::int32_t d = Fixed(planes[k]->dx, kStepLimit);
       std::int32_t* o = out[k];
       for (int i = 0; i < n; ++i) o[i] = Clamp255((s + i * d) >> 16);
     }
   } else {
     // Flat: the setup put the first vertex's colour in c.
-    std::int32_t r = Clamp255(std::llround(ip.r.c)), g = Clamp255(std::llround(ip.g.c)),
-                 b = Clamp255(std::llround(ip.b.c)), a = Clamp255(std::llround(ip.a.c));
+    const std::int32_t r = Clamp255(Fixed(ip.r.c, kStartLimit) >> 16),
+                       g = Clamp255(Fixed(ip.g.c, kStartLimit) >> 16),
+                       b = Clamp255(Fixed(ip.b.c, kStartLimit) >> 16),
+                       a = Clamp255(Fixed(ip.a.c, kStartLimit) >> 16);
     for (int i = 0; i < n; ++i) {
       c.r[i] = r;
       c.g[i] = g;
@@ -46,8 +50,8 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
       c.a[i] = a;
     }
   }
-  const double zs = ip.z.At(x, y), dz = ip.z.dx;
-  for (int i = 0; i < n; ++i) c.z[i] = static_cast<float>(zs + i * dz);
+  const float zs = static_cast<float>(ip.z.At(x, y)), dz = static_cast<float>(ip.z.dx);
+  for (int i = 0; i < n; ++i) c.z[i] = zs + static_cast<float>(i) * dz;
   if constexpr (NeedW) {
     const double qs = ip.rhw.At(x, y), dq = ip.rhw.dx;
     for (int i = 0; i < n; ++i) {
@@ -56,28 +60,35 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
     }
   }
   if constexpr (VertexFog) {
-    std::int64_t s = Fixed(ip.fog.At(x, y)), d = Fixed(ip.fog.dx);
+    const std::int32_t s = Fixed(ip.fog.At(x, y), kStartLimit), d = Fixed(ip.fog.dx, kStepLimit);
     for (int i = 0; i < n; ++i) c.fog[i] = Clamp255((s + i * d) >> 16);
   }
   for (int i = 0; i < n; ++i) c.live[i] = 1;
 }
 
-template <bool W, int Bytes>
+// Wide: more than 24 depth bits, which float arithmetic cannot address.
+template <bool W, int Bytes, bool Wide>
 void Depth(const PixelPipeline& p, Chunk& c) {
+  using Real = std::conditional_t<Wide, double, float>;
   const Target& t = p.target;
   BYTE* row = t.depth + static_cast<std::ptrdiff_t>(c.y) * t.depthPitch +
               static_cast<std::ptrdiff_t>(c.x) * Bytes;
   const std::uint32_t mask = t.depthMask, keep = ~mask;
+  const Real scale = static_cast<Real>(p.depthScale);
   for (int i = 0; i < c.n; ++i) {
-    double d = W ? c.w[i] * p.wScale : c.z[i];
+    Real d = W ? c.w[i] * p.wScale : c.z[i];
     d = d > 0 ? (d < 1 ? d : 1) : 0;  // NaN goes to 0
-    auto q = static_cast<std::uint32_t>(d * p.depthScale + 0.5);
+    auto q = static_cast<std::uint32_t>(d * scale + Real(0.5));
+    q = q < mask ? q : mask;
     q = q > p.depthBias ? q - p.depthBias : 0;
     BYTE* at = row + i * Bytes;
-    std::uint32_t word = LoadWord<Bytes>(at), old = word & mask;
-    std::uint32_t idx = static_cast<std::uint32_t>(q >= old) + static_cast<std::uint32_t>(q > old);
-    c.live[i] &= static_cast<std::uint8_t>((p.depthCompare >> idx) & 1);
-    if (p.depthWrite && c.live[i]) StoreWord<Bytes>(at, (word & keep) | q);
+    const std::uint32_t word = LoadWord<Bytes>(at), old = word & mask;
+    const std::uint32_t idx =
+        static_cast<std::uint32_t>(q >= old) + static_cast<std::uint32_t>(q > old);
+    const std::uint8_t live = c.live[i] & static_cast<std::uint8_t>((p.depthCompare >> idx) & 1);
+    c.live[i] = live;
+    // Stored every time, changed only where written: no branch on the outcome.
+    StoreWord<Bytes>(at, (p.depthWrite & live) ? (word & keep) | q : word);
   }
 }
 
@@ -137,8 +148,9 @@ constexpr InterpolateFn kInterpolate[2][2][2] = {
     {{Interpolate<true, false, false>, Interpolate<true, false, true>},
      {Interpolate<true, true, false>, Interpolate<true, true, true>}}};
 
-constexpr StageFn kDepth[2][3] = {{Depth<false, 2>, Depth<false, 3>, Depth<false, 4>},
-                                  {Depth<true, 2>, Depth<true, 3>, Depth<true, 4>}};
+constexpr StageFn kDepth[2][4] = {
+    {Depth<false, 2, false>, Depth<false, 3, false>, Depth<false, 4, false>, Depth<false, 4, true>},
+    {Depth<true, 2, false>, Depth<true, 3, false>, Depth<true, 4, false>, Depth<true, 4, true>}};
 
 constexpr StageFn kFog[4] = {nullptr, Fog<FogKind::Vertex>, Fog<FogKind::TableZ>,
                              Fog<FogKind::TableW>};
@@ -208,7 +220,7 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t) {
   const bool needW = (depthOn && s.wBuffer) || s.fog == FogKind::TableW;
   p.interpolate = kInterpolate[s.gouraud][needW][s.fog == FogKind::Vertex];
   if (depthOn) {
-    p.depth = kDepth[s.wBuffer][t.depthBytes - 2];
+    p.depth = kDepth[s.wBuffer][t.depthBytes - 2 + (t.depthMask > 0xFFFFFFu)];
     p.depthCompare = (s.depthFunc >= D3DCMP_NEVER && s.depthFunc <= D3DCMP_ALWAYS)
                          ? s.depthFunc - 1
                          : D3DCMP_LESSEQUAL - 1;

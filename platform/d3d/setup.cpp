@@ -12,7 +12,8 @@ constexpr float kCoordLimit = 1048576.0f;  // pixels; keeps edge products in 64 
 std::int64_t Snap(float v) {
   if (!(v > -kCoordLimit)) v = -kCoordLimit;  // NaN too
   if (v > kCoordLimit) v = kCoordLimit;
-  return static_cast<std::int64_t>(std::lround(v * kSub));
+  v *= kSub;
+  return static_cast<std::int64_t>(v >= 0 ? v + 0.5f : v - 0.5f);
 }
 
 std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {  // d > 0
