@@ -138,16 +138,16 @@ void ParseTexture(cParserT* p, cVOXAdemo* demo) {
     const std::int32_t w = p->ParseIntExpression();
     p->Expect(tokComma);
     const std::int32_t h = p->ParseIntExpression();
+    if (w < 0 || h < 0)
+      p->Error(errNoCode,
+               "Width and height must be greater or equal to one pixel, or must be zero for "
+               "default size");
     // Sizes beyond four digits would wrap in the request; they are refused.
     if (w > kMaxScreenTextureSize || h > kMaxScreenTextureSize)
       p->Error(errNoCode, "Width and height must be at most %i pixels",
                static_cast<int>(kMaxScreenTextureSize));
-    width = static_cast<std::int16_t>(w);
-    height = static_cast<std::int16_t>(h);
-    if (width < 0 || height < 0)
-      p->Error(errNoCode,
-               "Width and height must be greater or equal to one pixel, or must be zero for "
-               "default size");
+    width = w;
+    height = h;
     sized = true;
   }
   p->Expect(tokSemicolon);

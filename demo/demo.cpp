@@ -175,16 +175,15 @@ bool cVOXAdemo::Start() {
 bool cVOXAdemo::Run() {
   if (!running) return false;
   float T = clock() - startTime;
-  if (loopOn) {
-    if (T >= loopPoint) {
-      startTime += loopPoint - loopTarget;
-      T = clock() - startTime;
-    }
-  } else if (T >= end) {
+  if (loopOn && T >= loopPoint) {
+    startTime += loopPoint - loopTarget;
+    T = clock() - startTime;
+  }
+  demoTime = T;
+  if (!loopOn && T >= end) {
     running = false;
     return true;
   }
-  demoTime = T;
   for (std::size_t j = 0; j < runList.size(); j++) {
     cVOXAsequence* s = runList[j];
     const float r = T - s->start;

@@ -2,6 +2,7 @@
 // position and makes the load fail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -136,6 +137,34 @@ TEST_F(TextureStatement, NoTextureFailsTheCompile) {
   EXPECT_NE(
       std::find(lines.begin(), lines.end(), "demo.txt(1,18) Error on creating new screen texture!"),
       lines.end())
+      << ::testing::PrintToString(lines);
+}
+
+}  // namespace
+}  // namespace demotest
+
+namespace demotest {
+namespace {
+
+// An empty script compiles (and, without "eod", ends at its first frame); a
+// missing one fails.
+TEST_F(DemoTest, EmptyScriptCompilesAndMissingScriptFails) {
+  ASSERT_TRUE(Compile(""));
+  StartAt(0);
+  EXPECT_TRUE(RunAt(0));
+  EXPECT_FALSE(demo->running);
+  demo = std::make_unique<VOXA2::cVOXAdemo>();
+  EXPECT_FALSE(demo->Load("missing.txt"));
+}
+
+// A size that only its low 16 bits would make look valid is still refused.
+TEST_F(DemoTest, TextureSizeIsCheckedBeforeNarrowing) {
+  EXPECT_FALSE(Compile("texture \"t\", -65536, 0;"));
+  const auto lines = LogLines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "demo.txt(1,24) Width and height must be greater or equal to one pixel, or "
+                      "must be zero for default size"),
+            lines.end())
       << ::testing::PrintToString(lines);
 }
 

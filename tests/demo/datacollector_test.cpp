@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "demo/command.h"
 #include "demo/demo.h"
 #include "tests/support/tempdir.h"
 
@@ -154,6 +155,35 @@ TEST(DemoCollectors, DeletedWithTheDemoThroughTheirKind) {
     ASSERT_TRUE(demo.AddDataCollector(spy));
   }
   EXPECT_EQ(freed, std::vector<std::string>{"z"});
+}
+
+}  // namespace
+
+namespace {
+
+// A command that gives its piece back when it is deleted, as resource-holding
+// commands do: the demo must delete it while the collector still exists.
+class Holder : public VOXA2::cVOXAcommand {
+ public:
+  explicit Holder(VOXA2::cVOXAdemo* owner) : cVOXAcommand(owner) {
+    piece = owner->FindDataCollector("names")->GetData("held");
+  }
+  ~Holder() override { released = demo->FindDataCollector("names")->ReleaseDataByPointer(piece); }
+  void* piece;
+  static inline bool released = false;
+};
+
+TEST(DemoCollectors, CommandsAreDeletedBeforeTheCollectors) {
+  testsupport::ScopedTempDir dir;
+  Holder::released = false;
+  {
+    VOXA2::cVOXAdemo demo;
+    ASSERT_TRUE(demo.AddDataCollector(new NameCollector));
+    auto* pipeline = new VOXA2::cVOXApipeline(&demo);
+    demo.pipelines.push_back(pipeline);
+    pipeline->AddCommand(new Holder(&demo));
+  }
+  EXPECT_TRUE(Holder::released);
 }
 
 }  // namespace
