@@ -361,8 +361,7 @@ void DefinePredefinedSymbols(cParserT* p, cVOXAdemo* demo) {
   AppendToList(demo->surfaces, temporary, "surface list!");
   DefineObject(p, "DDStemporary", symTemporaryBuffer, temporary);
   for (std::int32_t i = 0; const tCommandDesc* record = GetRegisteredCommand(i); i++)
-    DefineObject(p, record->name ? record->name : "", symCommand,
-                 const_cast<tCommandDesc*>(record));
+    if (record->name) DefineObject(p, record->name, symCommand, const_cast<tCommandDesc*>(record));
 }
 
 }  // namespace

@@ -40,6 +40,8 @@ bool cProbe::Parse(float startTime, float lengthTime, cParserT* parser) {
   bool refuse = false;
   while (parser->token->code != tokCloseBrace && parser->token->code != tokEndOfFile) {
     if (auto* number = dynamic_cast<cNumberToken*>(parser->token.get())) id = number->value;
+    if (auto* number = dynamic_cast<cFloatToken*>(parser->token.get()))
+      id = static_cast<int>(number->value);
     if (auto* word = dynamic_cast<cIdentToken*>(parser->token.get())) {
       if (word->text == "fail") fail = true;
       if (word->text == "refuse") refuse = true;

@@ -18,8 +18,8 @@ namespace demotest {
 // Every call of every probe, as "<id> Start", "<id> Execute(t,r,f)" ("%g").
 std::vector<std::string>& Trace();
 
-// "probe { [id] [fail] [refuse] }": id names the probe in the trace; "fail"
-// makes Execute answer false; "refuse" makes Parse answer false.
+// "probe { [id] [fail] [refuse] }": id (a number, or a float cut to an integer) names the probe in
+// the trace; "fail" makes Execute answer false; "refuse" makes Parse answer false.
 class cProbe : public VOXA2::cVOXAcommand {
  public:
   explicit cProbe(VOXA2::cVOXAdemo* owner) : cVOXAcommand(owner) {}

@@ -157,7 +157,7 @@ TEST_F(DemoTest, MainBlocksAccumulateInFileOrder) {
 TEST_F(DemoTest, TimingSymbolsFollowTheEntries) {
   ASSERT_TRUE(
       Compile("pipeline p { entry __LAST_END__ : 2 : probe { 1 } entry 2 : 3 : probe { 2 } "
-              "entry __LAST_END__ : __LAST_LENGTH__ + 1 : probe { 3 } ; ; }"
+              "entry __LAST_END__ : __LAST_LENGTH__ + 1 : probe { __END__ } ; ; }"
               "pipeline q { entry __LAST_END__ + 1 : 1 : probe { 4 } }"
               "sequence s { length __LAST_END__; }"));
   const auto& p = demo->pipelines[0]->commands;
@@ -165,6 +165,8 @@ TEST_F(DemoTest, TimingSymbolsFollowTheEntries) {
   EXPECT_FLOAT_EQ(p[2]->start, 5);
   EXPECT_FLOAT_EQ(p[2]->length, 4);
   EXPECT_FLOAT_EQ(p[2]->end, 9);
+  // The block sees its own entry's symbols.
+  EXPECT_EQ(static_cast<cProbe*>(p[2])->id, 9);
   // Each pipeline starts from zero; the symbols outlive the pipeline.
   EXPECT_FLOAT_EQ(demo->pipelines[1]->commands[0]->start, 1);
   EXPECT_FLOAT_EQ(demo->sequences[0]->length, 2);
