@@ -7,6 +7,7 @@
 
 #include "foundation/errors.h"
 #include "foundation/streams.h"
+#include "foundation/text.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 using VOXA::errors::eCouldNotCreateObject;
@@ -57,15 +58,6 @@ std::unique_ptr<TStream> TArchive::OpenFile(const char* path, bool) {
 }
 
 // ------------------------------------------------------------ path helpers
-
-namespace {
-
-unsigned char LowerAscii(char c) {
-  unsigned char u = static_cast<unsigned char>(c);
-  return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u - 'A' + 'a') : u;
-}
-
-}  // namespace
 
 const char* GetFileNamePart(const char* path) {
   const char* part = path;

@@ -5,21 +5,11 @@
 #include <limits>
 #include <system_error>
 
+#include "foundation/text.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 bool Exists(const std::string& path) {
   std::error_code ec;
@@ -60,7 +50,7 @@ std::string ResolveDiskPath(const char* dataPath) {
       std::string candidate = resolved + component;
       if (folderExists && !Exists(candidate)) {
         for (const std::string& name : SortedNames(resolved)) {
-          if (EqualNoCase(name, component)) {
+          if (EqualsNoCase(name, component)) {
             candidate = resolved + name;
             break;
           }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Writes small seed pictures of every kind the readers accept into a folder
-# (ImageMagick and netpbm); files already there are kept.
+# with ImageMagick; files already there are kept. Used by tools/fuzz.sh.
 set -euo pipefail
 out="$1"
 C=/usr/bin/convert

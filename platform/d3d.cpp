@@ -1,7 +1,9 @@
 #include "platform/d3d.h"
 
+#include <cstring>
 #include <new>
 
+#include "platform/d3d/renderer.h"
 #include "platform/fakehardware.h"
 
 namespace platform {
@@ -28,6 +30,19 @@ D3DDEVICEDESC7 CommonDesc() {
   return d;
 }
 
+void Report(const char* method, DWORD a = 0, DWORD b = 0, DWORD c = 0, DWORD d = 0) {
+  auto& observe = Hardware().observeD3D;
+  if (observe) observe(D3DCall{method, a, b, c, d});
+}
+
+DWORD FloatBits(float f) {
+  DWORD v;
+  std::memcpy(&v, &f, sizeof v);
+  return v;
+}
+
+constexpr D3DMATRIX kIdentity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
 }  // namespace
 
 // Both devices draw with the same software rasteriser; the first one claims
@@ -46,6 +61,10 @@ FakeD3DDevice SoftwareD3DDevice() {
 }
 
 }  // namespace platform
+
+using platform::FloatBits;
+using platform::kIdentity;
+using platform::Report;
 
 IDirect3D7::IDirect3D7(IDirectDraw7* owner) : owner_(owner) {
   if (owner_) owner_->AddRef();
@@ -110,10 +129,77 @@ HRESULT IDirect3D7::CreateDevice(const GUID& device, IDirectDrawSurface7* target
   dev->target_ = target;
   target->AddRef();
   dev->depth_ = depth;  // the reference GetAttachedSurface gave
+  dev->states_[D3DRENDERSTATE_ZENABLE] = depth ? D3DZB_TRUE : D3DZB_FALSE;
   dev->viewport_ = D3DVIEWPORT7{
       0, 0, static_cast<DWORD>(target->width()), static_cast<DWORD>(target->height()), 0.0f, 1.0f};
   *out = dev;
   return D3D_OK;
+}
+
+HRESULT IDirect3D7::CreateVertexBuffer(D3DVERTEXBUFFERDESC* desc, IDirect3DVertexBuffer7** out,
+                                       DWORD) {
+  if (!desc || !out) return DDERR_INVALIDPARAMS;
+  *out = nullptr;
+  if (platform::Hardware().createVertexBufferResult != D3D_OK)
+    return platform::Hardware().createVertexBufferResult;
+  DWORD size = FVFVertexSize(desc->dwFVF);
+  if (size == 0) return D3DERR_INVALIDVERTEXFORMAT;
+  if (desc->dwNumVertices == 0 || desc->dwNumVertices > 65536) return DDERR_INVALIDPARAMS;
+  auto* vb = new (std::nothrow) IDirect3DVertexBuffer7;
+  if (!vb) return DDERR_OUTOFMEMORY;
+  vb->desc_ = *desc;
+  vb->memory_.assign(static_cast<size_t>(size) * desc->dwNumVertices, 0);
+  *out = vb;
+  return D3D_OK;
+}
+
+DWORD FVFVertexSize(DWORD fvf) {
+  platform::raster::VertexLayout layout;
+  return platform::raster::DecodeFVF(fvf, &layout) ? static_cast<DWORD>(layout.stride) : 0;
+}
+
+HRESULT IDirect3DVertexBuffer7::Lock(DWORD, void** data, DWORD* size) {
+  if (!data) return DDERR_INVALIDPARAMS;
+  *data = memory_.data();
+  if (size) *size = static_cast<DWORD>(memory_.size());
+  ++locks_;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DVertexBuffer7::Unlock() {
+  if (locks_ == 0) return DDERR_NOTLOCKED;
+  --locks_;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DVertexBuffer7::GetVertexBufferDesc(D3DVERTEXBUFFERDESC* desc) {
+  if (!desc) return DDERR_INVALIDPARAMS;
+  *desc = desc_;
+  return D3D_OK;
+}
+
+// Direct3D 7's defaults for every state the player may leave alone.
+IDirect3DDevice7::IDirect3DDevice7() : renderer_(std::make_unique<platform::raster::Renderer>()) {
+  auto& s = states_;
+  s[D3DRENDERSTATE_TEXTUREPERSPECTIVE] = TRUE;
+  s[D3DRENDERSTATE_FILLMODE] = D3DFILL_SOLID;
+  s[D3DRENDERSTATE_SHADEMODE] = D3DSHADE_GOURAUD;
+  s[D3DRENDERSTATE_ZWRITEENABLE] = TRUE;
+  s[D3DRENDERSTATE_SRCBLEND] = D3DBLEND_ONE;
+  s[D3DRENDERSTATE_DESTBLEND] = D3DBLEND_ZERO;
+  s[D3DRENDERSTATE_CULLMODE] = D3DCULL_CCW;
+  s[D3DRENDERSTATE_ZFUNC] = D3DCMP_LESSEQUAL;
+  s[D3DRENDERSTATE_ALPHAFUNC] = D3DCMP_ALWAYS;
+  s[D3DRENDERSTATE_FOGSTART] = FloatBits(0.0f);
+  s[D3DRENDERSTATE_FOGEND] = FloatBits(1.0f);
+  s[D3DRENDERSTATE_FOGDENSITY] = FloatBits(1.0f);
+  s[D3DRENDERSTATE_CLIPPING] = TRUE;
+  s[D3DRENDERSTATE_LIGHTING] = TRUE;
+  s[D3DRENDERSTATE_COLORVERTEX] = TRUE;
+  s[D3DRENDERSTATE_LOCALVIEWER] = TRUE;
+  s[D3DRENDERSTATE_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
+  s[D3DRENDERSTATE_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
+  for (auto& m : transforms_) m = kIdentity;
 }
 
 IDirect3DDevice7::~IDirect3DDevice7() {
@@ -135,6 +221,8 @@ HRESULT IDirect3DDevice7::SetViewport(D3DVIEWPORT7* viewport) {
       viewport->dwY + viewport->dwHeight > static_cast<DWORD>(target_->height()))
     return DDERR_INVALIDPARAMS;
   viewport_ = *viewport;
+  ++serial_;
+  Report("SetViewport", viewport->dwX, viewport->dwY, viewport->dwWidth, viewport->dwHeight);
   return D3D_OK;
 }
 
@@ -142,4 +230,141 @@ HRESULT IDirect3DDevice7::GetViewport(D3DVIEWPORT7* viewport) {
   if (!viewport) return DDERR_INVALIDPARAMS;
   *viewport = viewport_;
   return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::BeginScene() {
+  Report("BeginScene");
+  if (inScene_) return D3DERR_SCENE_IN_SCENE;
+  inScene_ = true;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::EndScene() {
+  Report("EndScene");
+  if (!inScene_) return D3DERR_SCENE_NOT_IN_SCENE;
+  inScene_ = false;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+  Report("SetRenderState", state, value);
+  if (state >= kD3DRenderStateCount) return DDERR_INVALIDPARAMS;
+  states_[state] = value;
+  ++serial_;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
+  if (!value || state >= kD3DRenderStateCount) return DDERR_INVALIDPARAMS;
+  *value = states_[state];
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::SetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
+  Report("SetTransform", state);
+  if (!matrix) return DDERR_INVALIDPARAMS;
+  // Texture transforms are accepted; texturing reads them.
+  if (state >= D3DTRANSFORMSTATE_TEXTURE0 && state < D3DTRANSFORMSTATE_TEXTURE0 + 8) return D3D_OK;
+  if (state < D3DTRANSFORMSTATE_WORLD || state > D3DTRANSFORMSTATE_WORLD3)
+    return DDERR_INVALIDPARAMS;
+  transforms_[state] = *matrix;
+  ++serial_;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
+  if (!matrix || state < D3DTRANSFORMSTATE_WORLD || state > D3DTRANSFORMSTATE_WORLD3)
+    return DDERR_INVALIDPARAMS;
+  *matrix = transforms_[state];
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::SetClipPlane(DWORD index, float* plane) {
+  Report("SetClipPlane", index);
+  if (!plane || index >= clipPlanes_.size()) return DDERR_INVALIDPARAMS;
+  for (int i = 0; i < 4; ++i) clipPlanes_[index][static_cast<size_t>(i)] = plane[i];
+  ++serial_;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::GetClipPlane(DWORD index, float* plane) {
+  if (!plane || index >= clipPlanes_.size()) return DDERR_INVALIDPARAMS;
+  for (int i = 0; i < 4; ++i) plane[i] = clipPlanes_[index][static_cast<size_t>(i)];
+  return D3D_OK;
+}
+
+platform::raster::DeviceState IDirect3DDevice7::State() const {
+  platform::raster::DeviceState st;
+  st.renderStates = states_.data();
+  st.transforms = transforms_.data();
+  st.clipPlanes = &clipPlanes_;
+  st.viewport = viewport_;
+  st.target = target_;
+  st.depth = depth_;
+  st.rasterCaps = desc_.dpcTriCaps.dwRasterCaps;
+  st.serial = serial_;
+  return st;
+}
+
+HRESULT IDirect3DDevice7::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR, float z,
+                                DWORD) {
+  Report("Clear", count, flags);
+  if (count && !rects) return DDERR_INVALIDPARAMS;
+  // The player clears depth only; colour goes through DirectDraw fills.
+  if (flags != D3DCLEAR_ZBUFFER) return DDERR_INVALIDPARAMS;
+  if (!depth_) return D3DERR_ZBUFFER_NOTPRESENT;
+  D3DRECT whole{0, 0, target_->width(), target_->height()};
+  return renderer_->ClearDepth(State(), count ? rects : &whole, count ? count : 1, z);
+}
+
+HRESULT IDirect3DDevice7::Draw(D3DPRIMITIVETYPE type, DWORD fvf, const BYTE* vertices, DWORD count,
+                               const WORD* indices, DWORD indexCount) {
+  if (!inScene_) return D3DERR_SCENE_NOT_IN_SCENE;
+  if (type < D3DPT_POINTLIST || type > D3DPT_TRIANGLEFAN) return D3DERR_INVALIDPRIMITIVETYPE;
+  platform::raster::VertexLayout layout;
+  if (!platform::raster::DecodeFVF(fvf, &layout)) return D3DERR_INVALIDVERTEXTYPE;
+  if (!vertices || count > 65536) return DDERR_INVALIDPARAMS;
+  if (target_->lockCount() > 0) return DDERR_SURFACEBUSY;
+  return renderer_->Draw(State(), type, layout, vertices, static_cast<int>(count), indices,
+                         static_cast<int>(indexCount));
+}
+
+HRESULT IDirect3DDevice7::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, void* vertices,
+                                        DWORD count, DWORD) {
+  Report("DrawPrimitive", type, fvf, count);
+  return Draw(type, fvf, static_cast<const BYTE*>(vertices), count, nullptr, 0);
+}
+
+HRESULT IDirect3DDevice7::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, void* vertices,
+                                               DWORD count, WORD* indices, DWORD indexCount,
+                                               DWORD) {
+  Report("DrawIndexedPrimitive", type, fvf, count, indexCount);
+  if (!indices) return DDERR_INVALIDPARAMS;
+  return Draw(type, fvf, static_cast<const BYTE*>(vertices), count, indices, indexCount);
+}
+
+HRESULT IDirect3DDevice7::DrawPrimitiveVB(D3DPRIMITIVETYPE type, IDirect3DVertexBuffer7* buffer,
+                                          DWORD start, DWORD count, DWORD) {
+  Report("DrawPrimitiveVB", type, start, count);
+  if (!buffer) return DDERR_INVALIDPARAMS;
+  if (buffer->locked()) return D3DERR_VERTEXBUFFERLOCKED;
+  if (start > buffer->vertexCount() || count > buffer->vertexCount() - start)
+    return DDERR_INVALIDPARAMS;
+  const DWORD stride = FVFVertexSize(buffer->fvf());
+  return Draw(type, buffer->fvf(), buffer->data() + static_cast<size_t>(start) * stride, count,
+              nullptr, 0);
+}
+
+HRESULT IDirect3DDevice7::DrawIndexedPrimitiveVB(D3DPRIMITIVETYPE type,
+                                                 IDirect3DVertexBuffer7* buffer, DWORD start,
+                                                 DWORD count, WORD* indices, DWORD indexCount,
+                                                 DWORD) {
+  Report("DrawIndexedPrimitiveVB", type, start, count, indexCount);
+  if (!buffer || !indices) return DDERR_INVALIDPARAMS;
+  if (buffer->locked()) return D3DERR_VERTEXBUFFERLOCKED;
+  if (start > buffer->vertexCount() || count > buffer->vertexCount() - start)
+    return DDERR_INVALIDPARAMS;
+  const DWORD stride = FVFVertexSize(buffer->fvf());
+  return Draw(type, buffer->fvf(), buffer->data() + static_cast<size_t>(start) * stride, count,
+              indices, indexCount);
 }

@@ -1,7 +1,11 @@
 // Our Direct3D 7 stand-in, reached through the DirectDraw object: device and
-// Z-buffer format enumeration, device creation on a 3D-capable surface and the
-// viewport. The device grows its drawing operations with the rasteriser.
+// Z-buffer format enumeration, device creation on a 3D-capable surface, vertex
+// buffers, render states, transforms and the drawing operations. The device is
+// the facade of the software rasteriser in platform/d3d/.
 #pragma once
+
+#include <array>
+#include <memory>
 
 #include "platform/ddraw.h"
 
@@ -24,6 +28,7 @@ constexpr HRESULT D3DERR_UNSUPPORTEDALPHAOPERATION = MakeDDResult(2075);
 constexpr HRESULT D3DERR_UNSUPPORTEDALPHAARG = MakeDDResult(2076);
 constexpr HRESULT D3DERR_TOOMANYOPERATIONS = MakeDDResult(2077);
 constexpr HRESULT D3DERR_VIEWPORTHASNODEVICE = MakeDDResult(774);
+constexpr HRESULT D3DERR_VERTEXBUFFERLOCKED = MakeDDResult(2062);
 
 // Every public Direct3D result with its name.
 const std::vector<ResultName>& Direct3DResultNames();
@@ -84,6 +89,133 @@ struct D3DDEVICEDESC7 {
   DWORD dwVertexProcessingCaps;
 };
 
+// Render states, by their Direct3D 7 numbers.
+enum D3DRENDERSTATETYPE : DWORD {
+  D3DRENDERSTATE_ANTIALIAS = 2,
+  D3DRENDERSTATE_TEXTUREPERSPECTIVE = 4,
+  D3DRENDERSTATE_ZENABLE = 7,
+  D3DRENDERSTATE_FILLMODE = 8,
+  D3DRENDERSTATE_SHADEMODE = 9,
+  D3DRENDERSTATE_ZWRITEENABLE = 14,
+  D3DRENDERSTATE_ALPHATESTENABLE = 15,
+  D3DRENDERSTATE_SRCBLEND = 19,
+  D3DRENDERSTATE_DESTBLEND = 20,
+  D3DRENDERSTATE_CULLMODE = 22,
+  D3DRENDERSTATE_ZFUNC = 23,
+  D3DRENDERSTATE_ALPHAREF = 24,
+  D3DRENDERSTATE_ALPHAFUNC = 25,
+  D3DRENDERSTATE_DITHERENABLE = 26,
+  D3DRENDERSTATE_ALPHABLENDENABLE = 27,
+  D3DRENDERSTATE_FOGENABLE = 28,
+  D3DRENDERSTATE_SPECULARENABLE = 29,
+  D3DRENDERSTATE_FOGCOLOR = 34,
+  D3DRENDERSTATE_FOGTABLEMODE = 35,
+  D3DRENDERSTATE_FOGSTART = 36,
+  D3DRENDERSTATE_FOGEND = 37,
+  D3DRENDERSTATE_FOGDENSITY = 38,
+  D3DRENDERSTATE_EDGEANTIALIAS = 40,
+  D3DRENDERSTATE_COLORKEYENABLE = 41,
+  D3DRENDERSTATE_ZBIAS = 47,
+  D3DRENDERSTATE_RANGEFOGENABLE = 48,
+  D3DRENDERSTATE_STENCILENABLE = 52,
+  D3DRENDERSTATE_TEXTUREFACTOR = 60,
+  D3DRENDERSTATE_CLIPPING = 136,
+  D3DRENDERSTATE_LIGHTING = 137,
+  D3DRENDERSTATE_AMBIENT = 139,
+  D3DRENDERSTATE_FOGVERTEXMODE = 140,
+  D3DRENDERSTATE_COLORVERTEX = 141,
+  D3DRENDERSTATE_LOCALVIEWER = 142,
+  D3DRENDERSTATE_NORMALIZENORMALS = 143,
+  D3DRENDERSTATE_COLORKEYBLENDENABLE = 144,
+  D3DRENDERSTATE_DIFFUSEMATERIALSOURCE = 145,
+  D3DRENDERSTATE_SPECULARMATERIALSOURCE = 146,
+  D3DRENDERSTATE_AMBIENTMATERIALSOURCE = 147,
+  D3DRENDERSTATE_EMISSIVEMATERIALSOURCE = 148,
+  D3DRENDERSTATE_VERTEXBLEND = 151,
+  D3DRENDERSTATE_CLIPPLANEENABLE = 152,
+};
+constexpr DWORD kD3DRenderStateCount = 256;
+
+constexpr DWORD D3DZB_FALSE = 0, D3DZB_TRUE = 1, D3DZB_USEW = 2;
+constexpr DWORD D3DFILL_POINT = 1, D3DFILL_WIREFRAME = 2, D3DFILL_SOLID = 3;
+constexpr DWORD D3DSHADE_FLAT = 1, D3DSHADE_GOURAUD = 2;
+constexpr DWORD D3DCULL_NONE = 1, D3DCULL_CW = 2, D3DCULL_CCW = 3;
+constexpr DWORD D3DANTIALIAS_NONE = 0, D3DANTIALIAS_SORTDEPENDENT = 1,
+                D3DANTIALIAS_SORTINDEPENDENT = 2;
+constexpr DWORD D3DFOG_NONE = 0, D3DFOG_EXP = 1, D3DFOG_EXP2 = 2, D3DFOG_LINEAR = 3;
+constexpr DWORD D3DVERTEXBLEND_DISABLE = 0, D3DVERTEXBLEND_1WEIGHTS = 1,
+                D3DVERTEXBLEND_2WEIGHTS = 2, D3DVERTEXBLEND_3WEIGHTS = 3;
+constexpr DWORD D3DMCS_MATERIAL = 0, D3DMCS_COLOR1 = 1, D3DMCS_COLOR2 = 2;
+// Comparisons: value − 1 is a mask of less (1), equal (2) and greater (4).
+constexpr DWORD D3DCMP_NEVER = 1, D3DCMP_LESS = 2, D3DCMP_EQUAL = 3, D3DCMP_LESSEQUAL = 4,
+                D3DCMP_GREATER = 5, D3DCMP_NOTEQUAL = 6, D3DCMP_GREATEREQUAL = 7, D3DCMP_ALWAYS = 8;
+constexpr DWORD D3DBLEND_ZERO = 1, D3DBLEND_ONE = 2, D3DBLEND_SRCCOLOR = 3,
+                D3DBLEND_INVSRCCOLOR = 4, D3DBLEND_SRCALPHA = 5, D3DBLEND_INVSRCALPHA = 6,
+                D3DBLEND_DESTALPHA = 7, D3DBLEND_INVDESTALPHA = 8, D3DBLEND_DESTCOLOR = 9,
+                D3DBLEND_INVDESTCOLOR = 10;
+
+enum D3DPRIMITIVETYPE : DWORD {
+  D3DPT_POINTLIST = 1,
+  D3DPT_LINELIST = 2,
+  D3DPT_LINESTRIP = 3,
+  D3DPT_TRIANGLELIST = 4,
+  D3DPT_TRIANGLESTRIP = 5,
+  D3DPT_TRIANGLEFAN = 6,
+};
+
+enum D3DTRANSFORMSTATETYPE : DWORD {
+  D3DTRANSFORMSTATE_WORLD = 1,
+  D3DTRANSFORMSTATE_VIEW = 2,
+  D3DTRANSFORMSTATE_PROJECTION = 3,
+  D3DTRANSFORMSTATE_WORLD1 = 4,
+  D3DTRANSFORMSTATE_WORLD2 = 5,
+  D3DTRANSFORMSTATE_WORLD3 = 6,
+  D3DTRANSFORMSTATE_TEXTURE0 = 16,
+};
+
+// Flexible vertex format bits.
+constexpr DWORD D3DFVF_XYZ = 0x002;
+constexpr DWORD D3DFVF_XYZRHW = 0x004;
+constexpr DWORD D3DFVF_XYZB1 = 0x006;
+constexpr DWORD D3DFVF_XYZB2 = 0x008;
+constexpr DWORD D3DFVF_XYZB3 = 0x00A;
+constexpr DWORD D3DFVF_XYZB4 = 0x00C;
+constexpr DWORD D3DFVF_XYZB5 = 0x00E;
+constexpr DWORD D3DFVF_POSITION_MASK = 0x00E;
+constexpr DWORD D3DFVF_NORMAL = 0x010;
+constexpr DWORD D3DFVF_DIFFUSE = 0x040;
+constexpr DWORD D3DFVF_SPECULAR = 0x080;
+constexpr DWORD D3DFVF_TEXCOUNT_MASK = 0xF00;
+constexpr DWORD D3DFVF_TEXCOUNT_SHIFT = 8;
+constexpr DWORD D3DFVF_TEX1 = 0x100;
+
+constexpr DWORD D3DDP_WAIT = 0x00000001;
+constexpr DWORD D3DCLEAR_TARGET = 0x00000001;
+constexpr DWORD D3DCLEAR_ZBUFFER = 0x00000002;
+constexpr DWORD D3DVBCAPS_SYSTEMMEMORY = 0x00000800;
+constexpr DWORD D3DVBCAPS_WRITEONLY = 0x00010000;
+
+using D3DCOLOR = DWORD;
+
+// Row-vector convention: a point is transformed as v · M, translation in _41.._43.
+struct D3DMATRIX {
+  float _11, _12, _13, _14;
+  float _21, _22, _23, _24;
+  float _31, _32, _33, _34;
+  float _41, _42, _43, _44;
+};
+
+struct D3DRECT {
+  LONG x1, y1, x2, y2;
+};
+
+struct D3DVERTEXBUFFERDESC {
+  DWORD dwSize;
+  DWORD dwCaps;
+  DWORD dwFVF;
+  DWORD dwNumVertices;
+};
+
 struct D3DVIEWPORT7 {
   DWORD dwX;
   DWORD dwY;
@@ -97,23 +229,79 @@ using LPD3DENUMDEVICESCALLBACK7 = HRESULT (*)(char* description, char* name, D3D
                                               void* context);
 using LPD3DENUMPIXELFORMATSCALLBACK = HRESULT (*)(DDPIXELFORMAT* format, void* context);
 
+// Vertex size in bytes of a flexible vertex format, 0 when the format is unusable.
+DWORD FVFVertexSize(DWORD fvf);
+
+class IDirect3DVertexBuffer7 : public DDObject {
+ public:
+  HRESULT Lock(DWORD flags, void** data, DWORD* size);
+  HRESULT Unlock();
+  HRESULT GetVertexBufferDesc(D3DVERTEXBUFFERDESC* desc);
+
+  // Stand-in state, read by the device.
+  const BYTE* data() const { return memory_.data(); }
+  DWORD fvf() const { return desc_.dwFVF; }
+  DWORD vertexCount() const { return desc_.dwNumVertices; }
+  bool locked() const { return locks_ > 0; }
+
+ private:
+  friend class IDirect3D7;
+  D3DVERTEXBUFFERDESC desc_{};
+  std::vector<BYTE> memory_;
+  int locks_ = 0;
+};
+
+namespace platform::raster {
+class Renderer;
+struct DeviceState;
+}  // namespace platform::raster
+
 class IDirect3DDevice7 : public DDObject {
  public:
+  IDirect3DDevice7();
   ~IDirect3DDevice7() override;
 
   HRESULT GetCaps(D3DDEVICEDESC7* desc);
   HRESULT SetViewport(D3DVIEWPORT7* viewport);
   HRESULT GetViewport(D3DVIEWPORT7* viewport);
+  HRESULT BeginScene();
+  HRESULT EndScene();
+  HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
+  HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value);
+  HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix);
+  HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix);
+  HRESULT SetClipPlane(DWORD index, float* plane);
+  HRESULT GetClipPlane(DWORD index, float* plane);
+  HRESULT Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil);
+  HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, void* vertices, DWORD count, DWORD flags);
+  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, void* vertices, DWORD count,
+                               WORD* indices, DWORD indexCount, DWORD flags);
+  HRESULT DrawPrimitiveVB(D3DPRIMITIVETYPE type, IDirect3DVertexBuffer7* buffer, DWORD start,
+                          DWORD count, DWORD flags);
+  HRESULT DrawIndexedPrimitiveVB(D3DPRIMITIVETYPE type, IDirect3DVertexBuffer7* buffer, DWORD start,
+                                 DWORD count, WORD* indices, DWORD indexCount, DWORD flags);
 
   IDirectDrawSurface7* renderTarget() const { return target_; }
   IDirectDrawSurface7* depthBuffer() const { return depth_; }
+  bool inScene() const { return inScene_; }
 
  private:
   friend class IDirect3D7;
+  HRESULT Draw(D3DPRIMITIVETYPE type, DWORD fvf, const BYTE* vertices, DWORD count,
+               const WORD* indices, DWORD indexCount);
+  platform::raster::DeviceState State() const;
+
   D3DDEVICEDESC7 desc_{};
   IDirectDrawSurface7* target_ = nullptr;  // counted
   IDirectDrawSurface7* depth_ = nullptr;   // counted
   D3DVIEWPORT7 viewport_{};
+  bool inScene_ = false;
+  std::array<DWORD, kD3DRenderStateCount> states_{};
+  // WORLD, VIEW, PROJECTION, WORLD1..3 by their Direct3D numbers.
+  std::array<D3DMATRIX, 7> transforms_{};
+  std::array<std::array<float, 4>, 8> clipPlanes_{};
+  std::uint64_t serial_ = 0;  // counts state changes, so derived state is rebuilt only then
+  std::unique_ptr<platform::raster::Renderer> renderer_;
 };
 
 class IDirect3D7 : public DDObject {
@@ -125,6 +313,7 @@ class IDirect3D7 : public DDObject {
   HRESULT EnumZBufferFormats(const GUID& device, LPD3DENUMPIXELFORMATSCALLBACK callback,
                              void* context);
   HRESULT CreateDevice(const GUID& device, IDirectDrawSurface7* target, IDirect3DDevice7** out);
+  HRESULT CreateVertexBuffer(D3DVERTEXBUFFERDESC* desc, IDirect3DVertexBuffer7** out, DWORD flags);
 
  private:
   IDirectDraw7* owner_;  // counted

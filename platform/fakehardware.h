@@ -35,6 +35,12 @@ struct FakeD3DDevice {
   D3DDEVICEDESC7 desc{};
 };
 
+// One call that reached the Direct3D device, for tests that count device work.
+struct D3DCall {
+  std::string method;
+  DWORD a = 0, b = 0, c = 0, d = 0;
+};
+
 struct FakeHardware {
   std::vector<FakeDisplayDevice> displays;
   std::vector<FakeD3DDevice> devices3d;
@@ -46,6 +52,9 @@ struct FakeHardware {
   HRESULT queryDirect3DResult = DD_OK;
   HRESULT enumDevicesResult = D3D_OK;
   HRESULT setViewportResult = D3D_OK;
+  HRESULT createVertexBufferResult = D3D_OK;
+  // Sees every state change, scene bracket and draw of a Direct3D device.
+  std::function<void(const D3DCall&)> observeD3D;
 };
 
 // A full-screen mode record as the enumeration delivers it.

@@ -1,57 +1,69 @@
 #!/usr/bin/env bash
-# Builds and runs a libFuzzer target with clang, AddressSanitizer and
-# UndefinedBehaviorSanitizer. Not part of the normal build.
-#   tools/fuzz.sh [target] [seconds]   (target: script (default) or pictures; seconds: 180)
-#   tools/fuzz.sh [seconds]            (the script target)
-# script:   the script front end (tokenizer, preprocessor, expression evaluators)
-# pictures: the JPEG, PNG, PCX and TGA readers and the picture loader
+# Builds one libFuzzer target (fuzz/<target>.cpp) with Debian's clang under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and runs it.
+#   tools/fuzz.sh TARGET [SECONDS]     (default 180 seconds)
+# Targets: archives, pictures, script. Findings are written to build/fuzz/findings-TARGET/.
 set -euo pipefail
-
-root="$(cd "$(dirname "$0")/.." && pwd)"
-target="script"
-if [ $# -gt 0 ] && ! [[ "$1" =~ ^[0-9]+$ ]]; then
-  target="$1"
-  shift
+target=${1:?usage: tools/fuzz.sh TARGET [SECONDS]}
+seconds=${2:-180}
+root=$(cd "$(dirname "$0")/.." && pwd)
+if [ ! -f "$root/fuzz/$target.cpp" ]; then
+  echo "no fuzz target fuzz/$target.cpp" >&2
+  exit 2
 fi
-seconds="${1:-180}"
-build="$root/build-fuzz"
-case "$target" in
-  script | pictures) ;;
-  *) echo "unknown fuzz target: $target (script, pictures)" >&2; exit 2 ;;
-esac
 
-need=(clang libclang-rt-14-dev)
-missing=()
-for p in "${need[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+bash "$root/tools/install-deps.sh"
+# libFuzzer's runtime comes with clang's runtime libraries.
+need=()
+for p in clang libclang-rt-14-dev; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
-if [ ${#missing[@]} -gt 0 ]; then
+if [ ${#need[@]} -gt 0 ]; then
   SUDO=""
   if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${need[@]}"
 fi
 
-flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g -O1"
-cmake -S "$root" -B "$build" -G Ninja -DVOXA2_TESTS=OFF \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
-ninja -C "$build" voxa2_script voxa2_foundation voxa2_windxkernel voxa2_platform
-
-clang++ -std=c++20 $flags -fsanitize=fuzzer -I"$root" "$root/fuzz/${target}_fuzzer.cpp" \
-  -Wl,--start-group "$build"/script/libvoxa2_script.a "$build"/foundation/libvoxa2_foundation.a \
-  "$build"/windxkernel/libvoxa2_windxkernel.a "$build"/platform/libvoxa2_platform.a -Wl,--end-group \
-  $(pkg-config --libs sdl2) -lz -lbz2 -lpng -ljpeg -lpthread \
-  -o "$build/${target}_fuzzer"
+build="$root/build/fuzz"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVOXA2_TESTS=OFF -DVOXA2_FUZZ=ON
+cmake --build "$build" --target "fuzz_$target"
 
 corpus="$build/corpus-$target"
-mkdir -p "$corpus"
-cp -n "$root"/fuzz/corpus/"$target"/* "$corpus"/ 2>/dev/null || true
-options=()
-if [ -f "$root/fuzz/$target.dict" ]; then options+=(-dict="$root/fuzz/$target.dict"); fi
-if [ "$target" = pictures ] && [ -x "$root/fuzz/make_picture_seeds.sh" ]; then
+findings="$build/findings-$target"
+work="$build/work-$target"  # the readers' debug.txt lands here
+rm -rf "$work"
+mkdir -p "$corpus" "$findings" "$work"
+
+seed_archives() {
+  cmake --build "$build" --target vornarc
+  local tool="$build/tools/vornarc/vornarc" seeds
+  seeds=$(mktemp -d)
+  mkdir -p "$seeds/tree/GUI"
+  printf 'demo demo demo scroller scroller plasma\n%.0s' {1..40} > "$seeds/tree/readme.txt"
+  head -c 700 /dev/urandom > "$seeds/tree/GUI/noise.bin"
+  printf 'x' > "$seeds/tree/GUI/one.txt"
+  for m in stored deflate lzh bzip2; do
+    "$tool" create "$corpus/seed-$m.dat" "$seeds/tree" -m "$m" -b 2
+  done
+  "$tool" append "$corpus/seed-lzh.dat" "$corpus/seed-exe" viewer.dat="$corpus/seed-deflate.dat"
+  (cd "$seeds/tree" && zip -q -r "$corpus/seed.zip" . && zip -q -r -0 "$corpus/seed-stored.zip" .)
+  rm -rf "$seeds"
+}
+seed_pictures() {
   "$root/fuzz/make_picture_seeds.sh" "$corpus"
+}
+seed_script() {
+  cp "$root"/fuzz/corpus/script/* "$corpus"/
+}
+if [ -z "$(ls -A "$corpus")" ] && declare -F "seed_$target" >/dev/null; then
+  "seed_$target"
 fi
-# The readers write their failures to debug.txt in the current folder.
-cd "$build"
-"$build/${target}_fuzzer" "$corpus" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=4096 \
-  "${options[@]}"
+
+cd "$work"
+export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+dict=()
+[ -f "$root/fuzz/$target.dict" ] && dict=(-dict="$root/fuzz/$target.dict")
+"$build/fuzz/fuzz_$target" -max_total_time="$seconds" -rss_limit_mb=4096 -max_len=65536 -timeout=30 \
+  -print_final_stats=1 -artifact_prefix="$findings/" "${dict[@]}" "$corpus"

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "foundation/errors.h"
+#include "foundation/text.h"
 #include "windxkernel/catchchain.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/kernel.h"
@@ -44,15 +45,6 @@ void CleanUpAtExit() {
   delete theApplication;
   theApplication = nullptr;
   FreeArguments();
-}
-
-bool EqualsNoCase(const char* a, const char* b) {
-  for (; *a && *b; ++a, ++b) {
-    char ca = (*a >= 'A' && *a <= 'Z') ? char(*a - 'A' + 'a') : *a;
-    char cb = (*b >= 'A' && *b <= 'Z') ? char(*b - 'A' + 'a') : *b;
-    if (ca != cb) return false;
-  }
-  return *a == *b;
 }
 
 }  // namespace

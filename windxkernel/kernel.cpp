@@ -1,14 +1,21 @@
 #include "windxkernel/kernel.h"
 
+#include <algorithm>
 #include <new>
+#include <vector>
 
 #include "foundation/archive.h"
+#include "foundation/diskpath.h"
+#include "foundation/fakearchive.h"
+#include "foundation/text.h"
+#include "foundation/vornarc.h"
 #include "platform/backend.h"
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/ddraw.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/input.h"
 #include "windxkernel/launcherhooks.h"
+#include "windxkernel/sound.h"
 #include "windxkernel/video.h"
 
 namespace kernel {
@@ -18,6 +25,64 @@ cWinDXKernel::cWinDXKernel() {
   windowClassName = "VOXA2_WIN32_DX7_kernel";
   windowTitle = std::string("VOXA2 viewer for Linux/") + platform::CurrentBackend().Name();
 }
+
+namespace {
+
+std::vector<std::unique_ptr<TArchive>> dataFiles;
+// The folder archive that the current folder's archives are read through: it
+// lives as long as they do, since a listed archive may be opened again.
+std::unique_ptr<TFakeArchive> currentFolder;
+std::vector<TArchive*> mountedDataFiles;
+
+// An own-format archive read through a member of another archive (or a file
+// of the current folder, through the folder archive).
+TVORNarc* NewCandidate(TArchive* outer, const char* what) {
+  auto* wrapper = new (std::nothrow) TArchiveWrapper(outer);
+  if (!wrapper) throw new VOXA::errors::eCouldNotCreateObject(what);
+  auto* candidate = new (std::nothrow) TVORNarc(std::unique_ptr<TStream>(wrapper));
+  if (!candidate) throw new VOXA::errors::eCouldNotCreateObject(what);
+  return candidate;
+}
+
+const char* Plural(int n) { return n == 1 ? "" : "s"; }
+
+}  // namespace
+
+TArchive* GetDataFile(int index) {
+  if (index < 0 || index >= static_cast<int>(dataFiles.size())) return nullptr;
+  return dataFiles[static_cast<std::size_t>(index)].get();
+}
+
+int GetDataFileCount() { return static_cast<int>(dataFiles.size()); }
+
+bool IsDataFileMounted(TArchive* archive) {
+  return std::find(mountedDataFiles.begin(), mountedDataFiles.end(), archive) !=
+         mountedDataFiles.end();
+}
+
+void MountDataFile(TArchive* archive) {
+  if (!archive || IsDataFileMounted(archive)) return;
+  mountedDataFiles.push_back(archive);
+  AddArchive(archive);
+}
+
+void UnmountDataFile(TArchive* archive) {
+  if (!archive || !IsDataFileMounted(archive)) return;
+  RemoveArchive(archive);
+  mountedDataFiles.erase(std::find(mountedDataFiles.begin(), mountedDataFiles.end(), archive));
+}
+
+void FreeDataFiles() {
+  while (!mountedDataFiles.empty()) UnmountDataFile(mountedDataFiles.back());
+  while (!dataFiles.empty()) dataFiles.pop_back();
+  currentFolder.reset();
+}
+
+void cWinDXKernel::AddDataFile(TArchive* archive) {
+  if (archive) dataFiles.emplace_back(archive);
+}
+
+cWinDXKernel::~cWinDXKernel() { FreeDataFiles(); }
 
 std::unique_ptr<TStream> PlainFileAccess(const char* path, int32_t) {
   std::unique_ptr<TFile> file(new (std::nothrow) TFile);
@@ -41,23 +106,101 @@ bool cWinDXKernel::Launch(int count, char** vector) {
   }
   if (!platform::CurrentBackend().HasDisplay())
     LogMessage(5, "  no display available: running headless, without a window");
+  FindDataFiles();
   return true;
 }
 
-// Sound, the 3D device layer and the launcher's data join these steps as
-// they are built; the launcher hooks stand in for the launcher until then.
+// The data file list: the folder "data\", the own-format archives of the
+// current folder, the archive appended to the program file with the archives
+// inside it, and "viewer.dat". Only the program's archive and "viewer.dat" are
+// mounted here; the launcher mounts catalogues as it needs them.
+void cWinDXKernel::FindDataFiles() {
+  auto* data = new (std::nothrow) TFakeArchive;
+  if (!data) throw new VOXA::errors::eCouldNotCreateObject("TFakeArchive");
+  data->SetFileName("data\\");
+  AddDataFile(data);
+
+  currentFolder.reset(new (std::nothrow) TFakeArchive);
+  TFakeArchive* current = currentFolder.get();
+  if (!current) throw new VOXA::errors::eCouldNotCreateObject("TFakeArchive");
+  current->SetFileName("");
+  LogMessage(5, "Seeking for datafiles...");
+  // Only the folder's own files are candidates, so its sub-folders are not
+  // walked at all: a start from a big folder stays quick.
+  std::unique_ptr<TVORNarc> candidate(NewCandidate(current, "TVORNarc"));
+  for (const tFolderEntry& entry : ListFolder("")) {
+    if (entry.isFolder) continue;
+    candidate->SetFileName(entry.name.c_str());
+    if (!candidate->Open(1)) continue;
+    LogMessage(5, "  Found datafile %s", entry.name.c_str());
+    AddDataFile(candidate.release());
+    candidate.reset(NewCandidate(current, "TVORNarc"));
+  }
+  candidate.reset();
+
+  if (!moduleFileName.empty()) {
+    auto* file = new (std::nothrow) TFile;
+    auto* exe = file ? new (std::nothrow) TVORNarcEXE(std::unique_ptr<TStream>(file)) : nullptr;
+    if (!exe) {
+      delete file;
+      throw new VOXA::errors::eCouldNotCreateObject("TVORNarcEXE");
+    }
+    exe->SetFileName(moduleFileName.c_str());
+    if (!exe->Open(1)) {
+      delete exe;
+    } else {
+      LogMessage(5, "VORNarc/EXE archive found!");
+      AddDataFile(exe);
+      MountDataFile(exe);
+      ListAppendedArchives(exe);
+    }
+  }
+
+  std::unique_ptr<TStream> viewer = ::OpenFile("viewer.dat", 1024);
+  if (!viewer) return;
+  LogMessage(5, "Found viewer.dat");
+  auto* archive = new (std::nothrow) TVORNarc(std::move(viewer));
+  if (!archive) throw new VOXA::errors::eCouldNotCreateObject("TVORNarc");
+  if (archive->Open(1)) {
+    AddDataFile(archive);
+    MountDataFile(archive);
+    LogMessage(5, "  mounted.");
+  } else {
+    delete archive;
+    LogMessage(5, "  failed to mount.");
+  }
+}
+
+void cWinDXKernel::ListAppendedArchives(TArchive* exe) {
+  std::unique_ptr<TVORNarc> candidate(NewCandidate(exe, "TVORNarc"));
+  tSearchRecord record;
+  int count = 0;
+  for (bool found = exe->FindFirst(&record, "*.*"); found; found = exe->FindNext(&record)) {
+    LogMessage(5, "    %s (%i byte%s)", record.name.c_str(), record.size, Plural(record.size));
+    ++count;
+    if (EqualsNoCase(record.name, "viewer.dat")) continue;
+    candidate->SetFileName(record.name.c_str());
+    if (!candidate->Open(1)) continue;
+    LogMessage(5, "      Found datafile %s", record.name.c_str());
+    AddDataFile(candidate.release());
+    candidate.reset(NewCandidate(exe, "TArchiveWrapper"));
+  }
+  candidate.reset();
+  LogMessage(5, "  %i file%s found", count, Plural(count));
+  exe->FindClose(&record);
+}
+
+// The 3D device layer and the launcher's data join these steps as they are
+// built; the launcher hooks stand in for the launcher until then.
 bool cWinDXKernel::Initialize() {
   if (!DIInit()) return false;
   if (!DDInit()) return false;
   if (!D3DCreate()) return false;
   VOXA2::video::EnumerateVideoDevices();
+  EnumerateSoundDevices();
   if (!VOXA2::SetupDemos()) {
     LogMessage(5, "Could not initialize the Independent VOXA Kernel! Aborting...");
-    VOXA2::FreeDemos();
-    VOXA2::video::FreeVideoDevices();
-    D3DDeinit();
-    DDRelease();
-    DIRelease();
+    ReleaseDevices();
     return false;
   }
   ClearInputState();
@@ -79,11 +222,20 @@ void cWinDXKernel::Deinitialize() {
     CloseHandle(inputThread);
     inputThread = nullptr;
   }
+  ReleaseDevices();
+}
+
+// The same order on every road down: demos, music, sound, video, Direct3D,
+// DirectDraw, DirectInput, the file access lists.
+void cWinDXKernel::ReleaseDevices() {
   VOXA2::FreeDemos();
+  StopMusic();
+  FreeSoundDevices();
   VOXA2::video::FreeVideoDevices();
   D3DDeinit();
   DDRelease();
   DIRelease();
+  FreeFileAccessLists();
 }
 
 bool cWinDXKernel::Activate() {

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "foundation/archive.h"
 #include "foundation/stream.h"
 #include "windxkernel/application.h"
 
@@ -12,7 +13,7 @@ namespace kernel {
 class cWinDXKernel : public cApplication {
  public:
   cWinDXKernel();
-  ~cWinDXKernel() override = default;
+  ~cWinDXKernel() override;
 
   bool Launch(int argumentCount, char** argumentVector) override;
   bool Initialize() override;
@@ -21,9 +22,29 @@ class cWinDXKernel : public cApplication {
   bool Deactivate() override;
   bool Render() override;
 
+  // Releases everything the start-up made, in reverse order; harmless twice.
+  void ReleaseDevices();
+
+  // Lists (and partly mounts) the data files at launch.
+  void FindDataFiles();
+  void ListAppendedArchives(TArchive* exe);
+
+  // Appends an archive to the data file list, which owns it; null is ignored.
+  void AddDataFile(TArchive* archive);
+
   int initialised = 0;
   HANDLE inputThread = nullptr;
 };
+
+// The data files found at launch, in the order found (owned by the list), and
+// the subset that is mounted in the file access layer.
+TArchive* GetDataFile(int index);
+int GetDataFileCount();
+void MountDataFile(TArchive* archive);
+void UnmountDataFile(TArchive* archive);
+bool IsDataFileMounted(TArchive* archive);
+// Unmounts and destroys every data file, last to first.
+void FreeDataFiles();
 
 // The plain-file access of the data tree: opens the path for reading as a
 // TFile, or answers null.

@@ -4,6 +4,7 @@
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/ddraw.h"
 #include "windxkernel/launcherhooks.h"
+#include "windxkernel/sound.h"
 #include "windxkernel/video.h"
 
 using displaytest::ContainsInOrder;
@@ -23,9 +24,11 @@ TEST(DisplayKernel, FailedDemoSetUpReleasesEveryDevice) {
   EXPECT_EQ(kernel::d3dState.direct3D, nullptr);
   EXPECT_TRUE(kernel::ddDevices.empty());
   EXPECT_EQ(VOXA2::video::GetVideoDevice(0), nullptr);
+  EXPECT_EQ(GetSoundDevice(0), nullptr);
   EXPECT_TRUE(ContainsInOrder(
       LogLines(), {"Enumerating all DD devices", "  DirectDraw initialization completed!",
                    "Creating the Direct3D object", "    This works...",
+                   "Checking device \"Silence Device\" (-2)",
                    "Could not initialize the Independent VOXA Kernel! Aborting...",
                    "Fatal error occured: Fatal: Error on initialization!"}));
 }

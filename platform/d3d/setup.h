@@ -1,0 +1,46 @@
+// Triangle set-up and scan conversion, lines and points. Edges are exact
+// integer functions on a 1/16-pixel grid with Direct3D's conventions: pixel
+// centres at integer coordinates and the top-left fill rule, so two triangles
+// that share an edge cover each pixel along it exactly once.
+//
+// A set-up triangle is drawn into a clip rectangle; drawing a triangle into
+// several disjoint rectangles gives the same pixels as drawing it once, so a
+// draw can be split into screen tiles without the layers above knowing.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/d3d/pixels.h"
+
+namespace platform::raster {
+
+// After the viewport mapping: screen x, y, depth z (0..1) and rhw = 1/w.
+struct ScreenVertex {
+  float x = 0, y = 0, z = 0, rhw = 1;
+  float color[4] = {1, 1, 1, 1};  // r, g, b, a in 0..1
+  float fog = 1;                  // vertex fog factor
+};
+
+struct TriangleSetup {
+  // Edge i: E(X, Y) = a·X + b·Y + c on the 1/16 grid, covered when E ≥ 0.
+  std::int64_t a[3], b[3], c[3];
+  int top = 0, bottom = 0;  // rows that may be covered, inclusive
+  int left = 0, right = 0;  // columns, inclusive
+  Interpolants values;
+};
+
+// Signed doubled area on screen; positive for a clockwise triangle (y down).
+double ScreenArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2);
+
+// False when the triangle covers no area. Flat shading takes the colour of v0.
+bool SetupTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
+                   bool gouraud, TriangleSetup* out);
+void RasterizeTriangle(const TriangleSetup& t, const Rect& clip, const PixelPipeline& p);
+
+// One-pixel lines, the last pixel left out as Direct3D does; flat lines take v0's colour.
+void RasterizeLine(const ScreenVertex& v0, const ScreenVertex& v1, bool gouraud, const Rect& clip,
+                   const PixelPipeline& p);
+// A point covers the pixel whose top-left corner holds it (truncated coordinates).
+void RasterizePoint(const ScreenVertex& v, const Rect& clip, const PixelPipeline& p);
+
+}  // namespace platform::raster

@@ -1,0 +1,30 @@
+// The 3D device layer's scene bracket and transforms: the kept copies of the
+// world, view and projection matrices that the layer's own arithmetic reads
+// (fog distances, projection to the screen). Main thread only.
+#pragma once
+
+#include <cstdint>
+
+namespace VOXA2::threedee {
+
+// 16 floats in rows, multiplying column vectors (translation in 3, 7 and 11).
+struct Matrix4 {
+  float m[16];
+};
+
+extern const Matrix4 identityMatrix;
+
+// Types 0-3 world matrices, 4-7 kept only, 256 view, 272 projection.
+constexpr std::uint32_t kTransformView = 256;
+constexpr std::uint32_t kTransformProjection = 272;
+
+void SetTransform(std::uint32_t type, const float* m);
+float* GetTransform(float* out, std::uint32_t type);
+
+bool BeginScene();
+void EndScene();
+
+// The 3D device that the next device start selects (written by the "3D device:" option).
+extern std::int32_t chosenDeviceIndex;
+
+}  // namespace VOXA2::threedee
