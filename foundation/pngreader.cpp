@@ -34,8 +34,14 @@ void WarningCallback(png_structp, png_const_charp message) {
   LogMessage(5, "PNG Warning: %s", message);
 }
 
-// Deflate packs at most 1032 bytes into one; a header that asks for more
-// filtered bytes than the file can hold is refused before anything is allocated.
+// Deflate packs at most 1032 bytes into one: no chunk, and no image, of a
+// file decodes to more than this.
+std::uint64_t DecodedLimit(std::int32_t fileSize) {
+  return 1032ull * static_cast<std::uint64_t>(fileSize > 0 ? fileSize : 0) + 65536;
+}
+
+// A header that asks for more filtered bytes than the file can hold is refused
+// before anything is allocated.
 void CheckSize(png_structp png, png_uint_32 width, png_uint_32 height, int bitDepth, int colorType,
                std::int32_t fileSize) {
   int channels = 1;
@@ -44,12 +50,37 @@ void CheckSize(png_structp png, png_uint_32 width, png_uint_32 height, int bitDe
   if (colorType == PNG_COLOR_TYPE_RGB_ALPHA) channels = 4;
   const std::uint64_t rowBytes =
       (static_cast<std::uint64_t>(width) * channels * bitDepth + 7) / 8 + 1;
-  const std::uint64_t limit =
-      1032ull * static_cast<std::uint64_t>(fileSize > 0 ? fileSize : 0) + 65536;
+  const std::uint64_t limit = DecodedLimit(fileSize);
   if (width > 0x7FFF'FFFFu / 4 || rowBytes * height > limit ||
       static_cast<std::uint64_t>(width) * height > 0x7FFF'FFFFu) {
     png_error(png, "Image size does not fit the file");
   }
+}
+
+// Whether every chunk up to IEND lies inside the file. The library allocates
+// and clears a chunk's whole length before it reads the chunk, so a hostile
+// length would cost that much memory before the read fails; such a file could
+// never load anyway. Leaves the stream where it was.
+bool ChunksFitFile(TStream* stream) {
+  const std::int64_t start = stream->Tell();
+  const std::int64_t size = stream->Size();
+  std::int64_t position = start + 8;
+  bool fits = true;
+  while (position + 8 <= size) {
+    std::uint8_t header[8];
+    stream->Seek(static_cast<std::int32_t>(position), kSeekStart);
+    if (stream->Read(header, 8, 1) != 1) break;
+    const std::int64_t length = (static_cast<std::int64_t>(header[0]) << 24) | (header[1] << 16) |
+                                (header[2] << 8) | header[3];
+    if (position + 12 + length > size) {
+      fits = false;
+      break;
+    }
+    if (std::memcmp(header + 4, "IEND", 4) == 0) break;
+    position += 12 + length;
+  }
+  stream->Seek(static_cast<std::int32_t>(start), kSeekStart);
+  return fits;
 }
 
 struct tHeader {
@@ -60,7 +91,10 @@ struct tHeader {
 };
 
 void ReadHeader(png_structp png, png_infop info, TStream* stream, tHeader* header) {
+  if (!ChunksFitFile(stream)) png_error(png, "Chunk runs past the end of the file");
   png_set_read_fn(png, stream, ReadCallback);
+  // Compressed chunks expand no further than deflate allows.
+  png_set_chunk_malloc_max(png, static_cast<png_alloc_size_t>(DecodedLimit(stream->Size())));
   png_read_info(png, info);
   png_get_IHDR(png, info, &header->width, &header->height, &header->bitDepth, &header->colorType,
                nullptr, nullptr, nullptr);
