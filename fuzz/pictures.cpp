@@ -1,6 +1,8 @@
 // libFuzzer target for the four picture readers: the input is offered to each
 // reader as a colour and as a gray picture, and to the loader with all four.
 // Built by tools/fuzz.sh only.
+#include "foundation/pictures.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -9,7 +11,6 @@
 #include "foundation/gfxloader.h"
 #include "foundation/jpegreader.h"
 #include "foundation/pcx.h"
-#include "foundation/pictures.h"
 #include "foundation/pngreader.h"
 #include "foundation/streams.h"
 #include "foundation/tga.h"
