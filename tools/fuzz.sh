@@ -2,7 +2,7 @@
 # Builds one libFuzzer target (fuzz/<target>.cpp) with Debian's clang under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and runs it.
 #   tools/fuzz.sh TARGET [SECONDS]     (default 180 seconds)
-# Targets: archives, script. Findings are written to build/fuzz/findings-TARGET/.
+# Targets: archives, pictures, script. Findings are written to build/fuzz/findings-TARGET/.
 set -euo pipefail
 target=${1:?usage: tools/fuzz.sh TARGET [SECONDS]}
 seconds=${2:-180}
@@ -49,6 +49,9 @@ seed_archives() {
   "$tool" append "$corpus/seed-lzh.dat" "$corpus/seed-exe" viewer.dat="$corpus/seed-deflate.dat"
   (cd "$seeds/tree" && zip -q -r "$corpus/seed.zip" . && zip -q -r -0 "$corpus/seed-stored.zip" .)
   rm -rf "$seeds"
+}
+seed_pictures() {
+  "$root/fuzz/make_picture_seeds.sh" "$corpus"
 }
 seed_script() {
   cp "$root"/fuzz/corpus/script/* "$corpus"/

@@ -9,6 +9,7 @@ packages=(
   libsdl2-dev
   zlib1g-dev libbz2-dev libpng-dev libjpeg62-turbo-dev
   libopenmpt-dev libsndfile1-dev openmpt123
+  imagemagick netpbm
   xvfb xauth xdotool x11-utils x11-apps
   python3
   zip bzip2 lhasa

@@ -1,0 +1,145 @@
+#include "demo/command.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "demo/lists.h"
+#include "demo/view3dregistry.h"
+#include "script/parser.h"
+
+namespace VOXA2 {
+namespace {
+
+std::vector<const tCommandDesc*> registry;
+
+constexpr std::uint32_t kVersion20 = 0x02000000;
+
+cVOXAcommand* CreateNop(cVOXAdemo* owner) { return new (std::nothrow) cVOXAcommand(owner); }
+
+// The built-in commands in the order of their registration. Each command's own
+// code supplies its creator; a record still without one makes no command, and
+// a script that names it fails to load that entry.
+const tCommandDesc builtInCommands[] = {
+    {"clear", 0xFE000001, nullptr, kVersion20},
+    {"copy", 0xFE000007, nullptr, kVersion20},
+    {"picture", 0xFE000003, nullptr, kVersion20},
+    {"pixel_crossfade", 0xFE000005, nullptr, kVersion20},
+    {"motion_blur", 0xFE000006, nullptr, kVersion20},
+    {"slideshow", 0xFE00000C, nullptr, kVersion20},
+    {"grab_texture", 0xFE000011, nullptr, kVersion20},
+    {"bumpscroller", 0xFE00000B, nullptr, kVersion20},
+    {"morph", 0xFE00000D, nullptr, kVersion20},
+    {"fade_to_color", 0xFE000002, nullptr, kVersion20},
+    {"sprite", 0xFE000008, nullptr, kVersion20},
+    {"wobble", 0xFE000012, nullptr, kVersion20},
+    {"rotozoomer", 0xFE000013, nullptr, kVersion20},
+    {"blob", 0xFE000014, nullptr, kVersion20},
+    {"scrolly", 0xFE000009, nullptr, kVersion20},
+    {"logo_rot3d", 0xFE00000E, nullptr, 0},
+    {"music_volume", 0xFE000004, nullptr, kVersion20},
+    {"sample", 0xFE00000A, nullptr, kVersion20},
+    {"view3D", 0xFE000010, nullptr, kVersion20},
+};
+
+const t3DCommandDesc scriptLevel3DCommands[] = {
+    {"flare", tokIdentifier, 0xFE000300, nullptr, kVersion20},
+    {"fade_to_color", tokIdentifier, 0xFE000400, nullptr, kVersion20},
+    {"window", tokIdentifier, 0xFE000500, nullptr, kVersion20},
+    {"if", tokIdentifier, 0xFE000200, nullptr, kVersion20},
+    {"ifnot", tokIdentifier, 0xFE000201, nullptr, kVersion20},
+    {"skybox", tokIdentifier, 0xFE000600, nullptr, kVersion20},
+};
+
+void ClearRegistry() {
+  registry.clear();
+  registry.shrink_to_fit();
+}
+
+}  // namespace
+
+const tCommandDesc nopCommandDesc = {"nop", 0xFE000000, CreateNop, kVersion20};
+
+bool cVOXAcommand::Parse(float startTime, float lengthTime, cParserT* parser) {
+  start = startTime;
+  length = lengthTime;
+  end = startTime + lengthTime;
+  // The tokenizer answers end of file for ever, so an unclosed block must stop here.
+  while (parser->token->code != tokCloseBrace) {
+    if (parser->token->code == tokEndOfFile) parser->Error(101, "Syntax error!");
+    parser->GetToken();
+  }
+  parser->GetToken();
+  return true;
+}
+
+bool cVOXAcommand::Execute(float, float, float) { return true; }
+
+bool RegisterCommand(const tCommandDesc* record) {
+  if (!record) return false;
+  for (const tCommandDesc* r : registry)
+    if (record->name && r->name && std::strcmp(record->name, r->name) == 0) return false;
+  for (const tCommandDesc* r : registry)
+    if (r->identifier == record->identifier) return false;
+  // Compared as signed words, which orders 0xFE0000nn by nn.
+  auto at = registry.begin();
+  while (at != registry.end() && static_cast<std::int32_t>((*at)->identifier) <=
+                                     static_cast<std::int32_t>(record->identifier))
+    ++at;
+  try {
+    registry.insert(at, record);
+  } catch (const std::bad_alloc&) {
+    throw new VOXA::errors::eCouldNotAllocateMemoryFor("registered command list!");
+  }
+  return true;
+}
+
+const tCommandDesc* FindRegisteredCommand(std::uint32_t identifier) {
+  for (const tCommandDesc* r : registry)
+    if (r->identifier == identifier) return r;
+  return nullptr;
+}
+
+const tCommandDesc* GetRegisteredCommand(std::int32_t index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= registry.size()) return nullptr;
+  return registry[static_cast<std::size_t>(index)];
+}
+
+bool InitCommandRegistry() {
+  ClearRegistry();
+  if (RegisterCommand(&nopCommandDesc)) return RegisterBuiltIn3DCommands();
+  Free3DCommandRegistry();
+  ClearRegistry();
+  return false;
+}
+
+void FreeCommandRegistry() {
+  Free3DCommandRegistry();
+  ClearRegistry();
+}
+
+bool RegisterCommands() {
+  for (const tCommandDesc& record : builtInCommands)
+    if (!RegisterCommand(&record)) return false;
+  for (const t3DCommandDesc& record : scriptLevel3DCommands)
+    if (!Register3DCommand(&record)) return false;
+  // The picture readers join the picture loader here once it exists.
+  return true;
+}
+
+std::string FormatCommandVersion(std::uint32_t version) {
+  if (version == 0) return "N/A";
+  char text[48];
+  int n = std::snprintf(text, sizeof text, "%i.%i", static_cast<int>(version >> 24),
+                        static_cast<int>((version >> 16) & 0xFF));
+  if (version & 0xFFFF)
+    n += std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), ".%i",
+                       static_cast<int>((version >> 8) & 0xFF));
+  if (version & 0xFF)
+    std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), ".%i",
+                  static_cast<int>(version & 0xFF));
+  return text;
+}
+
+}  // namespace VOXA2
