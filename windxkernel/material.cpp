@@ -490,6 +490,22 @@ void DisableTextureStage(int n) {
   stages[n]->Disable();
 }
 
+void RestoreStagesAfterProbe() {
+  if (!stages[0]) return;
+  const kernelTextureStage& s0 = *stages[0];
+  SendStage(0, D3DTSS_COLOROP,
+            s0.enabled ? Map(kOperations, s0.colorOp.operation) : D3DTOP_DISABLE);
+  SendStage(0, D3DTSS_COLORARG1, Argument(s0.colorOp.arg1));
+  SendStage(0, D3DTSS_COLORARG2, Argument(s0.colorOp.arg2));
+  SendStage(0, D3DTSS_ALPHAOP, Map(kOperations, s0.alphaOp.operation));
+  SendStage(0, D3DTSS_ALPHAARG1, Argument(s0.alphaOp.arg1));
+  SendStage(0, D3DTSS_ALPHAARG2, Argument(s0.alphaOp.arg2));
+  for (std::uint32_t n = 1; n < 8 && stages[n] && stages[n]->enabled; ++n) {
+    SendStage(n, D3DTSS_COLOROP, Map(kOperations, stages[n]->colorOp.operation));
+    SendStage(n, D3DTSS_ALPHAOP, Map(kOperations, stages[n]->alphaOp.operation));
+  }
+}
+
 bool ValidateTextureStages() {
   IDirect3DDevice7* d = Device();
   if (!d) return false;

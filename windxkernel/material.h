@@ -137,5 +137,8 @@ kernelTextureStage* GetTextureStage(int n);
 void SetTextureStageOp(int n, const TextureStage* description);
 void DisableTextureStage(int n);
 bool ValidateTextureStages();
+// Sends the cached operations of stage 0 and of the enabled stages after it
+// again, after a caller went past the caches.
+void RestoreStagesAfterProbe();
 
 }  // namespace VOXA2::threedee
