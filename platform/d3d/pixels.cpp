@@ -242,11 +242,37 @@ int Operate(DWORD op, const Rgba& x, const Rgba& y, int k, const StageInputs& in
   }
 }
 
+// Bilinear WRAP sampling of a power-of-two level: the common case, with
+// masks instead of the general addressing.
+inline std::uint32_t BilinearWrapPow2(const TextureLevel& l, float u, float v) {
+  const float fx = u * static_cast<float>(l.width) - 0.5f,
+              fy = v * static_cast<float>(l.height) - 0.5f;
+  const float flx = std::floor(fx), fly = std::floor(fy);
+  const auto wx = static_cast<std::uint32_t>((fx - flx) * 256.0f + 0.5f);
+  const auto wy = static_cast<std::uint32_t>((fy - fly) * 256.0f + 0.5f);
+  const int mx = l.width - 1, my = l.height - 1;
+  const int x0 = static_cast<int>(flx) & mx, y0 = static_cast<int>(fly) & my;
+  const int x1 = (x0 + 1) & mx, y1 = (y0 + 1) & my;
+  const std::uint32_t* row0 = &l.texels[static_cast<size_t>(y0) * static_cast<size_t>(l.width)];
+  const std::uint32_t* row1 = &l.texels[static_cast<size_t>(y1) * static_cast<size_t>(l.width)];
+  auto mix = [](std::uint32_t a, std::uint32_t b, std::uint32_t w) {
+    const std::uint32_t iw = 256 - w;
+    std::uint32_t rb = ((a & 0x00FF00FF) * iw + (b & 0x00FF00FF) * w + 0x00800080) >> 8;
+    std::uint32_t ag = ((a >> 8) & 0x00FF00FF) * iw + ((b >> 8) & 0x00FF00FF) * w + 0x00800080;
+    return (rb & 0x00FF00FF) | (ag & 0xFF00FF00);
+  };
+  const std::uint32_t w = wx > 256 ? 256 : wx, h = wy > 256 ? 256 : wy;
+  return mix(mix(row0[x0], row0[x1], w), mix(row1[x0], row1[x1], w), h);
+}
+
+inline bool IsPow2(int v) { return v > 0 && (v & (v - 1)) == 0; }
+
 void ShadeChunk(const PixelPipeline& p, Chunk& c) {
   const Interpolants& ip = *c.values;
   const double x0 = c.x, y = c.y;
   const int n = c.n;
   alignas(32) std::uint32_t tex[8][kChunk];
+  alignas(32) float us[kChunk], vs[kChunk], lods[kChunk];
   for (int s = 0; s < p.stageCount; ++s) {
     const StageSetup& st = p.stages[s];
     if (!st.readsTexture) continue;
@@ -254,23 +280,47 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
       for (int i = 0; i < n; ++i) tex[s][i] = 0xFFFFFFFFu;
       continue;
     }
-    const auto& level0 = st.sampler.texture->levels().front();
+    const auto& levels = st.sampler.texture->levels();
+    const auto& level0 = levels.front();
     const double w = level0.width, h = level0.height;
     const Plane& U = ip.tu[s];
     const Plane& V = ip.tv[s];
     const Plane& Q = ip.rhw;
-    for (int i = 0; i < n; ++i) {
-      const double x = x0 + i;
-      double q = Q.At(x, y);
+    // The level of detail matters only when it can change the filter or the level.
+    const bool needLod = levels.size() > 1 || st.sampler.magLinear != st.sampler.minLinear;
+    const double u0 = U.At(x0, y), v0 = V.At(x0, y), q0 = Q.At(x0, y);
+    if (!needLod && Q.dx == 0) {
+      // w constant along the row: u and v are linear in x.
+      const double iq = std::fabs(q0) > 1e-30 ? 1.0 / q0 : 1e30;
+      const float us0 = static_cast<float>(u0 * iq), dus = static_cast<float>(U.dx * iq);
+      const float vs0 = static_cast<float>(v0 * iq), dvs = static_cast<float>(V.dx * iq);
+      for (int i = 0; i < n; ++i) {
+        us[i] = us0 + static_cast<float>(i) * dus;
+        vs[i] = vs0 + static_cast<float>(i) * dvs;
+      }
+    }
+    for (int i = 0; i < n && (needLod || Q.dx != 0); ++i) {
+      double q = q0 + i * Q.dx;
       if (!(std::fabs(q) > 1e-30)) q = 1e-30;
       const double iq = 1.0 / q;
-      const double u = U.At(x, y) * iq, v = V.At(x, y) * iq;
-      // The texel footprint from the derivatives of u = U/Q.
-      const double dux = (U.dx - u * Q.dx) * iq * w, dvx = (V.dx - v * Q.dx) * iq * h;
-      const double duy = (U.dy - u * Q.dy) * iq * w, dvy = (V.dy - v * Q.dy) * iq * h;
-      const double rho2 = std::max(dux * dux + dvx * dvx, duy * duy + dvy * dvy);
-      const float lod = rho2 > 0 ? static_cast<float>(0.5 * std::log2(rho2)) : -64.0f;
-      tex[s][i] = Sample(st.sampler, static_cast<float>(u), static_cast<float>(v), lod);
+      const double u = (u0 + i * U.dx) * iq, v = (v0 + i * V.dx) * iq;
+      us[i] = static_cast<float>(u);
+      vs[i] = static_cast<float>(v);
+      if (needLod) {
+        // The texel footprint from the derivatives of u = U/Q.
+        const double dux = (U.dx - u * Q.dx) * iq * w, dvx = (V.dx - v * Q.dx) * iq * h;
+        const double duy = (U.dy - u * Q.dy) * iq * w, dvy = (V.dy - v * Q.dy) * iq * h;
+        const double rho2 = std::max(dux * dux + dvx * dvx, duy * duy + dvy * dvy);
+        lods[i] = rho2 > 0 ? static_cast<float>(0.5 * std::log2(rho2)) : -64.0f;
+      }
+    }
+    const Sampler& sm = st.sampler;
+    if (!needLod && sm.magLinear && sm.addressU == D3DTADDRESS_WRAP &&
+        sm.addressV == D3DTADDRESS_WRAP && IsPow2(level0.width) && IsPow2(level0.height) &&
+        sm.maxLevel == 0) {
+      for (int i = 0; i < n; ++i) tex[s][i] = BilinearWrapPow2(level0, us[i], vs[i]);
+    } else {
+      for (int i = 0; i < n; ++i) tex[s][i] = Sample(sm, us[i], vs[i], needLod ? lods[i] : -64.0f);
     }
   }
   alignas(32) std::int32_t sr[kChunk], sg[kChunk], sb[kChunk];
@@ -281,6 +331,17 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
       const double s0 = planes[k]->At(x0, y), d = planes[k]->dx;
       for (int i = 0; i < n; ++i) out[k][i] = Clamp255(static_cast<std::int32_t>(s0 + i * d + 0.5));
     }
+  }
+  if (p.modulateOnly) {
+    // MODULATE(TEXTURE, DIFFUSE) for colour and alpha, nothing else.
+    for (int i = 0; i < n; ++i) {
+      const std::uint32_t t = tex[0][i];
+      c.r[i] = Mul(c.r[i], static_cast<int>((t >> 16) & 255));
+      c.g[i] = Mul(c.g[i], static_cast<int>((t >> 8) & 255));
+      c.b[i] = Mul(c.b[i], static_cast<int>(t & 255));
+      c.a[i] = Mul(c.a[i], static_cast<int>(t >> 24));
+    }
+    return;
   }
   for (int i = 0; i < n; ++i) {
     const std::uint32_t diffuse =
@@ -523,6 +584,16 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t) {
              (st.alphaOp == D3DTOP_DISABLE || plain(st.alphaOp, st.alphaArg1, st.alphaArg2));
   }
   p.shade = passes ? nullptr : ShadeChunk;
+  if (p.stageCount == 1 && !p.readsSpecular) {
+    const StageSetup& st = p.stages[0];
+    auto texDiffuse = [](DWORD a1, DWORD a2) {
+      auto diff = [](DWORD a) { return a == D3DTA_DIFFUSE || a == D3DTA_CURRENT; };
+      return (a1 == D3DTA_TEXTURE && diff(a2)) || (a2 == D3DTA_TEXTURE && diff(a1));
+    };
+    p.modulateOnly = st.colorOp == D3DTOP_MODULATE && st.alphaOp == D3DTOP_MODULATE &&
+                     texDiffuse(st.colorArg1, st.colorArg2) &&
+                     texDiffuse(st.alphaArg1, st.alphaArg2) && st.readsTexture;
+  }
   return p;
 }
 

@@ -78,6 +78,7 @@ struct PixelPipeline {
   StageSetup stages[8];
   std::uint32_t textureFactor = 0;  // ARGB
   bool specularAdd = false;
+  bool modulateOnly = false;   // one stage, MODULATE(TEXTURE, DIFFUSE) for colour and alpha
   bool readsSpecular = false;  // an argument or the specular add needs it
 
   // Runs the chunk through every stage.
