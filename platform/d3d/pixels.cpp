@@ -245,13 +245,17 @@ int Operate(DWORD op, const Rgba& x, const Rgba& y, int k, const StageInputs& in
 // Bilinear WRAP sampling of a power-of-two level: the common case, with
 // masks instead of the general addressing.
 inline std::uint32_t BilinearWrapPow2(const TextureLevel& l, float u, float v) {
-  const float fx = u * static_cast<float>(l.width) - 0.5f,
-              fy = v * static_cast<float>(l.height) - 0.5f;
-  const float flx = std::floor(fx), fly = std::floor(fy);
-  const auto wx = static_cast<std::uint32_t>((fx - flx) * 256.0f + 0.5f);
-  const auto wy = static_cast<std::uint32_t>((fy - fly) * 256.0f + 0.5f);
+  // Fixed point with 8 fraction bits, offset by 2^32 texels (a multiple of
+  // any power-of-two size) so it stays positive; the masks then wrap.
+  constexpr double kLimit = 1073741824.0, kOffset = 1099511627776.0;  // 2^30, 2^40
+  double fx = static_cast<double>(u) * l.width - 0.5, fy = static_cast<double>(v) * l.height - 0.5;
+  fx = fx > -kLimit ? (fx < kLimit ? fx : kLimit) : -kLimit;  // NaN too
+  fy = fy > -kLimit ? (fy < kLimit ? fy : kLimit) : -kLimit;
+  const auto ix = static_cast<std::int64_t>(fx * 256.0 + kOffset);
+  const auto iy = static_cast<std::int64_t>(fy * 256.0 + kOffset);
+  const auto wx = static_cast<std::uint32_t>(ix & 255), wy = static_cast<std::uint32_t>(iy & 255);
   const int mx = l.width - 1, my = l.height - 1;
-  const int x0 = static_cast<int>(flx) & mx, y0 = static_cast<int>(fly) & my;
+  const int x0 = static_cast<int>((ix >> 8) & mx), y0 = static_cast<int>((iy >> 8) & my);
   const int x1 = (x0 + 1) & mx, y1 = (y0 + 1) & my;
   const std::uint32_t* row0 = &l.texels[static_cast<size_t>(y0) * static_cast<size_t>(l.width)];
   const std::uint32_t* row1 = &l.texels[static_cast<size_t>(y1) * static_cast<size_t>(l.width)];
@@ -261,8 +265,7 @@ inline std::uint32_t BilinearWrapPow2(const TextureLevel& l, float u, float v) {
     std::uint32_t ag = ((a >> 8) & 0x00FF00FF) * iw + ((b >> 8) & 0x00FF00FF) * w + 0x00800080;
     return (rb & 0x00FF00FF) | (ag & 0xFF00FF00);
   };
-  const std::uint32_t w = wx > 256 ? 256 : wx, h = wy > 256 ? 256 : wy;
-  return mix(mix(row0[x0], row0[x1], w), mix(row1[x0], row1[x1], w), h);
+  return mix(mix(row0[x0], row0[x1], wx), mix(row1[x0], row1[x1], wx), wy);
 }
 
 inline bool IsPow2(int v) { return v > 0 && (v & (v - 1)) == 0; }

@@ -121,6 +121,18 @@ TEST_P(Texturing, BilinearFilterMixesTheFourNearestTexels) {
     int v = static_cast<int>(std::lround(255 * w));
     EXPECT_TRUE(Near(t, t.Pixel(x, 0), static_cast<DWORD>(v * 0x010101), 2)) << x;
   }
+  // Wrapped, the first pixels mix in the last texel (the same filter both
+  // ways, as the common fast case).
+  t->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);
+  t->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTFN_LINEAR);
+  t.TexturedRect(-0.5f, -0.5f, 7.5f, 0.5f, 0, 0, 1, 1);
+  for (int x = 0; x < 8; ++x) {
+    double s = (x + 0.5) / 4.0 - 0.5, f = s - std::floor(s);
+    const bool leftWhite = static_cast<int>(std::floor(s)) & 1;
+    double w = leftWhite ? 1 - f : f;
+    int v = static_cast<int>(std::lround(255 * w));
+    EXPECT_TRUE(Near(t, t.Pixel(x, 0), static_cast<DWORD>(v * 0x010101), 2)) << "wrap " << x;
+  }
   t->SetTexture(0, nullptr);
   tex->Release();
 }
