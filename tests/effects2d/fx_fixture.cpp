@@ -44,19 +44,18 @@ void WriteText(const std::string& path, const std::string& text) {
 void WriteTga(const std::string& path, int width, int height,
               const std::function<std::uint32_t(int, int)>& pixel) {
   std::vector<unsigned char> out(18, 0);
-  out[2] = 2;  // uncompressed true colour
+  out[2] = 10;  // run-length coded true colour, the form our reader takes
   out[12] = static_cast<unsigned char>(width);
   out[13] = static_cast<unsigned char>(width >> 8);
   out[14] = static_cast<unsigned char>(height);
   out[15] = static_cast<unsigned char>(height >> 8);
-  out[16] = 24;
-  out[17] = 0x20;  // top row first
-  for (int y = 0; y < height; y++)
+  out[16] = 32;
+  // Rows bottom to top, one raw packet per pixel, opaque.
+  for (int y = height - 1; y >= 0; y--)
     for (int x = 0; x < width; x++) {
       const std::uint32_t c = pixel(x, y);
-      out.push_back(static_cast<unsigned char>(c));
-      out.push_back(static_cast<unsigned char>(c >> 8));
-      out.push_back(static_cast<unsigned char>(c >> 16));
+      out.insert(out.end(), {0, static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 8),
+                             static_cast<unsigned char>(c >> 16), 0xFF});
     }
   WriteBytes(path, out);
 }
@@ -199,6 +198,18 @@ std::vector<std::string> FxTest::LogLines() const {
     lines.push_back(line);
   }
   return lines;
+}
+
+std::uint32_t FxTest::AsStored(std::uint32_t rgb) {
+  auto cut = [](std::uint32_t c, std::int32_t bits) { return (c >> (8 - bits)) << (8 - bits); };
+  return cut(rgb >> 16 & 0xFF, screenInfo.redBits) << 16 |
+         cut(rgb >> 8 & 0xFF, screenInfo.greenBits) << 8 | cut(rgb & 0xFF, screenInfo.blueBits);
+}
+
+bool FxTest::LoggedPart(const std::string& text) const {
+  for (const std::string& line : LogLines())
+    if (line.find(text) != std::string::npos) return true;
+  return false;
 }
 
 bool FxTest::Logged(const std::string& line) const {

@@ -26,7 +26,7 @@ extern const PixelMode kModes[3];  // 565, 555, 32-bit
 
 void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 void WriteText(const std::string& path, const std::string& text);
-// A 24-bit uncompressed TGA, top row first; pixel(x, y) gives 0xRRGGBB.
+// An opaque 32-bit TGA; pixel(x, y) gives 0xRRGGBB, (0, 0) the top left.
 void WriteTga(const std::string& path, int width, int height,
               const std::function<std::uint32_t(int, int)>& pixel);
 
@@ -44,7 +44,11 @@ class FxTest : public ::testing::Test {
   // The surface's pixel as 0xRRGGBB with the format's low bits zero.
   static std::uint32_t Pixel(VOXA2::video::voxaSurface* surface, int x, int y);
   static std::vector<unsigned char> Bytes(VOXA2::video::voxaSurface* surface);
+  // The colour as the screen keeps it: each channel cut to its own bits.
+  static std::uint32_t AsStored(std::uint32_t rgb);
   std::vector<std::string> LogLines() const;
+  // Whether a log line contains the text.
+  bool LoggedPart(const std::string& text) const;
   bool Logged(const std::string& line) const;
 
   std::unique_ptr<VOXA2::cVOXAdemo> demo;
