@@ -3,7 +3,7 @@
 // triangles. Build in Release:
 //
 //   cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVOXA2_SANITIZE=OFF
-//   ninja -C build-release bench_raster && build-release/bench/bench_raster
+//   ninja -C build-release bench_raster_parts && build-release/bench/bench_raster_parts
 #include <benchmark/benchmark.h>
 
 #include <cstdint>

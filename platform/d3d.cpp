@@ -199,10 +199,32 @@ IDirect3DDevice7::IDirect3DDevice7() : renderer_(std::make_unique<platform::rast
   s[D3DRENDERSTATE_LOCALVIEWER] = TRUE;
   s[D3DRENDERSTATE_DIFFUSEMATERIALSOURCE] = D3DMCS_COLOR1;
   s[D3DRENDERSTATE_SPECULARMATERIALSOURCE] = D3DMCS_COLOR2;
+  s[D3DRENDERSTATE_AMBIENTMATERIALSOURCE] = D3DMCS_MATERIAL;
+  s[D3DRENDERSTATE_EMISSIVEMATERIALSOURCE] = D3DMCS_MATERIAL;
   for (auto& m : transforms_) m = kIdentity;
+  for (auto& m : textureTransforms_) m = kIdentity;
+  for (DWORD i = 0; i < kD3DTextureStages; ++i) {
+    auto& t = stageStates_[i];
+    t[D3DTSS_COLOROP] = i == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+    // Direct3D starts stage 0's alpha at SELECTARG1(TEXTURE) and gives
+    // untextured drawing the diffuse alpha; MODULATE(TEXTURE, CURRENT) with
+    // an unbound texture reading white gives that same result in one rule.
+    t[D3DTSS_ALPHAOP] = i == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+    t[D3DTSS_COLORARG1] = t[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    t[D3DTSS_COLORARG2] = t[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    t[D3DTSS_TEXCOORDINDEX] = i;
+    t[D3DTSS_ADDRESS] = t[D3DTSS_ADDRESSU] = t[D3DTSS_ADDRESSV] = D3DTADDRESS_WRAP;
+    t[D3DTSS_MAGFILTER] = D3DTFG_POINT;
+    t[D3DTSS_MINFILTER] = D3DTFN_POINT;
+    t[D3DTSS_MIPFILTER] = D3DTFP_NONE;
+    t[D3DTSS_MAXANISOTROPY] = 1;
+    t[D3DTSS_TEXTURETRANSFORMFLAGS] = D3DTTFF_DISABLE;
+  }
 }
 
 IDirect3DDevice7::~IDirect3DDevice7() {
+  for (auto* t : textures_)
+    if (t) t->Release();
   if (depth_) depth_->Release();
   if (target_) target_->Release();
 }
@@ -264,7 +286,11 @@ HRESULT IDirect3DDevice7::SetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* m
   Report("SetTransform", state);
   if (!matrix) return DDERR_INVALIDPARAMS;
   // Texture transforms are accepted; texturing reads them.
-  if (state >= D3DTRANSFORMSTATE_TEXTURE0 && state < D3DTRANSFORMSTATE_TEXTURE0 + 8) return D3D_OK;
+  if (state >= D3DTRANSFORMSTATE_TEXTURE0 && state <= D3DTRANSFORMSTATE_TEXTURE7) {
+    textureTransforms_[state - D3DTRANSFORMSTATE_TEXTURE0] = *matrix;
+    ++serial_;
+    return D3D_OK;
+  }
   if (state < D3DTRANSFORMSTATE_WORLD || state > D3DTRANSFORMSTATE_WORLD3)
     return DDERR_INVALIDPARAMS;
   transforms_[state] = *matrix;
@@ -273,6 +299,10 @@ HRESULT IDirect3DDevice7::SetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* m
 }
 
 HRESULT IDirect3DDevice7::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
+  if (matrix && state >= D3DTRANSFORMSTATE_TEXTURE0 && state <= D3DTRANSFORMSTATE_TEXTURE7) {
+    *matrix = textureTransforms_[state - D3DTRANSFORMSTATE_TEXTURE0];
+    return D3D_OK;
+  }
   if (!matrix || state < D3DTRANSFORMSTATE_WORLD || state > D3DTRANSFORMSTATE_WORLD3)
     return DDERR_INVALIDPARAMS;
   *matrix = transforms_[state];
@@ -302,8 +332,160 @@ platform::raster::DeviceState IDirect3DDevice7::State() const {
   st.target = target_;
   st.depth = depth_;
   st.rasterCaps = desc_.dpcTriCaps.dwRasterCaps;
+  st.stageStates = &stageStates_;
+  st.textures = textures_.data();
+  st.textureTransforms = textureTransforms_.data();
+  st.material = &material_;
+  st.lights = &lights_;
+  st.lightEnabled = &lightEnabled_;
   st.serial = serial_;
   return st;
+}
+
+HRESULT IDirect3DDevice7::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state,
+                                               DWORD value) {
+  Report("SetTextureStageState", stage, state, value);
+  if (stage >= kD3DTextureStages || state == 0 || state >= kD3DTextureStageStateCount)
+    return DDERR_INVALIDPARAMS;
+  auto& t = stageStates_[stage];
+  t[state] = value;
+  if (state == D3DTSS_ADDRESS) t[D3DTSS_ADDRESSU] = t[D3DTSS_ADDRESSV] = value;
+  ++serial_;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state,
+                                               DWORD* value) {
+  if (!value || stage >= kD3DTextureStages || state == 0 || state >= kD3DTextureStageStateCount)
+    return DDERR_INVALIDPARAMS;
+  *value = stageStates_[stage][state];
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::SetTexture(DWORD stage, IDirectDrawSurface7* texture) {
+  Report("SetTexture", stage, texture ? 1 : 0);
+  if (stage >= kD3DTextureStages) return DDERR_INVALIDPARAMS;
+  if (texture && !(texture->caps() & DDSCAPS_TEXTURE)) return DDERR_INVALIDPARAMS;
+  if (texture) texture->AddRef();
+  if (textures_[stage]) textures_[stage]->Release();
+  textures_[stage] = texture;
+  ++serial_;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::GetTexture(DWORD stage, IDirectDrawSurface7** texture) {
+  if (!texture || stage >= kD3DTextureStages) return DDERR_INVALIDPARAMS;
+  *texture = textures_[stage];
+  if (*texture) (*texture)->AddRef();
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::PreLoad(IDirectDrawSurface7* texture) {
+  return texture ? D3D_OK : DDERR_INVALIDPARAMS;
+}
+
+// The formats a texture can have, in the order the format choice relies on.
+// No compressed format: textures are written as raw pixels.
+HRESULT IDirect3DDevice7::EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback,
+                                             void* context) {
+  if (!callback) return DDERR_INVALIDPARAMS;
+  using namespace platform::pixels;
+  const DDPIXELFORMAT formats[] = {X1R5G5B5(), R5G6B5(),   A1R5G5B5(),
+                                   A4R4G4B4(), X8R8G8B8(), A8R8G8B8()};
+  for (const auto& f : formats) {
+    DDPIXELFORMAT copy = f;
+    if (callback(&copy, context) == D3DENUMRET_CANCEL) break;
+  }
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::ValidateDevice(DWORD* passes) {
+  if (!passes) return DDERR_INVALIDPARAMS;
+  *passes = 0;
+  auto knownOp = [](DWORD op) { return op >= D3DTOP_DISABLE && op <= D3DTOP_DOTPRODUCT3; };
+  auto bump = [](DWORD op) { return op == D3DTOP_BUMPENVMAP || op == D3DTOP_BUMPENVMAPLUMINANCE; };
+  // Modifiers aside, only the five real arguments are supported.
+  auto knownArg = [](DWORD arg) {
+    return (arg & D3DTA_SELECTMASK) <= D3DTA_SPECULAR &&
+           (arg & ~(D3DTA_SELECTMASK | D3DTA_COMPLEMENT | D3DTA_ALPHAREPLICATE)) == 0;
+  };
+  for (DWORD i = 0; i < kD3DTextureStages; ++i) {
+    const auto& t = stageStates_[i];
+    if (t[D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
+    if (!knownOp(t[D3DTSS_COLOROP]) || bump(t[D3DTSS_COLOROP]))
+      return D3DERR_UNSUPPORTEDCOLOROPERATION;
+    if (!knownArg(t[D3DTSS_COLORARG1]) || !knownArg(t[D3DTSS_COLORARG2]))
+      return D3DERR_UNSUPPORTEDCOLORARG;
+    if (t[D3DTSS_ALPHAOP] == D3DTOP_DISABLE) continue;
+    if (!knownOp(t[D3DTSS_ALPHAOP]) || bump(t[D3DTSS_ALPHAOP]))
+      return D3DERR_UNSUPPORTEDALPHAOPERATION;
+    if (!knownArg(t[D3DTSS_ALPHAARG1]) || !knownArg(t[D3DTSS_ALPHAARG2]))
+      return D3DERR_UNSUPPORTEDALPHAARG;
+  }
+  *passes = 1;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::SetMaterial(D3DMATERIAL7* material) {
+  Report("SetMaterial");
+  if (!material) return DDERR_INVALIDPARAMS;
+  material_ = *material;
+  ++serial_;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::GetMaterial(D3DMATERIAL7* material) {
+  if (!material) return DDERR_INVALIDPARAMS;
+  *material = material_;
+  return D3D_OK;
+}
+
+namespace {
+// A sane bound on light indices; the player uses the first eight.
+constexpr DWORD kMaxLightIndex = 4096;
+}  // namespace
+
+HRESULT IDirect3DDevice7::SetLight(DWORD index, D3DLIGHT7* light) {
+  Report("SetLight", index, light ? static_cast<DWORD>(light->dltType) : 0u);
+  if (!light || index >= kMaxLightIndex) return DDERR_INVALIDPARAMS;
+  if (light->dltType < D3DLIGHT_POINT || light->dltType > D3DLIGHT_DIRECTIONAL)
+    return DDERR_INVALIDPARAMS;
+  if (index >= lights_.size()) {
+    lights_.resize(
+        index + 1,
+        D3DLIGHT7{D3DLIGHT_DIRECTIONAL, {1, 1, 1, 0}, {}, {}, {}, {0, 0, 1}, 0, 0, 0, 0, 0, 0, 0});
+    lightEnabled_.resize(index + 1, false);
+  }
+  lights_[index] = *light;
+  ++serial_;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::GetLight(DWORD index, D3DLIGHT7* light) {
+  if (!light || index >= lights_.size()) return DDERR_INVALIDPARAMS;
+  *light = lights_[index];
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::LightEnable(DWORD index, BOOL enable) {
+  Report("LightEnable", index, enable ? 1 : 0);
+  if (index >= kMaxLightIndex) return DDERR_INVALIDPARAMS;
+  if (index >= lights_.size()) {
+    // Enabling a light never set gives Direct3D's default: white, directional, along +z.
+    lights_.resize(
+        index + 1,
+        D3DLIGHT7{D3DLIGHT_DIRECTIONAL, {1, 1, 1, 0}, {}, {}, {}, {0, 0, 1}, 0, 0, 0, 0, 0, 0, 0});
+    lightEnabled_.resize(index + 1, false);
+  }
+  lightEnabled_[index] = enable != 0;
+  ++serial_;
+  return D3D_OK;
+}
+
+HRESULT IDirect3DDevice7::GetLightEnable(DWORD index, BOOL* enable) {
+  if (!enable || index >= lights_.size()) return DDERR_INVALIDPARAMS;
+  *enable = lightEnabled_[index] ? TRUE : FALSE;
+  return D3D_OK;
 }
 
 HRESULT IDirect3DDevice7::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR, float z,

@@ -171,6 +171,7 @@ enum D3DTRANSFORMSTATETYPE : DWORD {
   D3DTRANSFORMSTATE_WORLD2 = 5,
   D3DTRANSFORMSTATE_WORLD3 = 6,
   D3DTRANSFORMSTATE_TEXTURE0 = 16,
+  D3DTRANSFORMSTATE_TEXTURE7 = 23,
 };
 
 // Flexible vertex format bits.
@@ -196,6 +197,121 @@ constexpr DWORD D3DVBCAPS_SYSTEMMEMORY = 0x00000800;
 constexpr DWORD D3DVBCAPS_WRITEONLY = 0x00010000;
 
 using D3DCOLOR = DWORD;
+
+// Texture stage states, by their Direct3D 7 numbers.
+enum D3DTEXTURESTAGESTATETYPE : DWORD {
+  D3DTSS_COLOROP = 1,
+  D3DTSS_COLORARG1 = 2,
+  D3DTSS_COLORARG2 = 3,
+  D3DTSS_ALPHAOP = 4,
+  D3DTSS_ALPHAARG1 = 5,
+  D3DTSS_ALPHAARG2 = 6,
+  D3DTSS_BUMPENVMAT00 = 7,
+  D3DTSS_BUMPENVMAT01 = 8,
+  D3DTSS_BUMPENVMAT10 = 9,
+  D3DTSS_BUMPENVMAT11 = 10,
+  D3DTSS_TEXCOORDINDEX = 11,
+  D3DTSS_ADDRESS = 12,
+  D3DTSS_ADDRESSU = 13,
+  D3DTSS_ADDRESSV = 14,
+  D3DTSS_BORDERCOLOR = 15,
+  D3DTSS_MAGFILTER = 16,
+  D3DTSS_MINFILTER = 17,
+  D3DTSS_MIPFILTER = 18,
+  D3DTSS_MIPMAPLODBIAS = 19,
+  D3DTSS_MAXMIPLEVEL = 20,
+  D3DTSS_MAXANISOTROPY = 21,
+  D3DTSS_BUMPENVLSCALE = 22,
+  D3DTSS_BUMPENVLOFFSET = 23,
+  D3DTSS_TEXTURETRANSFORMFLAGS = 24,
+};
+constexpr DWORD kD3DTextureStageStateCount = 25;
+constexpr DWORD kD3DTextureStages = 8;
+
+enum D3DTEXTUREOP : DWORD {
+  D3DTOP_DISABLE = 1,
+  D3DTOP_SELECTARG1 = 2,
+  D3DTOP_SELECTARG2 = 3,
+  D3DTOP_MODULATE = 4,
+  D3DTOP_MODULATE2X = 5,
+  D3DTOP_MODULATE4X = 6,
+  D3DTOP_ADD = 7,
+  D3DTOP_ADDSIGNED = 8,
+  D3DTOP_ADDSIGNED2X = 9,
+  D3DTOP_SUBTRACT = 10,
+  D3DTOP_ADDSMOOTH = 11,
+  D3DTOP_BLENDDIFFUSEALPHA = 12,
+  D3DTOP_BLENDTEXTUREALPHA = 13,
+  D3DTOP_BLENDFACTORALPHA = 14,
+  D3DTOP_BLENDTEXTUREALPHAPM = 15,
+  D3DTOP_BLENDCURRENTALPHA = 16,
+  D3DTOP_PREMODULATE = 17,
+  D3DTOP_MODULATEALPHA_ADDCOLOR = 18,
+  D3DTOP_MODULATECOLOR_ADDALPHA = 19,
+  D3DTOP_MODULATEINVALPHA_ADDCOLOR = 20,
+  D3DTOP_MODULATEINVCOLOR_ADDALPHA = 21,
+  D3DTOP_BUMPENVMAP = 22,
+  D3DTOP_BUMPENVMAPLUMINANCE = 23,
+  D3DTOP_DOTPRODUCT3 = 24,
+};
+
+constexpr DWORD D3DTA_SELECTMASK = 0x0000000F;
+constexpr DWORD D3DTA_DIFFUSE = 0x00000000;
+constexpr DWORD D3DTA_CURRENT = 0x00000001;
+constexpr DWORD D3DTA_TEXTURE = 0x00000002;
+constexpr DWORD D3DTA_TFACTOR = 0x00000003;
+constexpr DWORD D3DTA_SPECULAR = 0x00000004;
+constexpr DWORD D3DTA_COMPLEMENT = 0x00000010;
+constexpr DWORD D3DTA_ALPHAREPLICATE = 0x00000020;
+
+constexpr DWORD D3DTADDRESS_WRAP = 1, D3DTADDRESS_MIRROR = 2, D3DTADDRESS_CLAMP = 3,
+                D3DTADDRESS_BORDER = 4;
+constexpr DWORD D3DTFG_POINT = 1, D3DTFG_LINEAR = 2, D3DTFG_FLATCUBIC = 3, D3DTFG_GAUSSIANCUBIC = 4,
+                D3DTFG_ANISOTROPIC = 5;
+constexpr DWORD D3DTFN_POINT = 1, D3DTFN_LINEAR = 2, D3DTFN_ANISOTROPIC = 3;
+constexpr DWORD D3DTFP_NONE = 1, D3DTFP_POINT = 2, D3DTFP_LINEAR = 3;
+constexpr DWORD D3DTSS_TCI_PASSTHRU = 0x00000000;
+constexpr DWORD D3DTSS_TCI_CAMERASPACENORMAL = 0x00010000;
+constexpr DWORD D3DTTFF_DISABLE = 0, D3DTTFF_COUNT1 = 1, D3DTTFF_COUNT2 = 2, D3DTTFF_COUNT3 = 3,
+                D3DTTFF_COUNT4 = 4, D3DTTFF_PROJECTED = 256;
+
+struct D3DCOLORVALUE {
+  float r, g, b, a;
+};
+
+struct D3DVECTOR {
+  float x, y, z;
+};
+
+enum D3DLIGHTTYPE : DWORD {
+  D3DLIGHT_POINT = 1,
+  D3DLIGHT_SPOT = 2,
+  D3DLIGHT_DIRECTIONAL = 3,
+};
+
+struct D3DLIGHT7 {
+  D3DLIGHTTYPE dltType;
+  D3DCOLORVALUE dcvDiffuse;
+  D3DCOLORVALUE dcvSpecular;
+  D3DCOLORVALUE dcvAmbient;
+  D3DVECTOR dvPosition;
+  D3DVECTOR dvDirection;
+  float dvRange;
+  float dvFalloff;
+  float dvAttenuation0;
+  float dvAttenuation1;
+  float dvAttenuation2;
+  float dvTheta;
+  float dvPhi;
+};
+
+struct D3DMATERIAL7 {
+  D3DCOLORVALUE diffuse;
+  D3DCOLORVALUE ambient;
+  D3DCOLORVALUE specular;
+  D3DCOLORVALUE emissive;
+  float power;
+};
 
 // Row-vector convention: a point is transformed as v · M, translation in _41.._43.
 struct D3DMATRIX {
@@ -272,6 +388,21 @@ class IDirect3DDevice7 : public DDObject {
   HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix);
   HRESULT SetClipPlane(DWORD index, float* plane);
   HRESULT GetClipPlane(DWORD index, float* plane);
+  HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD value);
+  HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state, DWORD* value);
+  // The surface is counted while bound.
+  HRESULT SetTexture(DWORD stage, IDirectDrawSurface7* texture);
+  // Adds a reference to the returned surface, as Direct3D does.
+  HRESULT GetTexture(DWORD stage, IDirectDrawSurface7** texture);
+  HRESULT PreLoad(IDirectDrawSurface7* texture);
+  HRESULT EnumTextureFormats(LPD3DENUMPIXELFORMATSCALLBACK callback, void* context);
+  HRESULT ValidateDevice(DWORD* passes);
+  HRESULT SetMaterial(D3DMATERIAL7* material);
+  HRESULT GetMaterial(D3DMATERIAL7* material);
+  HRESULT SetLight(DWORD index, D3DLIGHT7* light);
+  HRESULT GetLight(DWORD index, D3DLIGHT7* light);
+  HRESULT LightEnable(DWORD index, BOOL enable);
+  HRESULT GetLightEnable(DWORD index, BOOL* enable);
   HRESULT Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil);
   HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, void* vertices, DWORD count, DWORD flags);
   HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, void* vertices, DWORD count,
@@ -300,6 +431,12 @@ class IDirect3DDevice7 : public DDObject {
   // WORLD, VIEW, PROJECTION, WORLD1..3 by their Direct3D numbers.
   std::array<D3DMATRIX, 7> transforms_{};
   std::array<std::array<float, 4>, 8> clipPlanes_{};
+  std::array<D3DMATRIX, kD3DTextureStages> textureTransforms_{};
+  std::array<std::array<DWORD, kD3DTextureStageStateCount>, kD3DTextureStages> stageStates_{};
+  std::array<IDirectDrawSurface7*, kD3DTextureStages> textures_{};  // counted
+  D3DMATERIAL7 material_{};
+  std::vector<D3DLIGHT7> lights_;
+  std::vector<bool> lightEnabled_;
   std::uint64_t serial_ = 0;  // counts state changes, so derived state is rebuilt only then
   std::unique_ptr<platform::raster::Renderer> renderer_;
 };

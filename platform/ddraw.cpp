@@ -1,6 +1,7 @@
 #include "platform/ddraw.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -30,6 +31,9 @@ DDPIXELFORMAT R5G6B5() { return Rgb(16, 0xF800, 0x07E0, 0x001F); }
 DDPIXELFORMAT X1R5G5B5() { return Rgb(16, 0x7C00, 0x03E0, 0x001F); }
 DDPIXELFORMAT R8G8B8() { return Rgb(24, 0xFF0000, 0x00FF00, 0x0000FF); }
 DDPIXELFORMAT X8R8G8B8() { return Rgb(32, 0x00FF0000, 0x0000FF00, 0x000000FF); }
+DDPIXELFORMAT A1R5G5B5() { return Rgb(16, 0x7C00, 0x03E0, 0x001F, 0x8000); }
+DDPIXELFORMAT A4R4G4B4() { return Rgb(16, 0x0F00, 0x00F0, 0x000F, 0xF000); }
+DDPIXELFORMAT A8R8G8B8() { return Rgb(32, 0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000); }
 
 namespace {
 DWORD PackChannel(DWORD mask, DWORD c8) {
@@ -167,6 +171,11 @@ DDPIXELFORMAT DesktopFormat() {
     default:
       return platform::pixels::X8R8G8B8();
   }
+}
+
+std::uint64_t NextVersion() {
+  static std::atomic<std::uint64_t> counter{0};
+  return ++counter;
 }
 
 int BytesPerPixel(const DDPIXELFORMAT& f) {
@@ -328,6 +337,7 @@ HRESULT IDirectDraw7::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface7** 
                      const DDPIXELFORMAT& format) -> IDirectDrawSurface7* {
     auto* s = new (std::nothrow) IDirectDrawSurface7;
     if (!s) return nullptr;
+    s->version_ = NextVersion();
     s->owner_ = this;
     AddRef();
     s->caps_.dwCaps = surfaceCaps;
@@ -397,6 +407,26 @@ HRESULT IDirectDraw7::CreateSurface(DDSURFACEDESC2* desc, IDirectDrawSurface7** 
   if (bytes < 1 || bytes > 4) return DDERR_INVALIDPIXELFORMAT;
   IDirectDrawSurface7* s = make(caps, w, h, format);
   if (!s) return DDERR_OUTOFMEMORY;
+  s->caps_.dwCaps2 = desc->ddsCaps.dwCaps2;
+  if ((caps & DDSCAPS_TEXTURE) && (caps & DDSCAPS_MIPMAP) && (caps & DDSCAPS_COMPLEX)) {
+    // The full chain down to 1x1 on the larger side, each level half the
+    // previous one (at least 1); each level holds the next.
+    IDirectDrawSurface7* level = s;
+    while (w > 1 || h > 1) {
+      w = std::max(1, w / 2);
+      h = std::max(1, h / 2);
+      IDirectDrawSurface7* next = make(
+          DDSCAPS_TEXTURE | DDSCAPS_MIPMAP | (caps & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)),
+          w, h, format);
+      if (!next) {
+        s->Release();
+        return DDERR_OUTOFMEMORY;
+      }
+      next->caps_.dwCaps2 = DDSCAPS2_MIPMAPSUBLEVEL;
+      level->attached_.push_back(next);
+      level = next;
+    }
+  }
   *out = s;
   return DD_OK;
 }
@@ -430,6 +460,13 @@ IDirectDrawSurface7::~IDirectDrawSurface7() {
   if (owner_) owner_->Release();
 }
 
+IDirectDrawSurface7* IDirectDrawSurface7::nextMipLevel() const {
+  for (auto* s : attached_)
+    if ((s->caps_.dwCaps & DDSCAPS_MIPMAP) && (s->caps_.dwCaps2 & DDSCAPS2_MIPMAPSUBLEVEL))
+      return s;
+  return nullptr;
+}
+
 bool IDirectDrawSurface7::IsAttached(const IDirectDrawSurface7* s) const {
   return std::find(attached_.begin(), attached_.end(), s) != attached_.end();
 }
@@ -449,6 +486,7 @@ HRESULT IDirectDrawSurface7::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD, HANDL
   desc->lpSurface = memory_.data() + static_cast<size_t>(r.top) * static_cast<size_t>(pitch_) +
                     static_cast<size_t>(r.left) * static_cast<size_t>(bytesPerPixel_);
   ++locks_;
+  version_ = NextVersion();
   return DD_OK;
 }
 
@@ -464,6 +502,7 @@ HRESULT IDirectDrawSurface7::Blt(RECT* dstRect, IDirectDrawSurface7* src, RECT* 
   RECT d{0, 0, width_, height_};
   // The desktop's primary is clipped to the window, wherever the window is.
   if (!windowPrimary_ && !Resolve(dstRect, width_, height_, &d)) return DDERR_INVALIDRECT;
+  version_ = NextVersion();
   if (flags & DDBLT_COLORFILL) {
     if (!fx) return DDERR_INVALIDPARAMS;
     if (memory_.empty()) return DDERR_UNSUPPORTED;

@@ -107,6 +107,7 @@ constexpr DWORD DDSCAPS_VIDEOMEMORY = 0x00004000;
 constexpr DWORD DDSCAPS_ZBUFFER = 0x00020000;
 constexpr DWORD DDSCAPS_MIPMAP = 0x00400000;
 constexpr DWORD DDSCAPS2_HINTDYNAMIC = 0x00000004;
+constexpr DWORD DDSCAPS2_MIPMAPSUBLEVEL = 0x00010000;
 constexpr DWORD DDSCAPS2_OPAQUE = 0x00000080;
 constexpr DWORD DDSCAPS2_TEXTUREMANAGE = 0x00000010;
 
@@ -270,6 +271,11 @@ class IDirectDrawSurface7 : public DDObject {
   BYTE* pixels() { return memory_.data(); }
   bool IsAttached(const IDirectDrawSurface7* s) const;
   int lockCount() const { return locks_; }
+  // Changes whenever the contents may have changed (a lock or a blit into
+  // it); unique across surfaces, so caches keyed on it never confuse two.
+  std::uint64_t version() const { return version_; }
+  // The next smaller level of a mip chain, null at the end (no reference).
+  IDirectDrawSurface7* nextMipLevel() const;
   // Marks the surface lost, as a mode switch by another program would.
   void SimulateLoss() { lost_ = true; }
 
@@ -286,6 +292,7 @@ class IDirectDrawSurface7 : public DDObject {
   IDirectDrawClipper* clipper_ = nullptr;
   int locks_ = 0;
   bool lost_ = false;
+  std::uint64_t version_ = 0;
   bool windowPrimary_ = false;  // the desktop's primary: blits onto it show the frame
 };
 
@@ -331,6 +338,9 @@ DDPIXELFORMAT R5G6B5();
 DDPIXELFORMAT X1R5G5B5();
 DDPIXELFORMAT R8G8B8();
 DDPIXELFORMAT X8R8G8B8();
+DDPIXELFORMAT A1R5G5B5();
+DDPIXELFORMAT A4R4G4B4();
+DDPIXELFORMAT A8R8G8B8();
 // A 0x00RRGGBB colour packed by the format's masks, and back.
 DWORD Pack(const DDPIXELFORMAT& f, DWORD rgb);
 DWORD Unpack(const DDPIXELFORMAT& f, DWORD pixel);

@@ -12,6 +12,7 @@ packages=(
   imagemagick netpbm
   xvfb xauth xdotool x11-utils x11-apps
   python3
+  libosmesa6-dev
   zip bzip2 lhasa
 )
 

@@ -2,8 +2,15 @@
 
 #include <cstring>
 
+#include "platform/d3d.h"
 #include "windxkernel/d3dinit.h"
+#include "windxkernel/debuglog.h"
+#include "windxkernel/deviceoptions.h"
+#include "windxkernel/launcherhooks.h"
+#include "windxkernel/material.h"
+#include "windxkernel/rendermodes.h"
 #include "windxkernel/vertexarray.h"
+#include "windxkernel/viewport.h"
 
 namespace VOXA2::threedee {
 
@@ -74,5 +81,200 @@ void EndScene() {
   if (kernel::d3dState.device) kernel::d3dState.device->EndScene();
   sceneOpen = false;
 }
+
+Matrix4& Matrix4::Invert(Matrix4& out, const Matrix4& in) {
+  const float* m = in.m;
+  const float c1 = m[5] * m[10] - m[6] * m[9], c2 = m[6] * m[8] - m[4] * m[10],
+              c3 = m[4] * m[9] - m[5] * m[8];
+  const float d = 1.0f / (m[0] * c1 + m[1] * c2 + m[2] * c3);
+  const float e1 = m[6] * m[11] - m[7] * m[10], e2 = m[7] * m[9] - m[5] * m[11],
+              e3 = m[7] * m[8] - m[4] * m[11];
+  float r[16];
+  r[0] = c1 * d;
+  r[1] = (m[2] * m[9] - m[1] * m[10]) * d;
+  r[2] = (m[1] * m[6] - m[2] * m[5]) * d;
+  r[3] = -(m[1] * e1 + m[2] * e2 + m[3] * c1) * d;
+  r[4] = c2 * d;
+  r[5] = (m[0] * m[10] - m[2] * m[8]) * d;
+  r[6] = (m[2] * m[4] - m[0] * m[6]) * d;
+  r[7] = (m[0] * e1 + m[2] * e3 - m[3] * c2) * d;
+  r[8] = c3 * d;
+  r[9] = (m[1] * m[8] - m[0] * m[9]) * d;
+  r[10] = (m[0] * m[5] - m[1] * m[4]) * d;
+  r[11] = (m[0] * e2 - m[1] * e3 - m[3] * c3) * d;
+  r[12] = r[13] = r[14] = 0;
+  r[15] = 1;
+  std::memcpy(out.m, r, sizeof r);  // out may be in
+  return out;
+}
+
+Matrix4& Matrix4::InvertRotation(Matrix4& out, const Matrix4& in) {
+  const float* m = in.m;
+  const float c1 = m[5] * m[10] - m[6] * m[9], c2 = m[6] * m[8] - m[4] * m[10],
+              c3 = m[4] * m[9] - m[5] * m[8];
+  const float d = 1.0f / (m[0] * c1 + m[1] * c2 + m[2] * c3);
+  float r[16] = {};
+  r[0] = c1 * d;
+  r[1] = c2 * d;
+  r[2] = c3 * d;
+  r[4] = (m[2] * m[9] - m[1] * m[10]) * d;
+  r[5] = (m[0] * m[10] - m[2] * m[8]) * d;
+  r[6] = (m[1] * m[8] - m[0] * m[9]) * d;
+  r[8] = (m[1] * m[6] - m[2] * m[5]) * d;
+  r[9] = (m[2] * m[4] - m[0] * m[6]) * d;
+  r[10] = (m[0] * m[5] - m[1] * m[4]) * d;
+  r[15] = 1;
+  std::memcpy(out.m, r, sizeof r);
+  return out;
+}
+
+namespace {
+
+// The steps of the start-up table report by their own line numbers.
+void Step(bool ok, int line) {
+  if (!ok) LogMessage(5, "Failure in file %s, line %i!", __FILE__, line);
+  if (!ValidateTextureStages())
+    LogMessage(5, "Validate() failed in file %s, line %i!", __FILE__, line);
+}
+
+void DirectStep(D3DRENDERSTATETYPE state, DWORD value, int line) {
+  if (kernel::d3dState.device->SetRenderState(state, value) < 0)
+    LogMessage(5, "DXFailure in file %s, line %i!", __FILE__, line);
+  if (!ValidateTextureStages())
+    LogMessage(5, "Validate() failed in file %s, line %i!", __FILE__, line);
+}
+
+#define VOXA2_STEP(call) Step(call, __LINE__)
+
+// Steps 2 to 4 of the start: the flags from the device, its defaults and
+// the launcher's resources.
+void StartOnDevice() {
+  wBufferingInUse = kernel::d3dState.wBufferCapable != 0;
+  if (wBufferingInUse) LogMessage(5, "Using W Buffering");
+  D3DDEVICEDESC7 desc{};
+  kernel::d3dState.device->GetCaps(&desc);
+  wFogInUse = (desc.dpcTriCaps.dwRasterCaps & D3DPRASTERCAPS_WFOG) != 0;
+  if (wFogInUse) LogMessage(5, "Using W Fog");
+  wFogInUse = wFogInUse || wBufferingInUse;
+  Setup3DDevice();
+  UpdateBatchPending();
+  VOXA2::CreateDeviceResources();
+}
+
+void ReleaseFromDevice() {
+  DestroyBatches();
+  EndScene();
+  VOXA2::ReleaseDeviceResources();
+  ResetViewport();
+  DeleteTextureStages();
+  ResetTextureStages();
+}
+
+}  // namespace
+
+void Init3DKernel() {
+  if (!kernel::d3dState.device) return;
+  StartOnDevice();
+}
+
+void Release3DKernel() {
+  if (!kernel::d3dState.device) return;
+  ReleaseFromDevice();
+}
+
+bool Apply3DSettings() {
+  if (!kernel::d3dState.device) return false;
+  ReleaseFromDevice();
+  if (!kernel::D3DSelectDevice(chosenDeviceIndex)) return false;
+  if (!kernel::d3dState.device) return true;
+  StartOnDevice();
+  return true;
+}
+
+voxaOption* GetThreedeeOption(std::uint32_t index) {
+  if (index == 0) return &optionDevice;
+  if (index == 1 && kernel::d3dState.wBufferCapable) return &optionWBuffer;
+  return nullptr;
+}
+
+void Setup3DDevice() {
+  if (!kernel::d3dState.device) return;
+  const int h = IsHardwareRasterizer() ? 1 : 0;
+  VOXA2_STEP(SetRenderMode(0, 0, 1));
+  VOXA2_STEP(SetRenderMode(0, 0, 0));
+  VOXA2_STEP(SetRenderMode(0, 1, 1));
+  VOXA2_STEP(SetRenderMode(0, 1, 0));
+  VOXA2_STEP(SetRenderMode(1, 0, 1));
+  VOXA2_STEP(SetRenderMode(1, 0, 0));
+  VOXA2_STEP(SetRenderMode(1, 1, 1));
+  VOXA2_STEP(SetRenderMode(1, 1, 0));
+  VOXA2_STEP(SetRenderMode(1, 2, 1));
+  VOXA2_STEP(SetRenderMode(1, 2, 0));
+  VOXA2_STEP(SetRenderMode(1, 3, 0));
+  VOXA2_STEP(SetRenderMode(1, 3, 2));
+  VOXA2_STEP(SetRenderMode(2, 1));
+  VOXA2_STEP(SetRenderMode(2, 2));
+  VOXA2_STEP(SetRenderMode(3, 0));
+  VOXA2_STEP(SetRenderMode(3, 1));
+  VOXA2_STEP(SetRenderMode(4, 1));
+  VOXA2_STEP(SetRenderMode(4, 0));
+  VOXA2_STEP(SetRenderMode(5, 0, 0));
+  VOXA2_STEP(SetRenderMode(5, 0, 1));
+  VOXA2_STEP(SetRenderMode(5, 1, 1));
+  VOXA2_STEP(SetRenderMode(5, 1, 0));
+  VOXA2_STEP(SetRenderMode(6, 0, 1));
+  VOXA2_STEP(SetRenderMode(6, 0, 0));
+  VOXA2_STEP(SetRenderMode(6, 1, 7));
+  VOXA2_STEP(SetRenderMode(6, 1, 6));
+  VOXA2_STEP(SetRenderMode(7, 1 - h));
+  VOXA2_STEP(SetRenderMode(7, h));
+  VOXA2_STEP(SetRenderMode(8, 0, 1));
+  VOXA2_STEP(SetRenderMode(8, 0, 0));
+  VOXA2_STEP(SetRenderMode(8, 1, 1));
+  VOXA2_STEP(SetRenderMode(8, 1, 0));
+  VOXA2_STEP(SetRenderMode(8, 5, 1));
+  VOXA2_STEP(SetRenderMode(8, 5, 0));
+  VOXA2_STEP(SetRenderMode(8, 6, 1));
+  VOXA2_STEP(SetRenderMode(8, 6, 0));
+  VOXA2_STEP(SetRenderMode(8, 7, 0));
+  VOXA2_STEP(SetRenderMode(8, 7, 2));
+  VOXA2_STEP(SetRenderMode(9, 0, 1));
+  VOXA2_STEP(SetRenderMode(9, 0, 0));
+  VOXA2_STEP(SetRenderMode(9, 1, 0));
+  VOXA2_STEP(SetRenderMode(9, 1, 1));
+  VOXA2_STEP(SetRenderMode(11, 1));
+  VOXA2_STEP(SetRenderMode(11, 0));
+  VOXA2_STEP(SetRenderMode(12, 1));
+  VOXA2_STEP(SetRenderMode(12, 0));
+  VOXA2_STEP(SetRenderMode(13, 0));
+  VOXA2_STEP(SetRenderMode(13, 1));
+  VOXA2_STEP(SetRenderMode(14, 1));
+  VOXA2_STEP(SetRenderMode(14, 0));
+  for (std::uint32_t p = 0; p < 8; ++p) {
+    VOXA2_STEP(SetRenderMode(15, 0, p));
+    VOXA2_STEP(SetClipPlane(p, 0, 1, 1, 1));
+    VOXA2_STEP(SetClipPlane(p, 1, 0, 0, 0));
+    VOXA2_STEP(SetRenderMode(15, 1, p));
+  }
+  VOXA2_STEP(SetFog(2, 1.0f));
+  VOXA2_STEP(SetFog(2, 0.0f));
+  VOXA2_STEP(SetFog(3, 0.0f));
+  VOXA2_STEP(SetFog(3, 1.0f));
+  VOXA2_STEP(SetFog(4, 0.0f));
+  VOXA2_STEP(SetFog(4, 1.0f));
+  DirectStep(D3DRENDERSTATE_ALPHABLENDENABLE, TRUE, __LINE__);
+  DirectStep(D3DRENDERSTATE_ALPHATESTENABLE, TRUE, __LINE__);
+  DirectStep(D3DRENDERSTATE_CLIPPING, TRUE, __LINE__);
+  DirectStep(D3DRENDERSTATE_LIGHTING, TRUE, __LINE__);
+  keptLightingState = true;
+  DirectStep(D3DRENDERSTATE_COLORKEYENABLE, FALSE, __LINE__);
+  DirectStep(D3DRENDERSTATE_COLORKEYBLENDENABLE, FALSE, __LINE__);
+  CreateTextureStages();
+  ResetTextureStages();
+  InvalidateViewport();
+  ResetViewport();
+}
+
+#undef VOXA2_STEP
 
 }  // namespace VOXA2::threedee

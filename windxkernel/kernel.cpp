@@ -10,6 +10,7 @@
 #include "foundation/text.h"
 #include "foundation/vornarc.h"
 #include "platform/backend.h"
+#include "windxkernel/3dkernel.h"
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/ddraw.h"
 #include "windxkernel/debuglog.h"
@@ -190,13 +191,14 @@ void cWinDXKernel::ListAppendedArchives(TArchive* exe) {
   exe->FindClose(&record);
 }
 
-// The 3D device layer and the launcher's data join these steps as they are
-// built; the launcher hooks stand in for the launcher until then.
+// The launcher's data join these steps as they are built; the launcher hooks
+// stand in for the launcher until then.
 bool cWinDXKernel::Initialize() {
   if (!DIInit()) return false;
   if (!DDInit()) return false;
   if (!D3DCreate()) return false;
   VOXA2::video::EnumerateVideoDevices();
+  VOXA2::threedee::Init3DKernel();
   EnumerateSoundDevices();
   if (!VOXA2::SetupDemos()) {
     LogMessage(5, "Could not initialize the Independent VOXA Kernel! Aborting...");
@@ -231,6 +233,7 @@ void cWinDXKernel::ReleaseDevices() {
   VOXA2::FreeDemos();
   StopMusic();
   FreeSoundDevices();
+  VOXA2::threedee::Release3DKernel();
   VOXA2::video::FreeVideoDevices();
   D3DDeinit();
   DDRelease();
@@ -242,6 +245,7 @@ bool cWinDXKernel::Activate() {
   if (!DIAcquire()) return false;
   if (!DDRestore()) return false;
   if (!D3DRestore()) return false;
+  VOXA2::threedee::Setup3DDevice();
   {
     std::lock_guard lock(InputLock());
     VOXA2::ResumeFrameCounter(GetTime());

@@ -7,6 +7,7 @@
 
 #include "foundation/errors.h"
 #include "platform/backend.h"
+#include "windxkernel/3dkernel.h"
 #include "windxkernel/application.h"
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/ddraw.h"
@@ -223,7 +224,7 @@ bool ChooseVideoMode() {
   if (!pendingMode.pending) return true;
   pendingMode.pending = false;
   FreeTemporarySurfaces();
-  // The 3D device layer releases its device resources here once it exists.
+  VOXA2::threedee::Release3DKernel();
   kernel::D3DRelease();
   if (!kernel::DIUnacquire()) return false;
   if (pendingMode.device != currentDevice && !kernel::DDSelectDevice(pendingMode.device))
@@ -247,6 +248,7 @@ bool ChooseVideoMode() {
   if (!kernel::DDSetMode(chosen)) return false;
   if (!kernel::DIAcquire()) return false;
   if (!kernel::D3DInit()) return false;
+  VOXA2::threedee::Init3DKernel();
   InitScreenSurfaces();
   VOXA2::Reinitialize();
   return true;

@@ -3,6 +3,11 @@
 #include "platform/d3d.h"
 #include "windxkernel/3dkernel.h"
 #include "windxkernel/d3dinit.h"
+#include "windxkernel/ddraw.h"
+#include "windxkernel/debuglog.h"
+#include "windxkernel/material.h"
+#include "windxkernel/rendermodes.h"
+#include "windxkernel/vertexarray.h"
 #include "windxkernel/video.h"
 
 namespace VOXA2::threedee {
@@ -54,7 +59,9 @@ bool ClearViewport(float depth) {
   return device->Clear(1, &r, D3DCLEAR_ZBUFFER, 0, depth, 0) >= 0;
 }
 
-bool ProjectToScreen(float* point) {
+namespace {
+
+bool Project(float* point, float* rhwOut) {
   float view[16], proj[16];
   GetTransform(view, kTransformView);
   GetTransform(proj, kTransformProjection);
@@ -79,7 +86,103 @@ bool ProjectToScreen(float* point) {
   point[0] = sx;
   point[1] = sy;
   point[2] = z * rhw;
+  if (rhwOut) *rhwOut = rhw;
   return true;
+}
+
+// One pixel of the back buffer by the mode's bytes per pixel (3 bytes read
+// and written as three, never past the surface).
+bool ReadPixel(IDirectDrawSurface7* back, RECT* r, DWORD flags, int bytes, std::uint32_t* value,
+               const std::uint32_t* restore) {
+  DDSURFACEDESC2 d{};
+  d.dwSize = sizeof d;
+  if (back->Lock(r, &d, flags, nullptr) != DD_OK) return false;
+  auto* p = static_cast<BYTE*>(d.lpSurface);
+  std::uint32_t v = 0;
+  if (bytes >= 2 && bytes <= 4) {
+    for (int b = 0; b < bytes; ++b) v |= static_cast<std::uint32_t>(p[b]) << (8 * b);
+    if (restore)
+      for (int b = 0; b < bytes; ++b) p[b] = static_cast<BYTE>(*restore >> (8 * b));
+  }
+  *value = v;
+  back->Unlock(r);
+  return true;
+}
+
+}  // namespace
+
+bool ProjectToScreen(float* point) { return Project(point, nullptr); }
+
+bool FlareVisibilityTest(float* point) {
+  IDirect3DDevice7* device = kernel::d3dState.device;
+  IDirectDrawSurface7* back = kernel::videoState.back;
+  if (!device || !back) return false;
+  float rhw = 1.0f;
+  if (!Project(point, &rhw)) return false;
+  const auto px = static_cast<LONG>(point[0]), py = static_cast<LONG>(point[1]);
+  if (PrimitivesPending()) FlushPrimitives();
+  device->EndScene();
+  // A one-pixel rectangle, right and bottom exclusive.
+  RECT r{px, py, px + 1, py + 1};
+  const int bytes = kernel::videoState.bytesPerPixel;
+  std::uint32_t p0 = 0, p1 = 0;
+  if (!ReadPixel(back, &r, DDLOCK_WAIT | DDLOCK_READONLY | DDLOCK_NOSYSLOCK, bytes, &p0, nullptr)) {
+    device->BeginScene();
+    LogMessage(5, "Lock() failed!");
+    return false;
+  }
+  device->BeginScene();
+  const int bits = kernel::videoState.bitsPerPixel;
+  const int testBit = kernel::videoState.is15Bit ? 14 : (bits == 32 ? 23 : bits - 1);
+  const DWORD probe =
+      (testBit >= 0 && testBit < 32 && ((p0 >> testBit) & 1)) ? 0xFF000000u : 0xFFFFFFFFu;
+
+  static constexpr D3DRENDERSTATETYPE kSaved[9] = {
+      D3DRENDERSTATE_SRCBLEND,  D3DRENDERSTATE_DESTBLEND, D3DRENDERSTATE_ZWRITEENABLE,
+      D3DRENDERSTATE_ZENABLE,   D3DRENDERSTATE_FOGENABLE, D3DRENDERSTATE_DITHERENABLE,
+      D3DRENDERSTATE_SHADEMODE, D3DRENDERSTATE_CULLMODE,  D3DRENDERSTATE_ZFUNC};
+  DWORD saved[9];
+  for (int i = 0; i < 9; ++i) device->GetRenderState(kSaved[i], &saved[i]);
+  IDirectDrawSurface7* texture = nullptr;
+  device->GetTexture(0, &texture);
+
+  const DWORD probeStates[9] = {
+      D3DBLEND_ONE,    D3DBLEND_ZERO, FALSE,         wBufferingInUse ? D3DZB_USEW : D3DZB_TRUE,
+      FALSE,           FALSE,         D3DSHADE_FLAT, D3DCULL_NONE,
+      D3DCMP_LESSEQUAL};
+  for (int i = 0; i < 9; ++i) device->SetRenderState(kSaved[i], probeStates[i]);
+  device->SetTexture(0, nullptr);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  device->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+
+  struct {
+    float x, y, z, rhw;
+    DWORD diffuse, specular;
+    float u, v;
+  } vertex{static_cast<float>(px), static_cast<float>(py), point[2], rhw, probe, probe, 0, 0};
+  device->DrawPrimitive(D3DPT_POINTLIST,
+                        D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1, &vertex, 1,
+                        D3DDP_WAIT);
+
+  for (int i = 0; i < 9; ++i) device->SetRenderState(kSaved[i], saved[i]);
+  device->SetTexture(0, texture);
+  if (texture) texture->Release();  // GetTexture added a reference
+  RestoreStagesAfterProbe();
+
+  device->EndScene();
+  const bool read = ReadPixel(back, &r, DDLOCK_WAIT | DDLOCK_NOSYSLOCK, bytes, &p1, &p0);
+  device->BeginScene();
+  if (!read) {
+    LogMessage(5, "Lock() failed!");
+    return false;
+  }
+  return p1 != p0;
 }
 
 }  // namespace VOXA2::threedee

@@ -22,5 +22,10 @@ void InvalidateViewport();
 bool ClearViewport(float depth);
 // point = (x, y, z) in, (screen x, screen y, depth) out when it lands in the viewport.
 bool ProjectToScreen(float* point);
+// Whether a lens flare's light source at point is visible: it projects into
+// the viewport and a probe drawn there passes the depth test. The probed
+// pixel keeps its colour. point becomes (screen x, screen y, depth) once it
+// projected.
+bool FlareVisibilityTest(float* point);
 
 }  // namespace VOXA2::threedee

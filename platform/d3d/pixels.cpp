@@ -1,6 +1,8 @@
 #include "platform/d3d/pixels.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <type_traits>
 #include <utility>
 
@@ -141,6 +143,278 @@ void Write(const PixelPipeline& p, Chunk& c) {
   }
 }
 
+// ------------------------------------------------------------ texture stages
+
+struct Rgba {
+  int c[4];  // r, g, b, a in 0..255
+};
+
+inline Rgba Split(std::uint32_t argb) {
+  return Rgba{{static_cast<int>((argb >> 16) & 255), static_cast<int>((argb >> 8) & 255),
+               static_cast<int>(argb & 255), static_cast<int>(argb >> 24)}};
+}
+
+inline int Sat(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+inline int Mul(int a, int b) { return (a * b + 127) / 255; }
+
+// An argument with its modifiers; an unknown selector (the mask value 15
+// among them) reads the current colour.
+Rgba Argument(DWORD arg, const StageInputs& in) {
+  std::uint32_t v;
+  switch (arg & D3DTA_SELECTMASK) {
+    case D3DTA_DIFFUSE:
+      v = in.diffuse;
+      break;
+    case D3DTA_TEXTURE:
+      v = in.texture;
+      break;
+    case D3DTA_TFACTOR:
+      v = in.factor;
+      break;
+    case D3DTA_SPECULAR:
+      v = in.specular;
+      break;
+    default:
+      v = in.current;
+      break;
+  }
+  Rgba r = Split(v);
+  if (arg & D3DTA_COMPLEMENT)
+    for (int& k : r.c) k = 255 - k;
+  if (arg & D3DTA_ALPHAREPLICATE) r.c[0] = r.c[1] = r.c[2] = r.c[3];
+  return r;
+}
+
+// One channel (k) of an operation on two arguments. For the alpha
+// operation k is 3, where the colour-and-alpha operations act on alpha alone.
+int Operate(DWORD op, const Rgba& x, const Rgba& y, int k, const StageInputs& in) {
+  const int a = x.c[k], b = y.c[k];
+  auto blend = [&](int alpha) { return Sat((a * alpha + b * (255 - alpha) + 127) / 255); };
+  switch (op) {
+    case D3DTOP_SELECTARG1:
+      return a;
+    case D3DTOP_SELECTARG2:
+      return b;
+    case D3DTOP_MODULATE:
+      return Mul(a, b);
+    case D3DTOP_MODULATE2X:
+      return Sat(2 * Mul(a, b));
+    case D3DTOP_MODULATE4X:
+      return Sat(4 * Mul(a, b));
+    case D3DTOP_ADD:
+      return Sat(a + b);
+    case D3DTOP_ADDSIGNED:
+      return Sat(a + b - 128);
+    case D3DTOP_ADDSIGNED2X:
+      return Sat(2 * (a + b - 128));
+    case D3DTOP_SUBTRACT:
+      return Sat(a - b);
+    case D3DTOP_ADDSMOOTH:
+      return Sat(a + b - Mul(a, b));
+    case D3DTOP_BLENDDIFFUSEALPHA:
+      return blend(static_cast<int>(in.diffuse >> 24));
+    case D3DTOP_BLENDTEXTUREALPHA:
+      return blend(static_cast<int>(in.texture >> 24));
+    case D3DTOP_BLENDFACTORALPHA:
+      return blend(static_cast<int>(in.factor >> 24));
+    case D3DTOP_BLENDCURRENTALPHA:
+      return blend(static_cast<int>(in.current >> 24));
+    case D3DTOP_BLENDTEXTUREALPHAPM:
+      return Sat(a + Mul(b, 255 - static_cast<int>(in.texture >> 24)));
+    case D3DTOP_MODULATEALPHA_ADDCOLOR:
+      return k == 3 ? a : Sat(a + Mul(x.c[3], b));
+    case D3DTOP_MODULATECOLOR_ADDALPHA:
+      return k == 3 ? a : Sat(Mul(a, b) + x.c[3]);
+    case D3DTOP_MODULATEINVALPHA_ADDCOLOR:
+      return k == 3 ? a : Sat(a + Mul(255 - x.c[3], b));
+    case D3DTOP_MODULATEINVCOLOR_ADDALPHA:
+      return k == 3 ? a : Sat(Mul(255 - a, b) + x.c[3]);
+    case D3DTOP_DOTPRODUCT3: {
+      // 4·Σ(x − ½)(y − ½) on 0..1 values, in every channel.
+      int dot = 0;
+      for (int i = 0; i < 3; ++i) dot += (2 * x.c[i] - 255) * (2 * y.c[i] - 255);
+      return Sat((dot + 127) / 255);
+    }
+    default:
+      // PREMODULATE and the bump operations (which need a du/dv texture
+      // that no offered format holds) pass the current value on.
+      return Split(in.current).c[k];
+  }
+}
+
+// Bilinear WRAP sampling of a power-of-two level: the common case, with
+// masks instead of the general addressing.
+inline std::uint32_t BilinearWrapPow2(const TextureLevel& l, float u, float v) {
+  // Fixed point with 8 fraction bits, offset by 2^32 texels (a multiple of
+  // any power-of-two size) so it stays positive; the masks then wrap.
+  constexpr double kLimit = 1073741824.0, kOffset = 1099511627776.0;  // 2^30, 2^40
+  double fx = static_cast<double>(u) * l.width - 0.5, fy = static_cast<double>(v) * l.height - 0.5;
+  fx = fx > -kLimit ? (fx < kLimit ? fx : kLimit) : -kLimit;  // NaN too
+  fy = fy > -kLimit ? (fy < kLimit ? fy : kLimit) : -kLimit;
+  const auto ix = static_cast<std::int64_t>(fx * 256.0 + kOffset);
+  const auto iy = static_cast<std::int64_t>(fy * 256.0 + kOffset);
+  const auto wx = static_cast<std::uint32_t>(ix & 255), wy = static_cast<std::uint32_t>(iy & 255);
+  const int mx = l.width - 1, my = l.height - 1;
+  const int x0 = static_cast<int>((ix >> 8) & mx), y0 = static_cast<int>((iy >> 8) & my);
+  const int x1 = (x0 + 1) & mx, y1 = (y0 + 1) & my;
+  const std::uint32_t* row0 = &l.texels[static_cast<size_t>(y0) * static_cast<size_t>(l.width)];
+  const std::uint32_t* row1 = &l.texels[static_cast<size_t>(y1) * static_cast<size_t>(l.width)];
+  auto mix = [](std::uint32_t a, std::uint32_t b, std::uint32_t w) {
+    const std::uint32_t iw = 256 - w;
+    std::uint32_t rb = ((a & 0x00FF00FF) * iw + (b & 0x00FF00FF) * w + 0x00800080) >> 8;
+    std::uint32_t ag = ((a >> 8) & 0x00FF00FF) * iw + ((b >> 8) & 0x00FF00FF) * w + 0x00800080;
+    return (rb & 0x00FF00FF) | (ag & 0xFF00FF00);
+  };
+  return mix(mix(row0[x0], row0[x1], wx), mix(row1[x0], row1[x1], wx), wy);
+}
+
+inline bool IsPow2(int v) { return v > 0 && (v & (v - 1)) == 0; }
+
+void ShadeChunk(const PixelPipeline& p, Chunk& c) {
+  const Interpolants& ip = *c.values;
+  const double x0 = c.x, y = c.y;
+  const int n = c.n;
+  alignas(32) std::uint32_t tex[8][kChunk];
+  alignas(32) float us[kChunk], vs[kChunk], lods[kChunk];
+  for (int s = 0; s < p.stageCount; ++s) {
+    const StageSetup& st = p.stages[s];
+    if (!st.readsTexture) continue;
+    if (!st.sampler.texture) {
+      for (int i = 0; i < n; ++i) tex[s][i] = 0xFFFFFFFFu;
+      continue;
+    }
+    const auto& levels = st.sampler.texture->levels();
+    const auto& level0 = levels.front();
+    const double w = level0.width, h = level0.height;
+    const Plane& U = ip.tu[s];
+    const Plane& V = ip.tv[s];
+    const Plane& Q = ip.rhw;
+    // The level of detail matters only when it can change the filter or the level.
+    const bool needLod = levels.size() > 1 || st.sampler.magLinear != st.sampler.minLinear;
+    const double u0 = U.At(x0, y), v0 = V.At(x0, y), q0 = Q.At(x0, y);
+    if (!needLod && Q.dx == 0) {
+      // w constant along the row: u and v are linear in x.
+      const double iq = std::fabs(q0) > 1e-30 ? 1.0 / q0 : 1e30;
+      const float us0 = static_cast<float>(u0 * iq), dus = static_cast<float>(U.dx * iq);
+      const float vs0 = static_cast<float>(v0 * iq), dvs = static_cast<float>(V.dx * iq);
+      for (int i = 0; i < n; ++i) {
+        us[i] = us0 + static_cast<float>(i) * dus;
+        vs[i] = vs0 + static_cast<float>(i) * dvs;
+      }
+    }
+    for (int i = 0; i < n && (needLod || Q.dx != 0); ++i) {
+      double q = q0 + i * Q.dx;
+      if (!(std::fabs(q) > 1e-30)) q = 1e-30;
+      const double iq = 1.0 / q;
+      const double u = (u0 + i * U.dx) * iq, v = (v0 + i * V.dx) * iq;
+      us[i] = static_cast<float>(u);
+      vs[i] = static_cast<float>(v);
+      if (needLod) {
+        // The texel footprint from the derivatives of u = U/Q.
+        const double dux = (U.dx - u * Q.dx) * iq * w, dvx = (V.dx - v * Q.dx) * iq * h;
+        const double duy = (U.dy - u * Q.dy) * iq * w, dvy = (V.dy - v * Q.dy) * iq * h;
+        const double rho2 = std::max(dux * dux + dvx * dvx, duy * duy + dvy * dvy);
+        lods[i] = rho2 > 0 ? static_cast<float>(0.5 * std::log2(rho2)) : -64.0f;
+      }
+    }
+    const Sampler& sm = st.sampler;
+    if (!needLod && sm.magLinear && sm.addressU == D3DTADDRESS_WRAP &&
+        sm.addressV == D3DTADDRESS_WRAP && IsPow2(level0.width) && IsPow2(level0.height) &&
+        sm.maxLevel == 0) {
+      for (int i = 0; i < n; ++i) tex[s][i] = BilinearWrapPow2(level0, us[i], vs[i]);
+    } else {
+      for (int i = 0; i < n; ++i) tex[s][i] = Sample(sm, us[i], vs[i], needLod ? lods[i] : -64.0f);
+    }
+  }
+  alignas(32) std::int32_t sr[kChunk], sg[kChunk], sb[kChunk];
+  if (p.readsSpecular) {
+    const Plane* planes[3] = {&ip.sr, &ip.sg, &ip.sb};
+    std::int32_t* out[3] = {sr, sg, sb};
+    for (int k = 0; k < 3; ++k) {
+      const double s0 = planes[k]->At(x0, y), d = planes[k]->dx;
+      for (int i = 0; i < n; ++i) out[k][i] = Clamp255(static_cast<std::int32_t>(s0 + i * d + 0.5));
+    }
+  }
+  if (p.modulateOnly) {
+    // MODULATE(TEXTURE, DIFFUSE) for colour and alpha, nothing else.
+    for (int i = 0; i < n; ++i) {
+      const std::uint32_t t = tex[0][i];
+      c.r[i] = Mul(c.r[i], static_cast<int>((t >> 16) & 255));
+      c.g[i] = Mul(c.g[i], static_cast<int>((t >> 8) & 255));
+      c.b[i] = Mul(c.b[i], static_cast<int>(t & 255));
+      c.a[i] = Mul(c.a[i], static_cast<int>(t >> 24));
+    }
+    return;
+  }
+  for (int i = 0; i < n; ++i) {
+    const std::uint32_t diffuse =
+        static_cast<std::uint32_t>(c.a[i]) << 24 | static_cast<std::uint32_t>(c.r[i]) << 16 |
+        static_cast<std::uint32_t>(c.g[i]) << 8 | static_cast<std::uint32_t>(c.b[i]);
+    const std::uint32_t specular = p.readsSpecular
+                                       ? 0xFF000000u | static_cast<std::uint32_t>(sr[i]) << 16 |
+                                             static_cast<std::uint32_t>(sg[i]) << 8 |
+                                             static_cast<std::uint32_t>(sb[i])
+                                       : 0xFF000000u;
+    StageInputs in{diffuse, diffuse, 0xFFFFFFFFu, p.textureFactor, specular};
+    for (int s = 0; s < p.stageCount; ++s) {
+      in.texture = p.stages[s].readsTexture ? tex[s][i] : 0xFFFFFFFFu;
+      in.current = CombineStage(p.stages[s], in);
+    }
+    int r = static_cast<int>((in.current >> 16) & 255),
+        g = static_cast<int>((in.current >> 8) & 255), b = static_cast<int>(in.current & 255);
+    if (p.specularAdd) {
+      r = Sat(r + sr[i]);
+      g = Sat(g + sg[i]);
+      b = Sat(b + sb[i]);
+    }
+    c.r[i] = r;
+    c.g[i] = g;
+    c.b[i] = b;
+    c.a[i] = static_cast<std::int32_t>(in.current >> 24);
+  }
+}
+
+bool UsesTexture(DWORD op, DWORD a1, DWORD a2) {
+  auto is = [](DWORD arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE; };
+  switch (op) {
+    case D3DTOP_DISABLE:
+      return false;
+    case D3DTOP_SELECTARG1:
+      return is(a1);
+    case D3DTOP_SELECTARG2:
+      return is(a2);
+    case D3DTOP_BLENDTEXTUREALPHA:
+    case D3DTOP_BLENDTEXTUREALPHAPM:
+      return true;
+    default:
+      return is(a1) || is(a2);
+  }
+}
+
+bool UsesSpecular(DWORD a1, DWORD a2) {
+  return (a1 & D3DTA_SELECTMASK) == D3DTA_SPECULAR || (a2 & D3DTA_SELECTMASK) == D3DTA_SPECULAR;
+}
+
+}  // namespace
+
+std::uint32_t CombineStage(const StageSetup& st, const StageInputs& in) {
+  const Rgba c1 = Argument(st.colorArg1, in), c2 = Argument(st.colorArg2, in);
+  int out[4];
+  for (int k = 0; k < 3; ++k) out[k] = Operate(st.colorOp, c1, c2, k, in);
+  if (st.colorOp == D3DTOP_DOTPRODUCT3) {
+    out[3] = out[0];  // the dot product goes to alpha as well
+  } else if (st.alphaOp == D3DTOP_DISABLE) {
+    out[3] = static_cast<int>(in.current >> 24);
+  } else {
+    const Rgba a1 = Argument(st.alphaArg1, in), a2 = Argument(st.alphaArg2, in);
+    out[3] = Operate(st.alphaOp, a1, a2, 3, in);
+  }
+  return static_cast<std::uint32_t>(out[3]) << 24 | static_cast<std::uint32_t>(out[0]) << 16 |
+         static_cast<std::uint32_t>(out[1]) << 8 | static_cast<std::uint32_t>(out[2]);
+}
+
+namespace {
+
 // Function tables over the state keys.
 constexpr InterpolateFn kInterpolate[2][2][2] = {
     {{Interpolate<false, false, false>, Interpolate<false, false, true>},
@@ -200,6 +474,7 @@ void Factor(DWORD blend, int* k, bool source) {
 }  // namespace
 
 void PixelPipeline::Run(Chunk& c) const {
+  if (shade) shade(*this, c);
   if (alphaTest) {
     for (int i = 0; i < c.n; ++i) {
       int a = c.a[i];
@@ -259,6 +534,69 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t) {
   if (s.dither && (t.format == PixelFormat::R5G6B5 || t.format == PixelFormat::X1R5G5B5))
     for (int i = 0; i < 16; ++i) p.dither[i] = kBayer[i];
   p.write = kWrite[static_cast<int>(t.format)][blending];
+
+  // The cascade runs up to the first disabled stage.
+  for (int i = 0; i < 8; ++i) {
+    const DWORD* ss = s.stageStates[i];
+    if (ss[D3DTSS_COLOROP] == D3DTOP_DISABLE || ss[D3DTSS_COLOROP] == 0) break;
+    StageSetup& st = p.stages[i];
+    st.colorOp = ss[D3DTSS_COLOROP];
+    st.colorArg1 = ss[D3DTSS_COLORARG1];
+    st.colorArg2 = ss[D3DTSS_COLORARG2];
+    st.alphaOp = ss[D3DTSS_ALPHAOP];
+    st.alphaArg1 = ss[D3DTSS_ALPHAARG1];
+    st.alphaArg2 = ss[D3DTSS_ALPHAARG2];
+    st.readsTexture = UsesTexture(st.colorOp, st.colorArg1, st.colorArg2) ||
+                      UsesTexture(st.alphaOp, st.alphaArg1, st.alphaArg2);
+    p.readsSpecular = p.readsSpecular || UsesSpecular(st.colorArg1, st.colorArg2) ||
+                      UsesSpecular(st.alphaArg1, st.alphaArg2);
+    Sampler& sm = st.sampler;
+    sm.texture = s.textures[i] && !s.textures[i]->levels().empty() ? s.textures[i] : nullptr;
+    sm.addressU = ss[D3DTSS_ADDRESSU];
+    sm.addressV = ss[D3DTSS_ADDRESSV];
+    sm.border = ss[D3DTSS_BORDERCOLOR];
+    const DWORD mag = ss[D3DTSS_MAGFILTER], min = ss[D3DTSS_MINFILTER];
+    // The cubic and anisotropic filters are taken as bilinear.
+    sm.magLinear = mag >= D3DTFG_LINEAR;
+    sm.minLinear = min >= D3DTFN_LINEAR;
+    sm.mip = ss[D3DTSS_MIPFILTER];
+    std::memcpy(&sm.lodBias, &ss[D3DTSS_MIPMAPLODBIAS], sizeof sm.lodBias);
+    if (!std::isfinite(sm.lodBias)) sm.lodBias = 0;
+    sm.maxLevel = static_cast<int>(std::min<DWORD>(ss[D3DTSS_MAXMIPLEVEL], 15));
+    p.stageCount = i + 1;
+  }
+  p.textureFactor = s.textureFactor;
+  p.specularAdd = s.specular;
+  p.readsSpecular = p.readsSpecular || s.specular;
+  // Untextured drawing that passes the diffuse colour skips the combiner.
+  bool passes = p.stageCount == 0;
+  if (p.stageCount == 1 && !p.stages[0].sampler.texture && !p.readsSpecular) {
+    const StageSetup& st = p.stages[0];
+    auto plain = [](DWORD op, DWORD a1, DWORD a2) {
+      auto diffuseOrWhite = [](DWORD a) {
+        DWORD sel = a & D3DTA_SELECTMASK;
+        return (a & ~D3DTA_SELECTMASK) == 0 &&
+               (sel == D3DTA_TEXTURE || sel == D3DTA_CURRENT || sel == D3DTA_DIFFUSE);
+      };
+      if (op == D3DTOP_MODULATE) return diffuseOrWhite(a1) && diffuseOrWhite(a2);
+      if (op == D3DTOP_SELECTARG1) return diffuseOrWhite(a1);
+      if (op == D3DTOP_SELECTARG2) return diffuseOrWhite(a2);
+      return false;
+    };
+    passes = plain(st.colorOp, st.colorArg1, st.colorArg2) &&
+             (st.alphaOp == D3DTOP_DISABLE || plain(st.alphaOp, st.alphaArg1, st.alphaArg2));
+  }
+  p.shade = passes ? nullptr : ShadeChunk;
+  if (p.stageCount == 1 && !p.readsSpecular) {
+    const StageSetup& st = p.stages[0];
+    auto texDiffuse = [](DWORD a1, DWORD a2) {
+      auto diff = [](DWORD a) { return a == D3DTA_DIFFUSE || a == D3DTA_CURRENT; };
+      return (a1 == D3DTA_TEXTURE && diff(a2)) || (a2 == D3DTA_TEXTURE && diff(a1));
+    };
+    p.modulateOnly = st.colorOp == D3DTOP_MODULATE && st.alphaOp == D3DTOP_MODULATE &&
+                     texDiffuse(st.colorArg1, st.colorArg2) &&
+                     texDiffuse(st.alphaArg1, st.alphaArg2) && st.readsTexture;
+  }
   return p;
 }
 

@@ -46,6 +46,30 @@ float AsFloat(DWORD v) {
   return f;
 }
 
+// The inverse transpose of m's 3x3 part, for normals (identity when singular).
+D3DMATRIX NormalMatrix(const D3DMATRIX& m) {
+  const double a = m._11, b = m._12, c = m._13, d = m._21, e = m._22, f = m._23, g = m._31,
+               h = m._32, i = m._33;
+  const double A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
+  const double det = a * A + b * B + c * C;
+  D3DMATRIX r{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  if (det == 0 || !std::isfinite(det)) return r;
+  const double k = 1.0 / det;
+  // Cofactors over the determinant: the inverse transposed.
+  r._11 = static_cast<float>(A * k);
+  r._12 = static_cast<float>(B * k);
+  r._13 = static_cast<float>(C * k);
+  r._21 = static_cast<float>(-(b * i - c * h) * k);
+  r._22 = static_cast<float>((a * i - c * g) * k);
+  r._23 = static_cast<float>(-(a * h - b * g) * k);
+  r._31 = static_cast<float>((b * f - c * e) * k);
+  r._32 = static_cast<float>(-(a * f - c * d) * k);
+  r._33 = static_cast<float>((a * e - b * d) * k);
+  return r;
+}
+
+void Colour3(const D3DCOLORVALUE& c, float out[3]) { out[0] = c.r, out[1] = c.g, out[2] = c.b; }
+
 }  // namespace
 
 bool Renderer::Prepare(const DeviceState& st) {
@@ -95,6 +119,12 @@ bool Renderer::Prepare(const DeviceState& st) {
       s.fogFormula = rs[D3DRENDERSTATE_FOGVERTEXMODE];
     }
   }
+  s.textureFactor = rs[D3DRENDERSTATE_TEXTUREFACTOR];
+  for (int i = 0; i < 8; ++i) {
+    const auto& ss = (*st.stageStates)[static_cast<size_t>(i)];
+    std::copy(ss.begin(), ss.end(), s.stageStates[i]);
+    s.textures[i] = textures_[i].Update(st.textures[i]) ? &textures_[i] : nullptr;
+  }
   settings_ = s;
   pipeline_ = CompilePipeline(s, target);
 
@@ -117,6 +147,60 @@ bool Renderer::Prepare(const DeviceState& st) {
   vp.userPlanes = rs[D3DRENDERSTATE_CLIPPLANEENABLE] & 0xFF;
   for (int i = 0; i < 8; ++i)
     for (int j = 0; j < 4; ++j) vp.planes[i][j] = (*st.clipPlanes)[i][j];
+
+  vp.lighting = rs[D3DRENDERSTATE_LIGHTING] != 0;
+  vp.normalize = rs[D3DRENDERSTATE_NORMALIZENORMALS] != 0;
+  vp.localViewer = rs[D3DRENDERSTATE_LOCALVIEWER] != 0;
+  vp.colorVertex = rs[D3DRENDERSTATE_COLORVERTEX] != 0;
+  vp.diffuseSource = rs[D3DRENDERSTATE_DIFFUSEMATERIALSOURCE];
+  vp.specularSource = rs[D3DRENDERSTATE_SPECULARMATERIALSOURCE];
+  vp.ambientSource = rs[D3DRENDERSTATE_AMBIENTMATERIALSOURCE];
+  vp.emissiveSource = rs[D3DRENDERSTATE_EMISSIVEMATERIALSOURCE];
+  const DWORD ambient = rs[D3DRENDERSTATE_AMBIENT];
+  vp.globalAmbient[0] = ((ambient >> 16) & 255) / 255.0f;
+  vp.globalAmbient[1] = ((ambient >> 8) & 255) / 255.0f;
+  vp.globalAmbient[2] = (ambient & 255) / 255.0f;
+  vp.material = *st.material;
+  for (int k = 0; k < 4; ++k) vp.normalMatrix[k] = NormalMatrix(vp.worldView[k]);
+  vp.lights.clear();
+  const D3DMATRIX& view = m[D3DTRANSFORMSTATE_VIEW];
+  for (size_t i = 0; i < st.lights->size(); ++i) {
+    if (!(*st.lightEnabled)[i]) continue;
+    const D3DLIGHT7& l = (*st.lights)[i];
+    LightSetup ls;
+    ls.type = l.dltType;
+    Colour3(l.dcvDiffuse, ls.diffuse);
+    Colour3(l.dcvSpecular, ls.specular);
+    Colour3(l.dcvAmbient, ls.ambient);
+    const D3DVECTOR& p = l.dvPosition;
+    ls.position[0] = p.x * view._11 + p.y * view._21 + p.z * view._31 + view._41;
+    ls.position[1] = p.x * view._12 + p.y * view._22 + p.z * view._32 + view._42;
+    ls.position[2] = p.x * view._13 + p.y * view._23 + p.z * view._33 + view._43;
+    const D3DVECTOR& d = l.dvDirection;
+    ls.direction[0] = d.x * view._11 + d.y * view._21 + d.z * view._31;
+    ls.direction[1] = d.x * view._12 + d.y * view._22 + d.z * view._32;
+    ls.direction[2] = d.x * view._13 + d.y * view._23 + d.z * view._33;
+    const float len =
+        std::sqrt(ls.direction[0] * ls.direction[0] + ls.direction[1] * ls.direction[1] +
+                  ls.direction[2] * ls.direction[2]);
+    if (len > 0)
+      for (float& c : ls.direction) c /= len;
+    ls.range = l.dvRange;
+    ls.falloff = l.dvFalloff;
+    ls.att0 = l.dvAttenuation0;
+    ls.att1 = l.dvAttenuation1;
+    ls.att2 = l.dvAttenuation2;
+    ls.cosHalfTheta = std::cos(l.dvTheta * 0.5f);
+    ls.cosHalfPhi = std::cos(l.dvPhi * 0.5f);
+    vp.lights.push_back(ls);
+  }
+  vp.texStages = pipeline_.stageCount;
+  for (int i = 0; i < 8; ++i) {
+    const auto& ss = (*st.stageStates)[static_cast<size_t>(i)];
+    vp.texIndex[i] = ss[D3DTSS_TEXCOORDINDEX];
+    vp.texTransform[i] = (ss[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF) != D3DTTFF_DISABLE;
+    vp.texMatrix[i] = st.textureTransforms[i];
+  }
 
   const D3DVIEWPORT7& v = st.viewport;
   scissor_ = Rect{static_cast<int>(v.dwX), static_cast<int>(v.dwY),
@@ -141,12 +225,17 @@ ScreenVertex Renderer::Project(const ClipVertex& v) const {
   s.z = minZ_ + zRange_ * v.clip[2] * rhw;
   s.rhw = rhw;
   std::memcpy(s.color, v.color, sizeof s.color);
+  std::memcpy(s.specular, v.specular, sizeof s.specular);
+  std::memcpy(s.tex, v.tex, sizeof(float) * 2 * static_cast<size_t>(processing_.texStages));
   s.fog = v.fog;
   return s;
 }
 
 HRESULT Renderer::Draw(const DeviceState& st, D3DPRIMITIVETYPE type, const VertexLayout& layout,
                        const BYTE* data, int count, const WORD* indices, int indexCount) {
+  // A texture written since the last draw is read again.
+  for (int i = 0; i < 8 && st.textures; ++i)
+    if (textures_[i].Stale(st.textures[i])) serial_ = ~std::uint64_t{0};
   if (!Prepare(st)) return DDERR_INVALIDPIXELFORMAT;
   if (count <= 0 || scissor_.Empty()) return D3D_OK;
   rhw_ = layout.rhw;
@@ -159,9 +248,11 @@ HRESULT Renderer::Draw(const DeviceState& st, D3DPRIMITIVETYPE type, const Verte
       std::memcpy(&s.x, v, 16);
       float specular[4];
       ReadColors(layout, v, s.color, specular);
-      if (settings_.specular)
-        for (int k = 0; k < 3; ++k) s.color[k] = std::fmin(s.color[k] + specular[k], 1.0f);
+      std::memcpy(s.specular, specular, sizeof s.specular);
       s.fog = settings_.fog == FogKind::Vertex ? specular[3] : 1.0f;
+      static constexpr float kNoNormal[3] = {0, 0, 0};
+      for (int k = 0; k < processing_.texStages; ++k)
+        StageCoordinates(processing_, k, layout, v, kNoNormal, s.tex[k]);
     }
   } else {
     clip_.resize(static_cast<size_t>(count));
@@ -239,14 +330,17 @@ void Renderer::ScreenTriangle(const ScreenVertex& a, const ScreenVertex& b, cons
       // Every edge in the colour of the first vertex when flat.
       ScreenVertex e[3] = {a, b, c};
       if (!settings_.gouraud)
-        for (auto& v : e) std::memcpy(v.color, a.color, sizeof v.color);
+        for (auto& v : e) {
+          std::memcpy(v.color, a.color, sizeof v.color);
+          std::memcpy(v.specular, a.specular, sizeof v.specular);
+        }
       for (int i = 0; i < 3; ++i)
         RasterizeLine(e[i], e[(i + 1) % 3], settings_.gouraud, scissor_, pipeline_);
       break;
     }
     default: {
       TriangleSetup setup;
-      if (SetupTriangle(a, b, c, settings_.gouraud, &setup))
+      if (SetupTriangle(a, b, c, settings_.gouraud, &setup, processing_.texStages))
         RasterizeTriangle(setup, scissor_, pipeline_);
       break;
     }
@@ -257,7 +351,10 @@ void Renderer::ClippedTriangle(int i0, int i1, int i2, std::uint32_t mask) {
   ClipVertex in[3] = {clip_[static_cast<size_t>(i0)], clip_[static_cast<size_t>(i1)],
                       clip_[static_cast<size_t>(i2)]};
   if (!settings_.gouraud)
-    for (auto& v : in) std::memcpy(v.color, in[0].color, sizeof v.color);
+    for (auto& v : in) {
+      std::memcpy(v.color, in[0].color, sizeof v.color);
+      std::memcpy(v.specular, in[0].specular, sizeof v.specular);
+    }
   ClipVertex out[kMaxClipVertices];
   int n = ClipPolygon(in, 3, mask, out);
   if (n < 3) return;
@@ -295,7 +392,10 @@ void Renderer::Line(int i0, int i1) {
   ClipVertex p = clip_[a], q = clip_[b];
   if (!ClipLine(p, q, o0 | o1)) return;
   ScreenVertex sp = Project(p), sq = Project(q);
-  if (!settings_.gouraud) std::memcpy(sq.color, sp.color, sizeof sq.color);
+  if (!settings_.gouraud) {
+    std::memcpy(sq.color, sp.color, sizeof sq.color);
+    std::memcpy(sq.specular, sp.specular, sizeof sq.specular);
+  }
   RasterizeLine(sp, sq, settings_.gouraud, scissor_, pipeline_);
 }
 

@@ -11,6 +11,7 @@
 #include "platform/d3d/clipper.h"
 #include "platform/d3d/pixels.h"
 #include "platform/d3d/setup.h"
+#include "platform/d3d/texture.h"
 #include "platform/d3d/vertices.h"
 
 namespace platform::raster {
@@ -25,6 +26,12 @@ struct DeviceState {
   IDirectDrawSurface7* target = nullptr;
   IDirectDrawSurface7* depth = nullptr;
   DWORD rasterCaps = 0;
+  const std::array<std::array<DWORD, kD3DTextureStageStateCount>, 8>* stageStates = nullptr;
+  IDirectDrawSurface7* const* textures = nullptr;  // 8
+  const D3DMATRIX* textureTransforms = nullptr;    // 8
+  const D3DMATERIAL7* material = nullptr;
+  const std::vector<D3DLIGHT7>* lights = nullptr;
+  const std::vector<bool>* lightEnabled = nullptr;
   std::uint64_t serial = 0;
 };
 
@@ -47,6 +54,7 @@ class Renderer {
   void Point(int i);
 
   std::uint64_t serial_ = ~std::uint64_t{0};
+  Texture textures_[8];
   bool ready_ = false;
   RenderSettings settings_;
   VertexProcessing processing_;

@@ -36,6 +36,7 @@ Plane Constant(double v) { return Plane{v, 0, 0}; }
 void RunSpan(const Interpolants& v, const PixelPipeline& p, int y, int x0, int x1) {
   Chunk c;
   c.y = y;
+  c.values = &v;
   for (int x = x0; x < x1; x += kChunk) {
     c.x = x;
     c.n = std::min(kChunk, x1 - x);
@@ -54,7 +55,15 @@ void RunPixel(const ScreenVertex& v, int x, int y, const PixelPipeline& p) {
   ip.fog = Constant(v.fog * 255.0);
   ip.z = Constant(v.z);
   ip.rhw = Constant(v.rhw);
+  ip.sr = Constant(v.specular[0] * 255.0);
+  ip.sg = Constant(v.specular[1] * 255.0);
+  ip.sb = Constant(v.specular[2] * 255.0);
+  for (int s = 0; s < 8; ++s) {
+    ip.tu[s] = Constant(double(v.tex[s][0]) * v.rhw);
+    ip.tv[s] = Constant(double(v.tex[s][1]) * v.rhw);
+  }
   Chunk c;
+  c.values = &ip;
   c.x = x;
   c.y = y;
   c.n = 1;
@@ -72,7 +81,7 @@ double ScreenArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVe
 }
 
 bool SetupTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
-                   bool gouraud, TriangleSetup* out) {
+                   bool gouraud, TriangleSetup* out, int texStages) {
   const ScreenVertex* v[3] = {&v0, &v1, &v2};
   std::int64_t X[3], Y[3];
   for (int i = 0; i < 3; ++i) X[i] = Snap(v[i]->x), Y[i] = Snap(v[i]->y);
@@ -116,6 +125,19 @@ bool SetupTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenV
     ip.g = Constant(v0.color[1] * 255.0);
     ip.b = Constant(v0.color[2] * 255.0);
     ip.a = Constant(v0.color[3] * 255.0);
+  }
+  if (gouraud) {
+    ip.sr = plane([](const ScreenVertex& s) { return s.specular[0] * 255.0; });
+    ip.sg = plane([](const ScreenVertex& s) { return s.specular[1] * 255.0; });
+    ip.sb = plane([](const ScreenVertex& s) { return s.specular[2] * 255.0; });
+  } else {
+    ip.sr = Constant(v0.specular[0] * 255.0);
+    ip.sg = Constant(v0.specular[1] * 255.0);
+    ip.sb = Constant(v0.specular[2] * 255.0);
+  }
+  for (int s = 0; s < texStages && s < 8; ++s) {
+    ip.tu[s] = plane([s](const ScreenVertex& q) { return double(q.tex[s][0]) * q.rhw; });
+    ip.tv[s] = plane([s](const ScreenVertex& q) { return double(q.tex[s][1]) * q.rhw; });
   }
   ip.fog = plane([](const ScreenVertex& s) { return s.fog * 255.0; });
   ip.z = plane([](const ScreenVertex& s) { return double(s.z); });
@@ -165,8 +187,17 @@ void RasterizeLine(const ScreenVertex& v0, const ScreenVertex& v1, bool gouraud,
     int x = static_cast<int>(xMajor ? m : n), y = static_cast<int>(xMajor ? n : m);
     if (!Inside(clip, x, y)) continue;
     auto lerp = [t](float a, float b) { return static_cast<float>(a + (b - a) * t); };
-    if (gouraud)
+    if (gouraud) {
       for (int k = 0; k < 4; ++k) v.color[k] = lerp(v0.color[k], v1.color[k]);
+      for (int k = 0; k < 3; ++k) v.specular[k] = lerp(v0.specular[k], v1.specular[k]);
+    }
+    // Coordinates perspective-correct along the line.
+    const double q = v0.rhw + (double(v1.rhw) - v0.rhw) * t;
+    for (int s = 0; s < 8; ++s)
+      for (int k = 0; k < 2; ++k) {
+        double a = double(v0.tex[s][k]) * v0.rhw, b = double(v1.tex[s][k]) * v1.rhw;
+        v.tex[s][k] = q != 0 ? static_cast<float>((a + (b - a) * t) / q) : v0.tex[s][k];
+      }
     v.fog = lerp(v0.fog, v1.fog);
     v.z = lerp(v0.z, v1.z);
     v.rhw = lerp(v0.rhw, v1.rhw);

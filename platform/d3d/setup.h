@@ -19,6 +19,8 @@ struct ScreenVertex {
   float x = 0, y = 0, z = 0, rhw = 1;
   float color[4] = {1, 1, 1, 1};  // r, g, b, a in 0..1
   float fog = 1;                  // vertex fog factor
+  float specular[3] = {0, 0, 0};
+  float tex[8][2] = {};  // per texture stage
 };
 
 struct TriangleSetup {
@@ -33,8 +35,9 @@ struct TriangleSetup {
 double ScreenArea(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2);
 
 // False when the triangle covers no area. Flat shading takes the colour of v0.
+// texStages: how many stages' coordinates to set up.
 bool SetupTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
-                   bool gouraud, TriangleSetup* out);
+                   bool gouraud, TriangleSetup* out, int texStages = 0);
 void RasterizeTriangle(const TriangleSetup& t, const Rect& clip, const PixelPipeline& p);
 
 // One-pixel lines, the last pixel left out as Direct3D does; flat lines take v0's colour.

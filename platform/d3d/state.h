@@ -8,6 +8,10 @@
 #include "platform/d3d.h"
 
 namespace platform::raster {
+class Texture;
+}
+
+namespace platform::raster {
 
 enum class PixelFormat { R5G6B5, X1R5G5B5, R8G8B8, X8R8G8B8 };
 
@@ -49,6 +53,10 @@ struct RenderSettings {
   DWORD fogColor = 0;
   float fogStart = 0.0f, fogEnd = 1.0f, fogDensity = 1.0f;
   bool rangeFog = false;
+  // Texture stages, in device terms; textures are set by the renderer.
+  DWORD stageStates[8][kD3DTextureStageStateCount] = {};
+  const Texture* textures[8] = {};
+  DWORD textureFactor = 0;
   // Eye depth of the far plane: scales W for the W-buffer and the W fog table.
   float farW = 1.0f;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 
 #include "platform/fakehardware.h"
@@ -72,6 +73,48 @@ void Target::Fill(DWORD rgb) {
 
 void Target::ClearDepth(float z) {
   EXPECT_EQ(device_->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, z, 0), D3D_OK);
+}
+
+void Target::DrawTextured(D3DPRIMITIVETYPE type, std::vector<TexVertex> v) {
+  EXPECT_EQ(
+      device_->DrawPrimitive(type, kTexFormat, v.data(), static_cast<DWORD>(v.size()), D3DDP_WAIT),
+      D3D_OK);
+}
+
+void Target::TexturedRect(float x0, float y0, float x1, float y1, float u0, float v0, float u1,
+                          float v1, DWORD diffuse) {
+  DrawTextured(D3DPT_TRIANGLEFAN, {{x0, y0, 0.5f, 1, diffuse, 0, u0, v0},
+                                   {x1, y0, 0.5f, 1, diffuse, 0, u1, v0},
+                                   {x1, y1, 0.5f, 1, diffuse, 0, u1, v1},
+                                   {x0, y1, 0.5f, 1, diffuse, 0, u0, v1}});
+}
+
+IDirectDrawSurface7* Target::CreateTexture(int width, int height, const DDPIXELFORMAT& format,
+                                           bool mipmaps) {
+  DDSURFACEDESC2 d{};
+  d.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
+  d.dwWidth = static_cast<DWORD>(width);
+  d.dwHeight = static_cast<DWORD>(height);
+  d.ddpfPixelFormat = format;
+  d.ddsCaps.dwCaps =
+      DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY | (mipmaps ? DDSCAPS_MIPMAP | DDSCAPS_COMPLEX : 0);
+  IDirectDrawSurface7* s = nullptr;
+  EXPECT_EQ(dd_->CreateSurface(&d, &s, nullptr), DD_OK);
+  return s;
+}
+
+DWORD EncodeTexel(const DDPIXELFORMAT& f, DWORD argb) {
+  DWORD p = platform::pixels::Pack(f, argb & 0xFFFFFF);
+  DWORD mask = (f.dwFlags & DDPF_ALPHAPIXELS) ? f.dwRGBAlphaBitMask : 0;
+  if (mask) {
+    const int shift = std::countr_zero(mask), bits = std::countr_one(mask >> shift);
+    p |= ((argb >> 24) >> (8 - bits)) << shift;
+  }
+  return p;
+}
+
+void FillSolid(IDirectDrawSurface7* s, DWORD argb) {
+  FillTexels(s, [argb](int, int) { return argb; });
 }
 
 DWORD Target::Stored(DWORD rgb) const {

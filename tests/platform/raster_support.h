@@ -21,6 +21,13 @@ struct LVertex {  // model space
 };
 constexpr DWORD kLFormat = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_SPECULAR;
 
+struct TexVertex {  // pre-transformed, one texture set
+  float x, y, z, rhw;
+  DWORD diffuse, specular;
+  float u, v;
+};
+constexpr DWORD kTexFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX1;
+
 class Target {
  public:
   // zBits 0: no Z-buffer.
@@ -44,6 +51,13 @@ class Target {
   DWORD Stored(DWORD rgb) const;
   void Draw(D3DPRIMITIVETYPE type, std::vector<TLVertex> v);
   void DrawModel(D3DPRIMITIVETYPE type, std::vector<LVertex> v);
+  void DrawTextured(D3DPRIMITIVETYPE type, std::vector<TexVertex> v);
+  // A screen-aligned rectangle with texture coordinates u0..u1, v0..v1 across it.
+  void TexturedRect(float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1,
+                    DWORD diffuse = 0xFFFFFFFF);
+  // A texture surface (with its full mip chain when asked); the caller releases it.
+  IDirectDrawSurface7* CreateTexture(int width, int height, const DDPIXELFORMAT& format,
+                                     bool mipmaps = false);
   // A pre-transformed rectangle of one colour at depth z.
   void Rect(float x0, float y0, float x1, float y1, float z, DWORD color);
 
@@ -56,6 +70,24 @@ class Target {
   IDirect3D7* d3d_ = nullptr;
   IDirect3DDevice7* device_ = nullptr;
 };
+
+// Writes ARGB colours into a surface in its own format.
+template <typename F>
+void FillTexels(IDirectDrawSurface7* s, F argbAt);
+void FillSolid(IDirectDrawSurface7* s, DWORD argb);
+DWORD EncodeTexel(const DDPIXELFORMAT& f, DWORD argb);
+
+template <typename F>
+void FillTexels(IDirectDrawSurface7* s, F argbAt) {
+  DDSURFACEDESC2 d{};
+  if (s->Lock(nullptr, &d, DDLOCK_WAIT, nullptr) != DD_OK) return;
+  const int bytes = static_cast<int>(d.ddpfPixelFormat.dwRGBBitCount / 8);
+  for (int y = 0; y < static_cast<int>(d.dwHeight); ++y)
+    for (int x = 0; x < static_cast<int>(d.dwWidth); ++x)
+      platform::pixels::Write(static_cast<BYTE*>(d.lpSurface) + y * d.lPitch + x * bytes, bytes,
+                              EncodeTexel(d.ddpfPixelFormat, argbAt(x, y)));
+  s->Unlock(nullptr);
+}
 
 // Direct3D's perspective projection (row-vector form), 90° field of view.
 D3DMATRIX Perspective(float nearZ, float farZ);
