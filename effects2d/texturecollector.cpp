@@ -7,6 +7,7 @@
 #include "demo/lists.h"
 #include "effects2d/pictureloader.h"
 #include "windxkernel/debuglog.h"
+#include "windxkernel/texture.h"
 
 namespace VOXA2 {
 namespace {
@@ -27,10 +28,20 @@ std::int32_t FourDigits(const char* text) {
 
 void SetTextureMaker(tTextureMaker maker) { Maker() = std::move(maker); }
 
-void cVOXAtexturecollector::FreeItem(void* data) { delete static_cast<basis::basisObject*>(data); }
+static video::voxaTexture* MakeScreenTexture(std::int32_t width, std::int32_t height) {
+  if (Maker().screen) return Maker().screen(width, height);
+  return video::kernelTexture::FromPicture(width, height);
+}
+
+static video::voxaTexture* MakeTexture(cColorPic* picture, tChannelDepths* depths) {
+  if (Maker().fromPicture) return Maker().fromPicture(picture, depths);
+  return video::kernelTexture::LoadFile(picture, depths);
+}
+
+void cVOXAtexturecollector::FreeItem(void* data) { delete static_cast<video::voxaTexture*>(data); }
 
 void cVOXAtexturecollector::PrepareItem(void* data) {
-  if (data && Maker().preLoad) Maker().preLoad(static_cast<basis::basisObject*>(data));
+  if (data) static_cast<video::voxaTexture*>(data)->PreLoad();
 }
 
 bool cVOXAtexturecollector::LoadItem(tDataEntry* entry) {
@@ -59,10 +70,8 @@ bool cVOXAtexturecollector::LoadScreenTexture(tDataEntry* entry) {
       return false;
     }
   entry->name = std::move(plain);
-  // The kernel's rule: no width means 256, no height means square.
-  if (width < 1) width = 256;
-  if (height < 1) height = width;
-  basis::basisObject* texture = Maker().screen ? Maker().screen(width, height) : nullptr;
+  // The kernel makes a missing width 256 and a missing height equal to the width.
+  video::voxaTexture* texture = MakeScreenTexture(width, height);
   entry->data = texture;
   if (!texture) {
     LogMessage(5, "Error on creating screen texture %s", entry->name.c_str());
@@ -75,8 +84,7 @@ bool cVOXAtexturecollector::LoadFileTexture(tDataEntry* entry) {
   const std::string path = "textures\\" + entry->name;
   tChannelDepths depths;
   std::unique_ptr<cColorPic> picture(LoadPicture(path.c_str(), false, "textures\\", &depths, true));
-  basis::basisObject* texture = nullptr;
-  if (picture && Maker().fromPicture) texture = Maker().fromPicture(picture.get(), &depths);
+  video::voxaTexture* texture = picture ? MakeTexture(picture.get(), &depths) : nullptr;
   entry->data = texture;
   if (!texture) LogMessage(5, "Error on loading texture %s", path.c_str());
   return texture != nullptr;

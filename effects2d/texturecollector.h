@@ -13,13 +13,16 @@
 
 namespace VOXA2 {
 
-// How the collector reaches the kernel's textures. Each maker returns a new
-// texture the collector owns, or none; preLoad brings one into video memory.
-// Until the kernel's texture layer is installed, no texture can be made.
+namespace video {
+class voxaTexture;
+}
+
+// How the collector makes its textures: each maker returns a new texture the
+// collector owns, or none. A maker left empty is the kernel's (a texture from
+// the picture, or an empty screen texture); tests put their own in.
 struct tTextureMaker {
-  std::function<basis::basisObject*(cColorPic* picture, tChannelDepths* depths)> fromPicture;
-  std::function<basis::basisObject*(std::int32_t width, std::int32_t height)> screen;
-  std::function<void(basis::basisObject* texture)> preLoad;
+  std::function<video::voxaTexture*(cColorPic* picture, tChannelDepths* depths)> fromPicture;
+  std::function<video::voxaTexture*(std::int32_t width, std::int32_t height)> screen;
 };
 void SetTextureMaker(tTextureMaker maker);
 
@@ -28,7 +31,7 @@ class cVOXAtexturecollector : public cVOXAdatacollector {
   explicit cVOXAtexturecollector(const char* kind) : cVOXAdatacollector(kind) {}
   ~cVOXAtexturecollector() override { FreeEntries(); }
 
-  // The entries' data are basis::basisObject pointers (the textures).
+  // The entries' data are video::voxaTexture pointers.
   void FreeItem(void* data) override;
   bool LoadItem(tDataEntry* entry) override;
   void PrepareItem(void* data) override;

@@ -223,7 +223,9 @@ TEST_P(MusicVolume, SetsTheLibraryVolumeOfItsByte) {
       StartOutput();
       ASSERT_TRUE(LoadMusic("tune.mod", false));
       ASSERT_TRUE(PlayMusic(255));
-      if (withCommand) EXPECT_TRUE(Command()->Execute(c.sinceStart, c.sinceStart, 0));
+      if (withCommand) {
+        EXPECT_TRUE(Command()->Execute(c.sinceStart, c.sinceStart, 0));
+      }
       rms.push_back(Rms(Capture(22050).left, 0, 22050));
       StopMusic();
       FreeSoundDevices();

@@ -1,5 +1,7 @@
-// The texture collector behind a recording texture maker: screen textures of
-// the "texture" statement and file textures from "textures\".
+// The texture collector on the kernel's textures: screen textures of the
+// "texture" statement and file textures from "textures\".
+#include "windxkernel/texture.h"
+
 #include <gtest/gtest.h>
 
 #include "effects2d/texturecollector.h"
@@ -10,30 +12,8 @@ namespace {
 
 using namespace VOXA2;
 
-struct FakeTexture : public basis::basisObject {
-  FakeTexture(int w, int h, bool s) : width(w), height(h), screen(s) {}
-  int width, height;
-  bool screen;
-  int preLoads = 0;
-  std::uint32_t topLeft = 0;
-};
-
 class Textures : public FxTest {
  protected:
-  void SetUp() override {
-    FxTest::SetUp();
-    tTextureMaker maker;
-    maker.screen = [](std::int32_t w, std::int32_t h) { return new FakeTexture(w, h, true); };
-    maker.fromPicture = [](cColorPic* picture, tChannelDepths*) {
-      auto* texture = new FakeTexture(picture->width, picture->height, false);
-      texture->topLeft = static_cast<std::uint32_t>(picture->planes[0].pixels[0]) << 16 |
-                         static_cast<std::uint32_t>(picture->planes[1].pixels[0]) << 8 |
-                         picture->planes[2].pixels[0];
-      return texture;
-    };
-    maker.preLoad = [](basis::basisObject* t) { static_cast<FakeTexture*>(t)->preLoads++; };
-    SetTextureMaker(std::move(maker));
-  }
   void TearDown() override {
     FxTest::TearDown();
     SetTextureMaker({});
@@ -46,10 +26,10 @@ class Textures : public FxTest {
     demo->AddDataCollector(new cVOXAtexturecollector("texture"));
   }
 
-  FakeTexture* Get(const char* name) {
+  video::voxaTexture* Get(const char* name) {
     cVOXAdatacollector* collector = demo->FindDataCollector("texture");
     if (!collector) return nullptr;
-    return static_cast<FakeTexture*>(static_cast<basis::basisObject*>(collector->GetData(name)));
+    return static_cast<video::voxaTexture*>(collector->GetData(name));
   }
 };
 
@@ -61,21 +41,23 @@ TEST_F(Textures, StatementSizesAndDefaults) {
                {"sized", 128, 64},
                {"nowidth", 256, 64},
                {"noheight", 512, 512},
-               {"zeros", 256, 256}};
+               {"zeros", 256, 256},
+               // the kernel widens sizes to powers of two
+               {"odd", 128, 64}};
   OnDisplay(kModes[2], [&] {
-    ASSERT_TRUE(
-        Compile("texture \"plain\"; texture \"sized\", 128, 64; texture \"nowidth\", 0, 64;"
-                "texture \"noheight\", 512, 0; texture \"zeros\", 0, 0;"));
+    ASSERT_TRUE(Compile(
+        "texture \"plain\"; texture \"sized\", 128, 64; texture \"nowidth\", 0, 64;"
+        "texture \"noheight\", 512, 0; texture \"zeros\", 0, 0; texture \"odd\", 100, 60;"));
     for (const Case& c : cases) {
       SCOPED_TRACE(c.name);
-      FakeTexture* texture = Get(c.name);
+      video::voxaTexture* texture = Get(c.name);
       ASSERT_NE(texture, nullptr);
-      EXPECT_TRUE(texture->screen);
-      EXPECT_EQ(texture->width, c.width);
-      EXPECT_EQ(texture->height, c.height);
+      EXPECT_TRUE(texture->IsScreenTexture());
+      EXPECT_EQ(texture->GetWidth(), c.width);
+      EXPECT_EQ(texture->GetHeight(), c.height);
     }
+    EXPECT_EQ(Get("PLAIN"), Get("plain"));
     demo->Prepare();
-    EXPECT_EQ(Get("PLAIN")->preLoads, 1);
   });
 }
 
@@ -108,18 +90,18 @@ TEST_F(Textures, FileTexturesWithAndWithoutExtensionAndThroughDescriptions) {
   WriteText("textures/broken.dsc", "picture \"broken.tga\" { rescale (");
   OnDisplay(kModes[0], [&] {
     EmptyDemoWithCollector();
-    FakeTexture* plain = Get("logo");
+    video::voxaTexture* plain = Get("logo");
     ASSERT_NE(plain, nullptr);
-    EXPECT_FALSE(plain->screen);
-    EXPECT_EQ(plain->width, 8);  // no resampling to the screen
-    EXPECT_EQ(plain->topLeft, 0xFF8000u);
-    FakeTexture* withExtension = Get("logo.tga");
+    EXPECT_FALSE(plain->IsScreenTexture());
+    EXPECT_EQ(plain->GetWidth(), 8);  // no resampling to the screen
+    EXPECT_EQ(plain->GetHeight(), 4);
+    video::voxaTexture* withExtension = Get("logo.tga");
     ASSERT_NE(withExtension, nullptr);
-    EXPECT_EQ(withExtension->height, 4);
-    FakeTexture* filtered = Get("big");
+    EXPECT_EQ(withExtension->GetHeight(), 4);
+    video::voxaTexture* filtered = Get("big");
     ASSERT_NE(filtered, nullptr);
-    EXPECT_EQ(filtered->width, 16);
-    EXPECT_EQ(filtered->height, 32);
+    EXPECT_EQ(filtered->GetWidth(), 16);
+    EXPECT_EQ(filtered->GetHeight(), 32);
     // A broken description does not fall back to the picture beside it.
     EXPECT_EQ(Get("broken"), nullptr);
     EXPECT_TRUE(Logged("Error on loading texture textures\\broken"));
@@ -127,8 +109,10 @@ TEST_F(Textures, FileTexturesWithAndWithoutExtensionAndThroughDescriptions) {
   });
 }
 
-TEST_F(Textures, WithoutTheKernelsTexturesNothingIsMade) {
-  SetTextureMaker({});
+TEST_F(Textures, ATextureTheKernelCannotMakeFailsTheStatement) {
+  tTextureMaker failing;
+  failing.screen = [](std::int32_t, std::int32_t) -> video::voxaTexture* { return nullptr; };
+  SetTextureMaker(failing);
   OnDisplay(kModes[2], [&] {
     EXPECT_FALSE(Compile("texture \"glow\";"));
     EXPECT_TRUE(Logged("Error on creating screen texture glow"));
