@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "effects2d/commands.h"
+#include "effects2d/loadingpicture.h"
+#include "effects2d/picturecollector.h"
 #include "effects2d/pictureloader.h"
 #include "gui/bitmap.h"
 #include "tests/effects2d/fx_fixture.h"
@@ -138,6 +140,7 @@ TEST_F(FxTest, OnePictureNamedByTwoCommandsIsLoadedOnce) {
     const auto lines = LogLines();
     EXPECT_EQ(
         std::count(lines.begin(), lines.end(), "Trying to load bitmap \"pictures\\quad.tga\""), 1);
+    demo->Prepare();  // touches every pixel byte of the bitmap once
     // A command without a buffer draws nothing and succeeds.
     EXPECT_TRUE(Command(0, 0)->Execute(0, 0, 0));
   });
@@ -158,6 +161,40 @@ TEST_F(FxTest, LoaderFallsBackOnlyWhenAllowedAndNeedsAPicture) {
     EXPECT_TRUE(Logged("Could not apply filters to image \"art\\y\""));
     EXPECT_EQ(LoadPicture("art\\none", false, "art\\", nullptr, false), nullptr);
     EXPECT_TRUE(Logged("Could not load image \"art\\none\""));
+  });
+}
+
+}  // namespace
+}  // namespace fxtest
+
+namespace fxtest {
+namespace {
+
+using namespace VOXA2;
+
+// The launcher's way: the demo's picture collector supplies the loading
+// picture, which Load centres on both screen buffers before compiling.
+TEST_F(FxTest, LoadingPictureFromThePictureCollectorIsCentred) {
+  WriteTga("pictures/loading.tga", 10, 6, [](int, int) { return 0xFFFFFF; });
+  WriteText("pictures/loading.dsc", "picture \"loading.tga\" { }");
+  OnDisplay(kModes[0], [&] {
+    WriteText("demo.txt", "main() { eod 1; }");
+    demo = std::make_unique<cVOXAdemo>();
+    auto* collector = new cVOXApicturecollector("picture");
+    ASSERT_TRUE(demo->AddDataCollector(collector));
+    auto* bitmap = static_cast<ZGUI::cBitmap*>(collector->GetData("loading"));
+    ASSERT_NE(bitmap, nullptr);
+    cBitmapLoadingPicture picture(bitmap);
+    demo->loadingPicture = &picture;
+    ASSERT_TRUE(demo->Load("demo.txt"));
+    const int left = (64 - 10) / 2, top = (48 - 6) / 2;
+    for (video::voxaSurface* surface : {video::GetBackSurface(), video::GetFrontSurface()}) {
+      EXPECT_EQ(Pixel(surface, left, top), AsStored(0xFFFFFF));
+      EXPECT_EQ(Pixel(surface, left + 9, top + 5), AsStored(0xFFFFFF));
+      EXPECT_EQ(Pixel(surface, left - 1, top), 0u);
+      EXPECT_EQ(Pixel(surface, left + 10, top + 5), 0u);
+    }
+    demo.reset();
   });
 }
 
