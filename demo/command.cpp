@@ -19,9 +19,10 @@ constexpr std::uint32_t kVersion20 = 0x02000000;
 cVOXAcommand* CreateNop(cVOXAdemo* owner) { return new (std::nothrow) cVOXAcommand(owner); }
 
 // The built-in commands in the order of their registration. Each command's own
-// code supplies its creator; a record still without one makes no command, and
-// a script that names it fails to load that entry.
-const tCommandDesc builtInCommands[] = {
+// library supplies its creator through SetBuiltInCommandCreator (the effect
+// libraries build on this one, so it cannot name them); a record still without
+// one makes no command, and a script that names it fails to load that entry.
+tCommandDesc builtInCommands[] = {
     {"clear", 0xFE000001, nullptr, kVersion20},
     {"copy", 0xFE000007, nullptr, kVersion20},
     {"picture", 0xFE000003, nullptr, kVersion20},
@@ -119,12 +120,21 @@ void FreeCommandRegistry() {
   ClearRegistry();
 }
 
+bool SetBuiltInCommandCreator(const char* name, tCommandCreator creator) {
+  if (!name) return false;
+  for (tCommandDesc& record : builtInCommands)
+    if (std::strcmp(record.name, name) == 0) {
+      record.creator = creator;
+      return true;
+    }
+  return false;
+}
+
 bool RegisterCommands() {
   for (const tCommandDesc& record : builtInCommands)
     if (!RegisterCommand(&record)) return false;
   for (const t3DCommandDesc& record : scriptLevel3DCommands)
     if (!Register3DCommand(&record)) return false;
-  // The picture readers join the picture loader here once it exists.
   return true;
 }
 

@@ -62,6 +62,9 @@ const tCommandDesc* GetRegisteredCommand(std::int32_t index);
 bool InitCommandRegistry();
 void FreeCommandRegistry();
 bool RegisterCommands();
+// Gives a built-in record (by keyword) its creator; false for no such record.
+// The libraries that implement the commands call it at start-up.
+bool SetBuiltInCommandCreator(const char* name, tCommandCreator creator);
 
 // "N/A", "2.0", "2.1.0.5" as the information pages show a version word.
 std::string FormatCommandVersion(std::uint32_t version);

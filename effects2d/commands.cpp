@@ -1,0 +1,218 @@
+#include "effects2d/commands.h"
+
+#include "demo/demo.h"
+#include "demo/lists.h"
+#include "effects2d/frame.h"
+#include "effects2d/picturecollector.h"
+#include "foundation/numeric.h"
+#include "gui/bitmap.h"
+#include "gui/graphicsdevice.h"
+#include "script/parser.h"
+#include "windxkernel/debuglog.h"
+#include "windxkernel/sound.h"
+#include "windxkernel/video.h"
+
+namespace VOXA2 {
+
+using effects2d::ReadBufferName;
+using effects2d::ReadTrack;
+
+namespace {
+
+// Start, length and end from the arguments, as every command's block begins.
+void SetWindow(cVOXAcommand* command, float start, float length) {
+  command->start = start;
+  command->length = length;
+  command->end = start + length;
+}
+
+// "}" ends the block (true), ";" is skipped (true, with the loop going on);
+// anything else is left to the command. Returns whether the block ended.
+bool AtBlockEnd(cParserT* parser, bool* skipped) {
+  *skipped = false;
+  if (parser->token->code == tokCloseBrace) {
+    parser->Expect(tokCloseBrace);
+    return true;
+  }
+  if (parser->token->code == tokSemicolon) {
+    parser->GetToken();
+    *skipped = true;
+  }
+  return false;
+}
+
+// Always throws.
+bool SyntaxError(cParserT* parser) {
+  parser->Error(effects2d::errBlockSyntax, "Syntax error!");
+  return false;
+}
+
+}  // namespace
+
+// clear
+
+cVOXAcommand* cVOXAclear::Create(cVOXAdemo* owner) {
+  return effects2d::CreateCommand<cVOXAclear>(owner, "cVOXAclear");
+}
+
+bool cVOXAclear::Parse(float startTime, float lengthTime, cParserT* parser) {
+  SetWindow(this, startTime, lengthTime);
+  for (;;) {
+    bool skipped;
+    if (AtBlockEnd(parser, &skipped)) return true;
+    if (skipped) continue;
+    switch (parser->token->code) {
+      case tokBuffer:
+        parser->GetToken();
+        AppendToList(buffers, ReadBufferName(parser), "surface list");
+        parser->Expect(tokSemicolon);
+        break;
+      case tokColor:
+        color.reset(ReadTrack(parser, 3, length));
+        if (color) effects2d::ClampTrack(color.get(), 0.0f, 255.0f);
+        parser->Expect(tokSemicolon);
+        break;
+      default:
+        return SyntaxError(parser);
+    }
+  }
+}
+
+bool cVOXAclear::Execute(float, float sinceStart, float) {
+  std::uint32_t value = 0;
+  if (color) {
+    color->Evaluate(sinceStart);
+    const float* rgb = color->GetValues();
+    value = 0xFF000000u | static_cast<std::uint32_t>(TruncToInt(rgb[0])) << 16 |
+            static_cast<std::uint32_t>(TruncToInt(rgb[1])) << 8 |
+            static_cast<std::uint32_t>(TruncToInt(rgb[2]));
+  }
+  for (video::voxaSurface* buffer : buffers) buffer->Fill(value);
+  return true;
+}
+
+// copy
+
+cVOXAcommand* cVOXAcopy::Create(cVOXAdemo* owner) {
+  return effects2d::CreateCommand<cVOXAcopy>(owner, "cVOXAcopy");
+}
+
+bool cVOXAcopy::Parse(float startTime, float lengthTime, cParserT* parser) {
+  SetWindow(this, startTime, lengthTime);
+  for (;;) {
+    bool skipped;
+    if (AtBlockEnd(parser, &skipped)) return true;
+    if (skipped) continue;
+    if (parser->token->code != tokBuffer) return SyntaxError(parser);
+    parser->GetToken();
+    tPair pair{};
+    pair.source = ReadBufferName(parser);
+    parser->Expect(tokTo);
+    pair.destination = ReadBufferName(parser);
+    parser->Expect(tokSemicolon);
+    AppendToList(pairs, pair, "surfaces list");
+  }
+}
+
+bool cVOXAcopy::Execute(float, float, float) {
+  for (const tPair& pair : pairs) pair.source->Copy(pair.destination);
+  return true;
+}
+
+// picture
+
+cVOXApicture::cVOXApicture(cVOXAdemo* owner) : cVOXAcommand(owner) {
+  effects2d::FindOrCreateCollector<cVOXApicturecollector>(owner, "picture",
+                                                          "cVOXApicturecollector");
+}
+
+cVOXAcommand* cVOXApicture::Create(cVOXAdemo* owner) {
+  return effects2d::CreateCommand<cVOXApicture>(owner, "cVOXApicture");
+}
+
+bool cVOXApicture::Parse(float startTime, float lengthTime, cParserT* parser) {
+  SetWindow(this, startTime, lengthTime);
+  for (;;) {
+    bool skipped;
+    if (AtBlockEnd(parser, &skipped)) return true;
+    if (skipped) continue;
+    switch (parser->token->code) {
+      case tokBuffer:
+        parser->GetToken();
+        buffer = ReadBufferName(parser);
+        parser->Expect(tokSemicolon);
+        break;
+      case tokPosition:
+        position.reset(ReadTrack(parser, 2, length));
+        parser->Expect(tokSemicolon);
+        break;
+      case tokFile: {
+        const std::string name = effects2d::ReadFileName(parser);
+        cVOXAdatacollector* collector = demo->FindDataCollector("picture");
+        if (!collector) return false;
+        picture = static_cast<ZGUI::cBitmap*>(collector->GetData(name.c_str()));
+        if (!picture) return false;
+        parser->Expect(tokSemicolon);
+        break;
+      }
+      default:
+        return SyntaxError(parser);
+    }
+  }
+}
+
+bool cVOXApicture::Execute(float, float sinceStart, float) {
+  if (!picture || !buffer) return true;
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (!buffer->Lock(&pixels, &pitch, 2)) {
+    LogMessage(5, "Lock() failed!");
+    return false;
+  }
+  const std::int32_t width = screenInfo.width, height = screenInfo.height;
+  std::int32_t x, y;
+  if (position) {
+    position->Evaluate(sinceStart);
+    x = TruncToInt(static_cast<float>(width) * position->GetValue(0));
+    y = TruncToInt(static_cast<float>(height) * position->GetValue(1));
+  } else {
+    x = (width - picture->GetWidth()) / 2;
+    y = (height - picture->GetHeight()) / 2;
+  }
+  {
+    ZGUI::cGraphicsDevice device(pixels, pitch, ZGUI::tRect{0, 0, width - 1, height - 1});
+    device.DrawBitmap(picture,
+                      ZGUI::tRect{x, y, x + picture->GetWidth() - 1, y + picture->GetHeight() - 1});
+  }
+  buffer->Unlock();
+  return true;
+}
+
+// music_volume
+
+cVOXAcommand* cVOXAmusic_volume::Create(cVOXAdemo* owner) {
+  return effects2d::CreateCommand<cVOXAmusic_volume>(owner, "cVOXAmusic_volume");
+}
+
+bool cVOXAmusic_volume::Parse(float startTime, float lengthTime, cParserT* parser) {
+  SetWindow(this, startTime, lengthTime);
+  for (;;) {
+    bool skipped;
+    if (AtBlockEnd(parser, &skipped)) return true;
+    if (skipped) continue;
+    if (parser->token->code != tokVolume) return SyntaxError(parser);
+    volume.reset(ReadTrack(parser, 1, length));
+    if (volume) effects2d::ClampTrack(volume.get(), 0.0f, 64.0f);
+    parser->Expect(tokSemicolon);
+  }
+}
+
+bool cVOXAmusic_volume::Execute(float, float sinceStart, float) {
+  if (!volume) return true;
+  volume->Evaluate(sinceStart);
+  const std::int32_t v = TruncToInt(volume->GetValue(0));
+  SetMusicVolume((v * 255 / 64) & 0xFF);
+  return true;
+}
+
+}  // namespace VOXA2

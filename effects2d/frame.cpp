@@ -1,0 +1,88 @@
+#include "effects2d/frame.h"
+
+#include <string>
+
+#include "demo/command.h"
+#include "effects2d/commands.h"
+#include "effects2d/picturecollector.h"
+#include "effects2d/sample.h"
+#include "effects2d/texturecollector.h"
+#include "foundation/gfxloader.h"
+#include "script/filters.h"
+#include "script/symbols.h"
+#include "threedee/scene/interpolatedvalues.h"
+
+namespace VOXA2 {
+namespace effects2d {
+
+video::voxaSurface* ReadBufferName(cParserT* parser) {
+  auto* ident = parser->token->code == tokIdentifier
+                    ? dynamic_cast<cIdentToken*>(parser->token.get())
+                    : nullptr;
+  auto* container = ident ? dynamic_cast<cContainer*>(ident->symbol) : nullptr;
+  if (!container || (container->kind != symScreenBuffer && container->kind != symTemporaryBuffer))
+    parser->Error(errBufferExpected, "Buffer expected!");
+  auto* surface = static_cast<video::voxaSurface*>(container->object);
+  parser->Expect(tokIdentifier);
+  return surface;
+}
+
+cView3Di_position* ReadTrack(cParserT* parser, std::int32_t components, float length) {
+  parser->GetToken();
+  cView3Di_position* track = ParseInterpolator(parser, components, length);
+  if (!track) parser->Error(errBlockSyntax, "Syntax error!");
+  return track;
+}
+
+void ClampTrack(cView3Di_position* track, float lower, float upper) {
+  track->clampAbove = true;
+  track->upperBound = upper;
+  track->clampBelow = true;
+  track->lowerBound = lower;
+}
+
+std::string ReadFileName(cParserT* parser) {
+  parser->GetToken();
+  std::string name;
+  if (parser->token->code == tokString)
+    name = static_cast<cStringToken*>(parser->token.get())->text;
+  parser->Expect(tokString);
+  return name;
+}
+
+}  // namespace effects2d
+
+namespace {
+
+cVOXAdatacollector* NewPictureCollector() {
+  return new (std::nothrow) cVOXApicturecollector("picture");
+}
+cVOXAdatacollector* NewTextureCollector() {
+  return new (std::nothrow) cVOXAtexturecollector("texture");
+}
+cVOXAdatacollector* NewSampleCollector() {
+  return new (std::nothrow) cVOXAsamplecollector("sample");
+}
+
+}  // namespace
+
+bool RegisterEffects2D() {
+  static bool readers = false;
+  if (!readers) {
+    RegisterPictureReaders();
+    readers = true;
+  }
+  if (!filter::RegisterFilters()) return false;
+  bool ok = SetBuiltInCommandCreator("clear", cVOXAclear::Create) &&
+            SetBuiltInCommandCreator("copy", cVOXAcopy::Create) &&
+            SetBuiltInCommandCreator("picture", cVOXApicture::Create) &&
+            SetBuiltInCommandCreator("music_volume", cVOXAmusic_volume::Create) &&
+            SetBuiltInCommandCreator("sample", cVOXAsample::Create);
+  // A kind registered before (a second start-up) keeps its creator.
+  RegisterDataCollectorKind("picture", NewPictureCollector);
+  RegisterDataCollectorKind("texture", NewTextureCollector);
+  RegisterDataCollectorKind("sample", NewSampleCollector);
+  return ok;
+}
+
+}  // namespace VOXA2

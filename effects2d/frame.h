@@ -1,0 +1,65 @@
+// What every 2D command shares: reading buffer names and interpolated
+// parameters from its block, finding or creating its data collector, and the
+// start-up registration of the commands and collectors of this library.
+#pragma once
+
+#include <cstdint>
+#include <new>
+
+#include "demo/demo.h"
+#include "foundation/errors.h"
+#include "script/parser.h"
+#include "threedee/scene/valuetracks.h"
+
+namespace VOXA2 {
+
+namespace video {
+class voxaSurface;
+}
+
+namespace effects2d {
+
+enum : std::int32_t {
+  errBlockSyntax = 201,
+  errBufferExpected = 202,
+};
+
+// The current token must name a buffer (screen or temporary): consumes it and
+// returns its surface; "Buffer expected!" (202) otherwise.
+video::voxaSurface* ReadBufferName(cParserT* parser);
+
+// keyword, value of `components` components, ";". Clamps as given.
+cView3Di_position* ReadTrack(cParserT* parser, std::int32_t components, float length);
+void ClampTrack(cView3Di_position* track, float lower, float upper);
+
+// "file" "<name>": consumes the keyword and the string, returning its text.
+std::string ReadFileName(cParserT* parser);
+
+// The demo's collector of the kind; a new Collector(kind) when it has none.
+template <typename Collector>
+void FindOrCreateCollector(cVOXAdemo* demo, const char* kind, const char* className) {
+  if (demo->FindDataCollector(kind)) return;
+  auto* collector = new (std::nothrow) Collector(kind);
+  if (!collector) throw new VOXA::errors::eCouldNotCreateObject(className);
+  if (!demo->AddDataCollector(collector)) {
+    delete collector;
+    throw new VOXA::errors::eCouldNotCreateObject(className);
+  }
+}
+
+// The creator shape of every command of this library.
+template <typename Command>
+cVOXAcommand* CreateCommand(cVOXAdemo* owner, const char* className) {
+  auto* command = new (std::nothrow) Command(owner);
+  if (!command) throw new VOXA::errors::eCouldNotCreateObject(className);
+  return command;
+}
+
+}  // namespace effects2d
+
+// Hands the creators of this library's commands to the command registry and its
+// collector kinds to the collector registry, and makes sure the picture readers
+// and filters are registered. Call before RegisterCommands.
+bool RegisterEffects2D();
+
+}  // namespace VOXA2

@@ -1,0 +1,43 @@
+#include "effects2d/picturecollector.h"
+
+#include <memory>
+#include <new>
+#include <string>
+
+#include "effects2d/pictureloader.h"
+#include "foundation/errors.h"
+#include "gui/bitmap.h"
+#include "windxkernel/video.h"
+
+namespace VOXA2 {
+
+void cVOXApicturecollector::FreeItem(void* data) { delete static_cast<ZGUI::cBitmap*>(data); }
+
+bool cVOXApicturecollector::LoadItem(tDataEntry* entry) {
+  const std::string path = "pictures\\" + entry->name;
+  std::unique_ptr<cColorPic> picture(LoadPicture(path.c_str(), true, "pictures\\", nullptr, true));
+  if (!picture) return false;
+  auto* bitmap = new (std::nothrow) ZGUI::cBitmap(picture.get(), picture->width, picture->height);
+  if (!bitmap) throw new VOXA::errors::eCouldNotCreateObject("cBitmap");
+  entry->data = bitmap;
+  return true;
+}
+
+// Reads every byte once so that the first frame that shows the picture does not
+// pay for bringing it in.
+void cVOXApicturecollector::PrepareItem(void* data) {
+  auto* bitmap = static_cast<ZGUI::cBitmap*>(data);
+  if (!bitmap) return;
+  if (!bitmap->LockDevice()) return;
+  if (const std::uint8_t* pixels = bitmap->GetData()) {
+    const std::size_t size = static_cast<std::size_t>(bitmap->GetWidth()) *
+                             static_cast<std::size_t>(bitmap->GetHeight()) *
+                             static_cast<std::size_t>(screenInfo.bytesPerPixel);
+    volatile std::uint8_t sink = 0;
+    for (std::size_t i = 0; i < size; i++) sink = sink ^ pixels[i];
+    (void)sink;
+  }
+  bitmap->UnlockDevice();
+}
+
+}  // namespace VOXA2

@@ -1,0 +1,220 @@
+#include "tests/effects2d/fx_fixture.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "demo/command.h"
+#include "effects2d/frame.h"
+#include "foundation/archive.h"
+#include "gui/metrics.h"
+#include "platform/fakehardware.h"
+#include "platform/headless.h"
+#include "windxkernel/application.h"
+#include "windxkernel/d3dinit.h"
+#include "windxkernel/ddraw.h"
+#include "windxkernel/input.h"
+#include "windxkernel/kernel.h"
+#include "windxkernel/launcherhooks.h"
+#include "windxkernel/video.h"
+
+namespace fxtest {
+
+using namespace VOXA2;
+namespace px = platform::pixels;
+
+const PixelMode kModes[3] = {
+    {"RGB565", px::R5G6B5, 16}, {"RGB555", px::X1R5G5B5, 16}, {"XRGB8888", px::X8R8G8B8, 32}};
+
+void PrintTo(const PixelMode& mode, std::ostream* os) { *os << mode.name; }
+
+void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes) {
+  std::filesystem::path p(path);
+  if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path());
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  WriteBytes(path, std::vector<unsigned char>(text.begin(), text.end()));
+}
+
+void WriteTga(const std::string& path, int width, int height,
+              const std::function<std::uint32_t(int, int)>& pixel) {
+  std::vector<unsigned char> out(18, 0);
+  out[2] = 10;  // run-length coded true colour, the form our reader takes
+  out[12] = static_cast<unsigned char>(width);
+  out[13] = static_cast<unsigned char>(width >> 8);
+  out[14] = static_cast<unsigned char>(height);
+  out[15] = static_cast<unsigned char>(height >> 8);
+  out[16] = 32;
+  // Rows bottom to top, one raw packet per pixel, opaque.
+  for (int y = height - 1; y >= 0; y--)
+    for (int x = 0; x < width; x++) {
+      const std::uint32_t c = pixel(x, y);
+      out.insert(out.end(), {0, static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 8),
+                             static_cast<unsigned char>(c >> 16), 0xFF});
+    }
+  WriteBytes(path, out);
+}
+
+namespace {
+
+class FxApp : public kernel::cApplication {
+ public:
+  FxApp(std::function<void()> body, int width, int height, int bits)
+      : body_(std::move(body)), width_(width), height_(height), bits_(bits) {}
+  bool Initialize() override {
+    if (kernel::DDInit() && kernel::D3DCreate()) {
+      video::EnumerateVideoDevices();
+      if (video::RequestVideoMode(video::GetCurrentVideoDevice(), width_, height_, bits_) &&
+          video::ChooseVideoMode()) {
+        ZGUI::UpdatePixelFormat();
+        body_();
+      } else {
+        ADD_FAILURE() << "no video mode";
+      }
+    } else {
+      ADD_FAILURE() << "no display";
+    }
+    Quit();
+    return true;
+  }
+  void Deinitialize() override {
+    video::FreeVideoDevices();
+    kernel::D3DDeinit();
+    kernel::DDRelease();
+    kernel::DIRelease();
+  }
+
+ private:
+  std::function<void()> body_;
+  int width_, height_, bits_;
+};
+
+void ResetAll() {
+  platform::ResetHardware();
+  platform::ResetWindowing();
+  platform::ResetInput();
+  platform::SetHeadlessDesktop(1024, 768, 32);
+  platform::SetTickSource(nullptr);
+  Hooks() = LauncherHooks{};
+  kernel::videoState = kernel::tVideoState{};
+  kernel::d3dState = kernel::t3DState{};
+  screenInfo = tScreenInfo{};
+  kernel::SetApplicationFactory(nullptr);
+}
+
+std::uint32_t Unpack(std::uint32_t value) {
+  auto channel = [&](std::int32_t mask) {
+    if (!mask) return 0u;
+    std::uint32_t m = static_cast<std::uint32_t>(mask);
+    int shift = 0;
+    while (!(m & 1)) m >>= 1, shift++;
+    int bits = 0;
+    while (m & 1) m >>= 1, bits++;
+    const std::uint32_t v = (value >> shift) & ((1u << bits) - 1);
+    return (v << (8 - bits)) & 0xFF;
+  };
+  return channel(screenInfo.redMask) << 16 | channel(screenInfo.greenMask) << 8 |
+         channel(screenInfo.blueMask);
+}
+
+}  // namespace
+
+void FxTest::SetUp() {
+  ResetAll();
+  ClearFileAccessFunctions();
+  AddFileAccessFunction(kernel::PlainFileAccess);
+  ASSERT_TRUE(InitCommandRegistry());
+  ASSERT_TRUE(RegisterEffects2D());
+  ASSERT_TRUE(RegisterCommands());
+}
+
+void FxTest::TearDown() {
+  demo.reset();
+  FreeCommandRegistry();
+  FreeFileAccessLists();
+  ResetAll();
+}
+
+void FxTest::OnDisplay(const PixelMode& mode, const std::function<void()>& body, int width,
+                       int height) {
+  platform::Hardware().displays[0].modes = {platform::MakeMode(width, height, mode.format())};
+  kernel::SetApplicationFactory([&] {
+    return new FxApp(
+        [&] {
+          body();
+          demo.reset();
+        },
+        width, height, mode.bits);
+  });
+  EXPECT_EQ(RunApplication(nullptr, nullptr, "debugmode", SW_SHOWNORMAL), 0);
+  kernel::SetApplicationFactory(nullptr);
+}
+
+bool FxTest::Compile(const std::string& text) {
+  WriteText("demo.txt", text);
+  demo = std::make_unique<cVOXAdemo>();
+  demo->clock = [this] { return now; };
+  return demo->Load("demo.txt");
+}
+
+cVOXAcommand* FxTest::Command(std::size_t pipeline, std::size_t index) {
+  return demo->pipelines.at(pipeline)->commands.at(index);
+}
+
+std::uint32_t FxTest::Pixel(video::voxaSurface* surface, int x, int y) {
+  void* pixels = nullptr;
+  int pitch = 0;
+  EXPECT_TRUE(surface->Lock(&pixels, &pitch, 1));
+  const auto* p = static_cast<const BYTE*>(pixels) + y * pitch + x * screenInfo.bytesPerPixel;
+  const std::uint32_t value = px::Read(p, screenInfo.bytesPerPixel);
+  surface->Unlock();
+  return Unpack(value);
+}
+
+std::vector<unsigned char> FxTest::Bytes(video::voxaSurface* surface) {
+  void* pixels = nullptr;
+  int pitch = 0;
+  EXPECT_TRUE(surface->Lock(&pixels, &pitch, 1));
+  std::vector<unsigned char> out;
+  const std::size_t row = static_cast<std::size_t>(screenInfo.width * screenInfo.bytesPerPixel);
+  for (int y = 0; y < screenInfo.height; y++) {
+    const auto* p = static_cast<const unsigned char*>(pixels) + y * pitch;
+    out.insert(out.end(), p, p + row);
+  }
+  surface->Unlock();
+  return out;
+}
+
+std::vector<std::string> FxTest::LogLines() const {
+  std::istringstream in(testsupport::ReadFile("debug.txt"));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (line.size() >= 10 && line[0] == '(' && line[8] == ')' && line[9] == ' ') line.erase(0, 10);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::uint32_t FxTest::AsStored(std::uint32_t rgb) {
+  auto cut = [](std::uint32_t c, std::int32_t bits) { return (c >> (8 - bits)) << (8 - bits); };
+  return cut(rgb >> 16 & 0xFF, screenInfo.redBits) << 16 |
+         cut(rgb >> 8 & 0xFF, screenInfo.greenBits) << 8 | cut(rgb & 0xFF, screenInfo.blueBits);
+}
+
+bool FxTest::LoggedPart(const std::string& text) const {
+  for (const std::string& line : LogLines())
+    if (line.find(text) != std::string::npos) return true;
+  return false;
+}
+
+bool FxTest::Logged(const std::string& line) const {
+  const auto lines = LogLines();
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+}  // namespace fxtest
