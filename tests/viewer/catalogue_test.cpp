@@ -223,11 +223,25 @@ TEST(CatalogueFormat, UnreadableDescriptionIsError310) {
       << Log();
 }
 
+// Mounts a folder as a data file for the length of a test.
+class tMountedFolder {
+ public:
+  explicit tMountedFolder(const char* folder) {
+    archive_.SetFileName(folder);
+    AddArchive(&archive_);
+  }
+  ~tMountedFolder() { RemoveArchive(&archive_); }
+
+ private:
+  TFakeArchive archive_;
+};
+
 TEST(CatalogueFormat, DescriptionsComeFromTheDataFile) {
   testsupport::ScopedTempDir dir;
   WriteText("data/docs/a.txt", "About A");
   WriteText("data/docs/empty.txt", "");
-  WriteText("docs/a.txt", "the wrong file");
+  WriteText("other/docs/a.txt", "the wrong file");
+  tMountedFolder other("other\\");
   TFakeArchive archive;
   archive.SetFileName("data\\");
   tDCdemocollector catalogue;
@@ -299,19 +313,6 @@ TEST_F(CatalogueReading, DefaultDemoIsFilledIn) {
     EXPECT_EQ(EnlistedTitles(*catalogue), "B,A");
   }
 }
-
-// Mounts a folder as a data file for the length of a test.
-class tMountedFolder {
- public:
-  explicit tMountedFolder(const char* folder) {
-    archive_.SetFileName(folder);
-    AddArchive(&archive_);
-  }
-  ~tMountedFolder() { RemoveArchive(&archive_); }
-
- private:
-  TFakeArchive archive_;
-};
 
 TEST_F(CatalogueReading, WithoutDataFileReadsByName) {
   WriteText("tree/demo.ini", std::string("demo a { title \"A\"; file \"f\"; desc \"a.txt\"; }\n") +
