@@ -86,6 +86,16 @@ int32_t TStreamWrapper::Read(void* buffer, int32_t size, int32_t count) {
 int32_t TStreamWrapper::Write(const void* buffer, int32_t size, int32_t count) {
   return inner_ ? inner_->Write(buffer, size, count) : 0;
 }
+uint16_t TStream::WordFromBytes() {
+  uint16_t low = ReadByte();
+  return static_cast<uint16_t>(low | (ReadByte() << 8));
+}
+
+uint32_t TStream::DwordFromWords() {
+  uint32_t low = ReadWord();
+  return low | (static_cast<uint32_t>(ReadWord()) << 16);
+}
+
 uint8_t TStreamWrapper::ReadByte() { return inner_ ? inner_->ReadByte() : 0; }
 uint16_t TStreamWrapper::ReadWord() { return inner_ ? inner_->ReadWord() : 0; }
 uint32_t TStreamWrapper::ReadDword() { return inner_ ? inner_->ReadDword() : 0; }

@@ -51,6 +51,10 @@ class TStream : public virtual basis::basisObject {
   virtual bool IsBuffered();
 
  protected:
+  // Words made of the kind's own ReadByte, for kinds that read bytes cheaply.
+  uint16_t WordFromBytes();
+  uint32_t DwordFromWords();
+
   int32_t bufferSize_ = 0;
 };
 

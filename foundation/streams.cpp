@@ -129,15 +129,9 @@ uint8_t TBufferedStream::ReadByte() {
   return buffer_[index_++];
 }
 
-uint16_t TBufferedStream::ReadWord() {
-  uint16_t low = ReadByte();
-  return static_cast<uint16_t>(low | (ReadByte() << 8));
-}
+uint16_t TBufferedStream::ReadWord() { return WordFromBytes(); }
 
-uint32_t TBufferedStream::ReadDword() {
-  uint32_t low = ReadWord();
-  return low | (static_cast<uint32_t>(ReadWord()) << 16);
-}
+uint32_t TBufferedStream::ReadDword() { return DwordFromWords(); }
 
 int32_t TBufferedStream::Tell() { return blockStart_ + index_; }
 int32_t TBufferedStream::Size() { return size_; }
@@ -331,15 +325,9 @@ uint8_t TPrereadStream::ReadByte() {
   return data_[position_++];
 }
 
-uint16_t TPrereadStream::ReadWord() {
-  uint16_t low = ReadByte();
-  return static_cast<uint16_t>(low | (ReadByte() << 8));
-}
+uint16_t TPrereadStream::ReadWord() { return WordFromBytes(); }
 
-uint32_t TPrereadStream::ReadDword() {
-  uint32_t low = ReadWord();
-  return low | (static_cast<uint32_t>(ReadWord()) << 16);
-}
+uint32_t TPrereadStream::ReadDword() { return DwordFromWords(); }
 
 bool TPrereadStream::Failed() { return error_; }
 int32_t TPrereadStream::Tell() { return position_; }
@@ -467,15 +455,9 @@ uint8_t TMemFile::ReadByte() {
   return data_[position_++];
 }
 
-uint16_t TMemFile::ReadWord() {
-  uint16_t low = ReadByte();
-  return static_cast<uint16_t>(low | (ReadByte() << 8));
-}
+uint16_t TMemFile::ReadWord() { return WordFromBytes(); }
 
-uint32_t TMemFile::ReadDword() {
-  uint32_t low = ReadWord();
-  return low | (static_cast<uint32_t>(ReadWord()) << 16);
-}
+uint32_t TMemFile::ReadDword() { return DwordFromWords(); }
 
 bool TMemFile::Failed() { return error_; }
 int32_t TMemFile::Tell() { return position_; }
