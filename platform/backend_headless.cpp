@@ -2,7 +2,11 @@
 // shown, and tests inject what a user would do by posting messages.
 #include <png.h>
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
+#include <string>
 
 #include "platform/backend.h"
 #include "platform/fakehardware.h"
@@ -27,8 +31,49 @@ PresentedFrame& TheFrame() {
   return f;
 }
 
+// Seams for end-to-end tests, switched on from the environment only:
+// VOXA2_HEADLESS_FRAME_MS=n makes the clock stand still except for n
+// milliseconds per presented frame, so a run shows the same frames at the same
+// times on any machine; VOXA2_HEADLESS_CAPTURE=folder writes every presented
+// frame there as frame-NNNNNNN.png, numbered by the clock in milliseconds (or
+// by the count of frames without the fixed clock).
+struct TestSeams {
+  DWORD frameStep = 0;
+  std::atomic<DWORD> ticks{0};
+  std::string captureFolder;
+};
+
+TestSeams& Seams() {
+  static TestSeams seams;
+  return seams;
+}
+
+void SetUpTestSeams() {
+  TestSeams& seams = Seams();
+  if (const char* step = std::getenv("VOXA2_HEADLESS_FRAME_MS")) {
+    const long ms = std::strtol(step, nullptr, 10);
+    if (ms > 0 && ms <= 60000) {
+      seams.frameStep = static_cast<DWORD>(ms);
+      SetTickSource([] { return Seams().ticks.load(); });
+    }
+  }
+  if (const char* folder = std::getenv("VOXA2_HEADLESS_CAPTURE")) seams.captureFolder = folder;
+}
+
+void AfterPresent(int frameCount) {
+  TestSeams& seams = Seams();
+  if (!seams.captureFolder.empty()) {
+    const unsigned long number = seams.frameStep ? seams.ticks.load() : frameCount;
+    char name[32];
+    std::snprintf(name, sizeof name, "/frame-%07lu.png", number);
+    WritePresentedFramePng(seams.captureFolder + name);
+  }
+  seams.ticks += seams.frameStep;
+}
+
 class HeadlessBackend final : public Backend {
  public:
+  HeadlessBackend() { SetUpTestSeams(); }
   const char* Name() const override { return "headless"; }
   bool HasDisplay() const override { return false; }
   int DesktopWidth() const override { return TheDesktop().width; }
@@ -66,6 +111,7 @@ class HeadlessBackend final : public Backend {
     f.height = height;
     f.pixels.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
     ++f.count;
+    AfterPresent(f.count);
   }
   void SetRelativeMouse(bool) override {}
 

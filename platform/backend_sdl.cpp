@@ -205,6 +205,10 @@ class SdlBackend final : public Backend {
         SDL_CreateWindow(title, x, y, width > 0 ? width : 1, height > 0 ? height : 1, flags);
     if (!w) return false;
     windows_[id] = w;
+    // The frames are made in software already: SDL's own software renderer only
+    // copies and scales them, without a GL driver and its threads, and without
+    // making the X window anew as a GL renderer may.
+    views_[id].renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
     return true;
   }
 
@@ -312,7 +316,7 @@ class SdlBackend final : public Backend {
     if (fullScreen && !(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP))
       SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
     if (!v.renderer) {
-      v.renderer = SDL_CreateRenderer(w, -1, 0);
+      v.renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
       if (!v.renderer) return;
     }
     if (!v.texture || v.width != width || v.height != height) {

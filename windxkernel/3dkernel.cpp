@@ -6,7 +6,7 @@
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/deviceoptions.h"
-#include "windxkernel/launcherhooks.h"
+#include "windxkernel/launcher.h"
 #include "windxkernel/material.h"
 #include "windxkernel/rendermodes.h"
 #include "windxkernel/vertexarray.h"

@@ -8,7 +8,7 @@
 #include "windxkernel/application.h"
 #include "windxkernel/catchchain.h"
 #include "windxkernel/debuglog.h"
-#include "windxkernel/launcherhooks.h"
+#include "windxkernel/launcher.h"
 #include "windxkernel/video.h"
 
 namespace kernel {

@@ -15,7 +15,7 @@
 #include "windxkernel/ddraw.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/input.h"
-#include "windxkernel/launcherhooks.h"
+#include "windxkernel/launcher.h"
 #include "windxkernel/sound.h"
 #include "windxkernel/video.h"
 
@@ -97,6 +97,8 @@ bool cWinDXKernel::Launch(int count, char** vector) {
   if (!cApplication::Launch(count, vector)) return false;
   ClearFileAccessFunctions();
   AddFileAccessFunction(PlainFileAccess);
+  noSound = false;
+  directLaunch = false;
   if (FindArgument("nosound", false) >= 0) {
     LogMessage(5, "  making no sound device standard");
     noSound = true;
@@ -130,7 +132,8 @@ void cWinDXKernel::FindDataFiles() {
   // walked at all: a start from a big folder stays quick.
   std::unique_ptr<TVORNarc> candidate(NewCandidate(current, "TVORNarc"));
   for (const tFolderEntry& entry : ListFolder("")) {
-    if (entry.isFolder) continue;
+    // "viewer.dat" is listed once, below, as the launcher's own data.
+    if (entry.isFolder || EqualsNoCase(entry.name, "viewer.dat")) continue;
     candidate->SetFileName(entry.name.c_str());
     if (!candidate->Open(1)) continue;
     LogMessage(5, "  Found datafile %s", entry.name.c_str());

@@ -13,7 +13,7 @@
 #include "windxkernel/ddraw.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/input.h"
-#include "windxkernel/launcherhooks.h"
+#include "windxkernel/launcher.h"
 
 namespace VOXA2 {
 
@@ -250,7 +250,7 @@ bool ChooseVideoMode() {
   if (!kernel::D3DInit()) return false;
   VOXA2::threedee::Init3DKernel();
   InitScreenSurfaces();
-  VOXA2::Reinitialize();
+  VOXA2::Reinitialize();  // a GUI that cannot be laid out does not stop the mode change
   return true;
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real program, copied with archives appended to it, started in a folder
 # that holds an archive, a viewer.dat and an old debug.txt: it logs the data
-# files it finds in order, and ends orderly.
+# files it finds in order, once each, and ends finding no demo to play.
 set -euo pipefail
 voxa2=$1
 vornarc=$2
@@ -22,15 +22,14 @@ chmod +x player
 echo "an old log" > debug.txt
 mkdir run && mv demos.dat viewer.dat debug.txt run/ && cd run
 
-env -u DISPLAY -u WAYLAND_DISPLAY ../player debugmode windowed nosound & pid=$!
-sleep 1; kill -TERM $pid; wait $pid && rc=0 || rc=$?
-[ "$rc" -eq 0 ] || fail "exit code $rc"
+env -u DISPLAY -u WAYLAND_DISPLAY ../player directlaunch debugmode windowed nosound && rc=0 || rc=$?
+[ "$rc" -eq 1 ] || fail "exit code $rc"
+grep -q "No demo collectors found!" debug.txt || fail "a catalogue was found"
 
 inner=$(stat -c %s demos.dat)
 viewer=$(stat -c %s viewer.dat)
 want="Seeking for datafiles...
   Found datafile demos.dat
-  Found datafile viewer.dat
 VORNarc/EXE archive found!
     inner.dat ($inner bytes)
       Found datafile inner.dat

@@ -10,7 +10,7 @@
 #include "platform/headless.h"
 #include "windxkernel/application.h"
 #include "windxkernel/debuglog.h"
-#include "windxkernel/launcherhooks.h"
+#include "windxkernel/nolauncher/nolauncher.h"
 #include "windxkernel/video.h"
 
 int main(int argc, char** argv) {

@@ -7,7 +7,9 @@ player="$1"
 probe="$2"
 work="$(mktemp -d)"
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+source "$(dirname "$0")/longdemo.sh"
 cd "$work"
+make_long_demo
 title="VOXA2 viewer for Linux/SDL2"
 
 # Waits until the window reports the given client size; prints its geometry.
@@ -52,7 +54,7 @@ stop() {
 }
 
 # 1. The player itself: a windowed start gives a 640x480 client area.
-"$player" windowed debugmode &
+"$player" directlaunch windowed debugmode &
 pid=$!
 wait_for_size 640 480 > /dev/null
 stop $pid

@@ -16,7 +16,7 @@
 #include "windxkernel/ddraw.h"
 #include "windxkernel/input.h"
 #include "windxkernel/kernel.h"
-#include "windxkernel/launcherhooks.h"
+#include "windxkernel/nolauncher/nolauncher.h"
 #include "windxkernel/video.h"
 
 namespace fxtest {

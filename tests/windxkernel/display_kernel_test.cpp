@@ -3,7 +3,7 @@
 #include "tests/windxkernel/display_support.h"
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/ddraw.h"
-#include "windxkernel/launcherhooks.h"
+#include "windxkernel/nolauncher/nolauncher.h"
 #include "windxkernel/sound.h"
 #include "windxkernel/video.h"
 

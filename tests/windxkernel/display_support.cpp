@@ -8,7 +8,7 @@
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/ddraw.h"
 #include "windxkernel/input.h"
-#include "windxkernel/launcherhooks.h"
+#include "windxkernel/nolauncher/nolauncher.h"
 #include "windxkernel/video.h"
 
 namespace displaytest {

@@ -16,7 +16,7 @@
 #include "tests/windxkernel/display_support.h"
 #include "windxkernel/application.h"
 #include "windxkernel/kernel.h"
-#include "windxkernel/launcherhooks.h"
+#include "windxkernel/nolauncher/nolauncher.h"
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;

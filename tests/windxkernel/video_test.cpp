@@ -7,7 +7,7 @@
 #include "windxkernel/application.h"
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/ddraw.h"
-#include "windxkernel/launcherhooks.h"
+#include "windxkernel/nolauncher/nolauncher.h"
 
 using displaytest::ContainsInOrder;
 using displaytest::LogLines;
@@ -62,7 +62,7 @@ TEST_P(VideoModeChange, AppliesBetweenFramesWithBlackBuffersAndANewDescription) 
   displaytest::Environment env;
   const ModeChange& c = GetParam();
   int reinitialized = 0;
-  VOXA2::Hooks().reinitialize = [&] { ++reinitialized; };
+  VOXA2::Hooks().reinitialize = [&] { return ++reinitialized > 0; };
   RunWithDisplay(c.commandLine, [&] {
     SetUpDisplay();
     kernelSurface* front = VOXA2::video::GetFrontSurface();
@@ -107,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Video, RequestEqualToTheCurrentModeRecordsNothing) {
   displaytest::Environment env;
   int reinitialized = 0;
-  VOXA2::Hooks().reinitialize = [&] { ++reinitialized; };
+  VOXA2::Hooks().reinitialize = [&] { return ++reinitialized > 0; };
   RunWithDisplay("debugmode", [&] {
     SetUpDisplay();
     int device = VOXA2::video::GetCurrentVideoDevice();

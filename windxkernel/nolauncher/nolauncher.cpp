@@ -1,4 +1,4 @@
-#include "windxkernel/launcherhooks.h"
+#include "windxkernel/nolauncher/nolauncher.h"
 
 namespace VOXA2 {
 
@@ -27,9 +27,7 @@ void ResumeFrameCounter(float time) {
 void PauseFrameCounter(float time) {
   if (Hooks().pauseFrameCounter) Hooks().pauseFrameCounter(time);
 }
-void Reinitialize() {
-  if (Hooks().reinitialize) Hooks().reinitialize();
-}
+bool Reinitialize() { return Hooks().reinitialize ? Hooks().reinitialize() : true; }
 void ReleaseDeviceResources() {
   if (Hooks().releaseDeviceResources) Hooks().releaseDeviceResources();
 }

@@ -1,4 +1,4 @@
-#include "viewer/catalogue.h"
+#include "viewer/catalogue/catalogue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,185 @@
+// The whole program in this process on the headless display, started with
+// "directlaunch" on small data trees: the first catalogue's default demo plays
+// to its end, and every road that cannot start it ends the program with 1.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/fakehardware.h"
+#include "platform/headless.h"
+#include "tests/support/tempdir.h"
+#include "windxkernel/application.h"
+#include "windxkernel/d3dinit.h"
+#include "windxkernel/ddraw.h"
+#include "windxkernel/video.h"
+
+namespace {
+
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+  if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+void WritePng(const std::filesystem::path& path, int width, int height, std::uint32_t rgb) {
+  std::filesystem::create_directories(path.parent_path());
+  std::vector<std::uint8_t> pixels;
+  for (int i = 0; i < width * height; i++)
+    pixels.insert(pixels.end(),
+                  {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                   static_cast<std::uint8_t>(rgb)});
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGB;
+  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr));
+}
+
+std::vector<std::string> LogLines() {
+  std::istringstream in(testsupport::ReadFile("debug.txt"));
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.size() >= 10 && line[0] == '(' && line[8] == ')' && line[9] == ' ') line.erase(0, 10);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// Whether lines holds lines starting with each of want, in this order.
+bool StartsInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& want) {
+  auto it = lines.begin();
+  for (const std::string& w : want) {
+    it = std::find_if(it, lines.end(), [&](const std::string& l) { return l.rfind(w, 0) == 0; });
+    if (it == lines.end()) return false;
+    ++it;
+  }
+  return true;
+}
+
+bool HasLineStarting(const std::vector<std::string>& lines, const std::string& start) {
+  return StartsInOrder(lines, {start});
+}
+
+const char* const kStill =
+    "pipeline p { entry 0 : 1 : clear { buffer DDSsecondary; color (0, 0, 255); } }\n"
+    "sequence s { length 1; relative length 1; pipeline p; }\n"
+    "main() { sequence s; eod 0.2; }\n";
+
+// A catalogue in data\ with two demos, the second the default, each with its
+// own loading picture.
+void WriteGoodTree() {
+  WriteText(
+      "data/demo.ini",
+      "demo first { title \"First\"; file \"demos\\\\first.scr\"; loading image \"la\"; }\n"
+      "demo second { title \"Second\"; file \"demos\\\\second.scr\"; loading image \"lb\"; }\n"
+      "main() { title \"Tests\"; demo first; demo second, default; }\n");
+  WriteText("data/demos/first.scr", kStill);
+  WriteText("data/demos/second.scr", kStill);
+  WritePng("data/pictures/la.png", 8, 8, 0xFF0000);
+  WritePng("data/pictures/lb.png", 8, 8, 0x00FF00);
+}
+
+class DirectLaunch : public ::testing::Test {
+ protected:
+  void SetUp() override { Reset(); }
+  void TearDown() override { Reset(); }
+
+  static void Reset() {
+    platform::ResetHardware();
+    platform::ResetWindowing();
+    platform::ResetInput();
+    platform::SetHeadlessDesktop(1024, 768, 32);
+    kernel::videoState = kernel::tVideoState{};
+    kernel::d3dState = kernel::t3DState{};
+    VOXA2::screenInfo = VOXA2::tScreenInfo{};
+  }
+
+  static int Run(const char* commandLine) {
+    return RunApplication(nullptr, nullptr, commandLine, SW_SHOWNORMAL);
+  }
+
+  testsupport::ScopedTempDir dir_;
+};
+
+TEST_F(DirectLaunch, PlaysTheDefaultDemoToItsEndAndEndsWithZero) {
+  WriteGoodTree();
+  EXPECT_EQ(Run("directlaunch debugmode nosound windowed"), 0);
+  const std::vector<std::string> lines = LogLines();
+  EXPECT_TRUE(StartsInOrder(lines, {"  disabling GUI", "Trying to load bitmap \"pictures\\lb\"",
+                                    "OK, now we will start the demo...", "Demo counter result: ",
+                                    "Fetched Quit Message from Windows message queue."}))
+      << testsupport::ReadFile("debug.txt");
+  EXPECT_FALSE(HasLineStarting(lines, "Trying to load bitmap \"pictures\\la\""));
+}
+
+struct FailureCase {
+  const char* name;
+  void (*damage)();
+  std::vector<std::string> lines;  // in this order, each the start of a line
+};
+
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
+class DirectLaunchFailure : public DirectLaunch,
+                            public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(DirectLaunchFailure, LogsWhyAndEndsWithOneWithoutStartingTheDemo) {
+  WriteGoodTree();
+  GetParam().damage();
+  EXPECT_EQ(Run("directlaunch debugmode nosound windowed"), 1);
+  const std::vector<std::string> lines = LogLines();
+  EXPECT_TRUE(StartsInOrder(lines, GetParam().lines)) << testsupport::ReadFile("debug.txt");
+  EXPECT_FALSE(HasLineStarting(lines, "OK, now we will start the demo..."));
+  EXPECT_FALSE(HasLineStarting(lines, "Demo counter result:"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DirectLaunchFailure,
+    ::testing::Values(
+        FailureCase{
+            "LoadingPictureMissing",
+            [] { std::filesystem::remove("data/pictures/lb.png"); },
+            {"Could not load loading image!", "Could not load demo! Continuing with the GUI..."}},
+        FailureCase{"ScriptDoesNotCompile",
+                    [] { WriteText("data/demos/second.scr", "main() { eod 1; \n sequence ; }"); },
+                    {"demos\\second.scr(2,", "Could not load demo! Continuing with the GUI..."}},
+        FailureCase{"ScriptMissing",
+                    [] { std::filesystem::remove("data/demos/second.scr"); },
+                    {"Could not load demo! Continuing with the GUI..."}},
+        FailureCase{
+            "MusicMissing",
+            [] {
+              WriteText("data/demos/second.scr",
+                        "main() { music \"music\\\\none.mod\", 64, 0; eod 0.2; }");
+            },
+            {"Could not load music from disk", "Fetched Quit Message from Windows message queue."}},
+        FailureCase{"NoCatalogue",
+                    [] { std::filesystem::remove("data/demo.ini"); },
+                    {"No demo collectors found!",
+                     "Could not initialize the Independent VOXA Kernel! Aborting..."}},
+        FailureCase{"CatalogueWithoutDemos",
+                    [] { WriteText("data/demo.ini", "demo a { title \"A\"; file \"a.scr\"; }"); },
+                    {"(demo.ini) Fatal error: No demos enlisted!", "No demo collectors found!"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Until the launcher's windows exist, only the direct launch can play.
+TEST_F(DirectLaunch, WithoutTheOptionTheLauncherIsNotAvailableYet) {
+  WriteGoodTree();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(Run("debugmode nosound windowed"), 1);
+  const std::string errors = testing::internal::GetCapturedStderr();
+  const std::string line =
+      "The launcher is not available yet: start the player with \"directlaunch\".";
+  EXPECT_NE(errors.find(line), std::string::npos) << errors;
+  EXPECT_TRUE(StartsInOrder(
+      LogLines(), {line, "Could not initialize the Independent VOXA Kernel! Aborting..."}));
+}
+
+}  // namespace

@@ -1,0 +1,121 @@
+// Set-up and release of the demo side: the registries, the catalogue list, the
+// launcher GUI (or the direct launch), and the launcher's device resources.
+#include <cstdio>
+#include <new>
+
+#include "demo/command.h"
+#include "effects2d/frame.h"
+#include "foundation/errors.h"
+#include "script/filters.h"
+#include "viewer/launcher.h"
+#include "windxkernel/debuglog.h"
+#include "windxkernel/kernel.h"
+#include "windxkernel/sound.h"
+#include "windxkernel/vertexarray.h"
+
+namespace VOXA2 {
+
+std::vector<std::unique_ptr<tDCdemocollector>> catalogues;
+tDCdemocollector* chosenCatalogue = nullptr;
+tDCdemo* chosenDemo = nullptr;
+bool startRequested = false;
+std::unique_ptr<cVOXAdemo> currentDemo;
+TArchive* mountedForDemo = nullptr;
+bool redrawAll = false;
+tFrameCounter frameCounter;
+threedee::VertexArray* launcherVertices = nullptr;
+
+namespace {
+
+void AppendCatalogue(tDCdemocollector* catalogue) {
+  std::unique_ptr<tDCdemocollector> owned(catalogue);
+  try {
+    catalogues.push_back(std::move(owned));
+  } catch (const std::bad_alloc&) {
+    throw new VOXA::errors::eCouldNotAllocateMemoryFor("demo collector list!");
+  }
+}
+
+}  // namespace
+
+bool SetupDemos() {
+  if (!InitCommandRegistry()) return false;
+  // The 2D effects hand their creators to the built-in records, which the
+  // registration below then enters.
+  if (!RegisterEffects2D()) return false;
+  if (!RegisterCommands()) return false;
+  if (!filter::RegisterFilters()) return false;
+
+  for (int i = 0;; i++) {
+    TArchive* dataFile = kernel::GetDataFile(i);
+    if (!dataFile) break;
+    const bool wasMounted = kernel::IsDataFileMounted(dataFile);
+    if (!wasMounted) kernel::MountDataFile(dataFile);
+    if (tDCdemocollector* catalogue = tDCdemocollector::BuildDemoList("demo.ini", dataFile))
+      AppendCatalogue(catalogue);
+    if (!wasMounted) kernel::UnmountDataFile(dataFile);
+  }
+
+  if (!kernel::directLaunch) return CreateGUI();
+  if (catalogues.empty()) {
+    LogMessage(5, "No demo collectors found!");
+    return false;
+  }
+  chosenCatalogue = catalogues.front().get();
+  chosenDemo = chosenCatalogue->defaultDemo;
+  startRequested = true;
+  return true;
+}
+
+void FreeDemos() {
+  DemoCounter();
+  if (currentDemo) {
+    currentDemo.reset();
+    StopMusic();
+  }
+  if (!kernel::directLaunch) DestroyGUI();
+  for (std::unique_ptr<tDCdemocollector>& catalogue : catalogues)
+    tDCdemocollector::FreeDemoList(catalogue.release());
+  catalogues.clear();
+  catalogues.shrink_to_fit();
+  mountedForDemo = nullptr;
+  filter::FreeFilters();
+  FreeCommandRegistry();
+}
+
+// The launcher's windows are not part of this player yet: only the direct
+// launch of a catalogue's default demo is.
+bool CreateGUI() {
+  static const char kMessage[] =
+      "The launcher is not available yet: start the player with \"directlaunch\".";
+  LogMessage(5, "%s", kMessage);
+  std::fprintf(stderr, "%s\n", kMessage);
+  return false;
+}
+
+void DestroyGUI() {
+  chosenCatalogue = nullptr;
+  chosenDemo = nullptr;
+}
+
+bool Reinitialize() {
+  LogMessage(5, "VOXA2::Reinitialize()");
+  // Without "directlaunch" there is no launcher GUI to lay out yet.
+  return kernel::directLaunch;
+}
+
+void CreateDeviceResources() {
+  threedee::VertexFormat format;
+  format.position = true;
+  format.reciprocalW = true;
+  format.diffuse = true;
+  format.GetVertexSize();
+  launcherVertices = threedee::VertexArray::Create(false, 4, format);
+}
+
+void ReleaseDeviceResources() {
+  delete launcherVertices;
+  launcherVertices = nullptr;
+}
+
+}  // namespace VOXA2
