@@ -11,7 +11,7 @@ packages=(
   libopenmpt-dev libsndfile1-dev openmpt123
   imagemagick netpbm
   xvfb xauth xdotool x11-utils x11-apps
-  python3
+  python3 python3-pil fonts-dejavu-core
   libosmesa6-dev
   zip bzip2 lhasa
 )

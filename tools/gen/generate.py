@@ -1,0 +1,229 @@
+#!/usr/bin/env python3
+"""Makes the generated part of the sample data tree.
+
+    generate.py --data DIR --launcher DIR
+
+DIR of --data receives the demos' pictures, samples and module (beside the
+hand-written catalogue files of the repository's data/); DIR of --launcher the
+launcher's own files, which the build packs into viewer.dat.  The output is the
+same, byte for byte, on every run."""
+
+import argparse
+import math
+import os
+import sys
+
+import canvas
+import fontgen
+import imagefiles
+import sound
+from canvas import Canvas, mix
+
+
+def write(root, relative, data):
+    path = os.path.join(root, *relative.split("/"))
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as out:
+        out.write(data)
+
+
+# ---- launcher ---------------------------------------------------------------
+
+def desktop():
+    """Night-blue gradient with soft rings and the product name."""
+    c = Canvas(640, 480)
+
+    def shade(x, y):
+        t = y / 479
+        base = mix((10, 20, 60), (0, 90, 110), t)
+        ring = 0.5 + 0.5 * math.cos(math.hypot(x - 520, y - 380) / 18.0)
+        return mix(base, (40, 140, 170), 0.18 * ring * (1 - t * 0.5))
+    c.shade(shade)
+    c.text("VOXA2", 72, 24, 12, (120, 200, 230), shadow=(0, 10, 30))
+    return c
+
+
+def panel(width, height, top, bottom, stripe):
+    """A window background: gradient with thin diagonal lines and a frame."""
+    c = Canvas(width, height)
+
+    def shade(x, y):
+        colour = mix(top, bottom, y / (height - 1))
+        return mix(colour, stripe, 0.25) if (x + y) % 16 == 0 else colour
+    c.shade(shade)
+    for i in range(2):
+        c.rect(i, i, width - 1 - i, i, stripe)
+        c.rect(i, height - 1 - i, width - 1 - i, height - 1 - i, stripe)
+        c.rect(i, i, i, height - 1 - i, stripe)
+        c.rect(width - 1 - i, i, width - 1 - i, height - 1 - i, stripe)
+    return c
+
+
+def gradient_indexed(width, height, top, bottom):
+    """An 8-bit picture: a 256-step vertical gradient with a brighter band."""
+    palette = [mix(top, bottom, i / 255) for i in range(256)]
+    indices = bytearray()
+    for y in range(height):
+        level = int(255 * y / (height - 1))
+        for x in range(width):
+            band = 24 if abs(x - y * width // height) < 6 else 0
+            indices.append(min(255, level + band))
+    return imagefiles.pcx_indexed(width, height, indices, palette)
+
+
+# The arrow of the mouse cursor on a 16-unit grid, tip at (0, 0).
+ARROW = [(0, 0), (0, 13), (3.5, 10), (6, 15.5), (8, 14.5), (5.7, 9.3), (10.5, 9.3)]
+
+
+def inside(polygon, x, y):
+    result = False
+    for (x0, y0), (x1, y1) in zip(polygon, polygon[1:] + polygon[:1]):
+        if (y0 > y) != (y1 > y) and x < x0 + (y - y0) * (x1 - x0) / (y1 - y0):
+            result = not result
+    return result
+
+
+def cursor(size):
+    """A white arrow with a dark rim; index 0 (black) is transparent."""
+    scale = 16.0 / size
+    filled = [[inside(ARROW, (x + 0.5) * scale, (y + 0.5) * scale) for x in range(size)]
+              for y in range(size)]
+    if not filled[0][0]:
+        filled[0][0] = True  # the hot spot is always part of the arrow
+    indices = bytearray()
+    for y in range(size):
+        for x in range(size):
+            if not filled[y][x]:
+                indices.append(0)
+                continue
+            edge = any(not (0 <= x + dx < size and 0 <= y + dy < size and filled[y + dy][x + dx])
+                       for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1)))
+            indices.append(1 if edge or size <= 8 and (x == 0 or y == 0) else 2)
+    palette = [(0, 0, 0), (48, 48, 56), (250, 250, 250)]
+    return imagefiles.pcx_indexed(size, size, indices, palette)
+
+
+def loading(title, top, bottom):
+    """A loading screen: gradient, a progress-bar look and a line of text."""
+    c = Canvas(320, 240)
+    c.vertical_gradient(top, bottom)
+    c.text(title, 22, 160, 84, (255, 255, 255), centre=True, shadow=(0, 0, 0))
+    c.rect(60, 140, 259, 151, (20, 20, 30))
+    for x in range(62, 258, 8):
+        c.rect(x, 142, x + 5, 149, mix((90, 170, 255), (255, 210, 90), (x - 62) / 196))
+    return c
+
+
+def launcher(root):
+    d = desktop()
+    write(root, "GUI/pictures/desktop.png", imagefiles.png_rgb(d.width, d.height, d.rgb))
+    m = panel(556, 374, (30, 36, 60), (12, 14, 26), (70, 90, 140))
+    write(root, "GUI/pictures/mainback.pcx", imagefiles.pcx_truecolour(m.width, m.height, m.rgb))
+    s = panel(460, 330, (40, 30, 50), (16, 12, 22), (120, 90, 150))
+    write(root, "GUI/pictures/setupback.tga", imagefiles.tga_rle(s.width, s.height, s.rgb))
+    write(root, "GUI/pictures/infoback.pcx",
+          gradient_indexed(460, 330, (20, 46, 40), (6, 14, 12)))
+    for size in (8, 12, 16, 24, 32, 40, 48, 64):
+        write(root, "GUI/mouse/default/standard%02d.pcx" % size, cursor(size))
+    write(root, "fonts/Arial.pcx", fontgen.make_font())
+    ld = loading("Loading...", (0, 0, 0), (20, 40, 90))
+    write(root, "pictures/loading.pcx", imagefiles.pcx_truecolour(ld.width, ld.height, ld.rgb))
+
+
+# ---- demos ------------------------------------------------------------------
+
+def sky():
+    """Sunset: sky gradient, the sun, two ranges of hills and a title."""
+    c = Canvas(320, 240)
+
+    def shade(x, y):
+        t = y / 239
+        colour = mix((30, 20, 90), (250, 120, 60), t) if t < 0.7 else mix(
+            (250, 120, 60), (255, 200, 120), (t - 0.7) / 0.3)
+        d = math.hypot(x - 160, y - 150)
+        if d < 40:
+            colour = mix(colour, (255, 240, 170), min(1.0, (40 - d) / 2))
+        for height, amplitude, freq, hill in ((165, 14, 0.045, (70, 30, 70)),
+                                              (190, 10, 0.07, (30, 12, 36))):
+            if y > height + amplitude * math.sin(x * freq + height):
+                colour = hill
+        return colour
+    c.shade(shade)
+    c.text("VOXA2 SHOWCASE", 26, 160, 24, (255, 250, 235), centre=True, shadow=(40, 10, 40))
+    return c
+
+
+BADGE_BROWN = (64, 32, 0)
+BADGE_AMBER = (255, 176, 0)
+
+
+def badge():
+    """80 x 60: a 4-pixel brown frame round an amber field with a row of
+    brown squares near the bottom; the centre stays plain amber."""
+    c = Canvas(80, 60, BADGE_BROWN)
+    c.rect(4, 4, 75, 55, BADGE_AMBER)
+    for x in range(8, 72, 8):
+        c.rect(x, 44, x + 3, 47, BADGE_BROWN)
+    return c
+
+
+def still_scene():
+    """A still life: a checkered floor in perspective under a pale sky, with
+    three shaded spheres."""
+    c = Canvas(640, 480)
+    horizon = 250
+
+    def shade(x, y):
+        if y < horizon:
+            return mix((150, 190, 230), (230, 235, 240), y / horizon)
+        depth = 40.0 / (y - horizon + 1)
+        u = (x - 320) * depth / 8.0
+        v = depth * 12.0
+        dark = (int(math.floor(u)) + int(math.floor(v))) & 1
+        fog = min(1.0, depth / 1.5)
+        return mix((60, 50, 45) if dark else (225, 215, 190), (215, 225, 235), fog)
+    c.shade(shade)
+    for cx, cy, r, colour in ((200, 330, 70, (200, 40, 40)), (380, 300, 55, (40, 120, 200)),
+                              (500, 350, 45, (60, 170, 80))):
+        c.disc(cx + 20, cy + r - 8, r * 0.9, (40, 40, 40), edge=8.0)  # shadow on the floor
+
+        def lit(dx, dy, r=r, colour=colour):
+            nx, ny = dx / r, dy / r
+            nz = math.sqrt(max(0.0, 1 - nx * nx - ny * ny))
+            light = max(0.0, min(1.0, -nx * 0.4 - ny * 0.5 + nz * 0.77))
+            base = mix((0, 0, 0), colour, 0.25 + 0.75 * light)
+            return mix(base, (255, 255, 255), light ** 24)
+        c.disc(cx, cy, r, colour, inner=lit)
+    return c
+
+
+def demos(root):
+    s = sky()
+    write(root, "pictures/showcase_sky.png", imagefiles.png_rgb(s.width, s.height, s.rgb))
+    b = badge()
+    write(root, "pictures/showcase_badge.tga", imagefiles.tga_rle(b.width, b.height, b.rgb))
+    st = still_scene()
+    write(root, "pictures/still_scene.png", imagefiles.png_rgb(st.width, st.height, st.rgb))
+    ld = loading("Still life", (40, 40, 40), (120, 110, 90))
+    write(root, "pictures/still_loading.pcx",
+          imagefiles.pcx_truecolour(ld.width, ld.height, ld.rgb))
+    write(root, "samples/showcase_chime.wav", sound.wav(sound.chime(), 22050, 16))
+    write(root, "samples/showcase_thump.wav", sound.wav(sound.thump(), 11025, 8))
+    write(root, "music/showcase.mod", sound.module())
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--data", required=True)
+    parser.add_argument("--launcher", required=True)
+    args = parser.parse_args()
+    try:
+        import PIL  # noqa: F401
+    except ImportError:
+        sys.exit("generate.py: python3-pil is missing (run tools/install-deps.sh)")
+    launcher(args.launcher)
+    demos(args.data)
+
+
+if __name__ == "__main__":
+    main()
