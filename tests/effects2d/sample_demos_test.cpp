@@ -16,7 +16,7 @@
 #include "gui/bitmap.h"
 #include "platform/sound_headless.h"
 #include "tests/effects2d/fx_fixture.h"
-#include "viewer/catalogue.h"
+#include "viewer/catalogue/catalogue.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/sound.h"
 #include "windxkernel/video.h"
