@@ -190,15 +190,7 @@ std::vector<unsigned char> FxTest::Bytes(video::voxaSurface* surface) {
   return out;
 }
 
-std::vector<std::string> FxTest::LogLines() const {
-  std::istringstream in(testsupport::ReadFile("debug.txt"));
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) {
-    if (line.size() >= 10 && line[0] == '(' && line[8] == ')' && line[9] == ' ') line.erase(0, 10);
-    lines.push_back(line);
-  }
-  return lines;
-}
+std::vector<std::string> FxTest::LogLines() const { return testsupport::DebugLogLines(); }
 
 std::uint32_t FxTest::AsStored(std::uint32_t rgb) {
   auto cut = [](std::uint32_t c, std::int32_t bits) { return (c >> (8 - bits)) << (8 - bits); };

@@ -27,4 +27,14 @@ std::string ReadFile(const std::filesystem::path& path) {
   return out.str();
 }
 
+std::vector<std::string> DebugLogLines() {
+  std::istringstream in(ReadFile("debug.txt"));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (line.size() >= 10 && line[0] == '(' && line[8] == ')' && line[9] == ' ') line.erase(0, 10);
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 }  // namespace testsupport

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -23,5 +24,9 @@ class ScopedTempDir {
 
 // The whole content of a file ("" when it does not exist).
 std::string ReadFile(const std::filesystem::path& path);
+
+// The lines of debug.txt in the current folder, each without the time prefix
+// "(sss.mmm) " that the log puts in front while an application exists.
+std::vector<std::string> DebugLogLines();
 
 }  // namespace testsupport

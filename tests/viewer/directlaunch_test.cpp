@@ -41,17 +41,6 @@ void WritePng(const std::filesystem::path& path, int width, int height, std::uin
   ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, pixels.data(), 0, nullptr));
 }
 
-std::vector<std::string> LogLines() {
-  std::istringstream in(testsupport::ReadFile("debug.txt"));
-  std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.size() >= 10 && line[0] == '(' && line[8] == ')' && line[9] == ' ') line.erase(0, 10);
-    lines.push_back(line);
-  }
-  return lines;
-}
-
 // Whether lines holds lines starting with each of want, in this order.
 bool StartsInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& want) {
   auto it = lines.begin();
@@ -111,7 +100,7 @@ class DirectLaunch : public ::testing::Test {
 TEST_F(DirectLaunch, PlaysTheDefaultDemoToItsEndAndEndsWithZero) {
   WriteGoodTree();
   EXPECT_EQ(Run("directlaunch debugmode nosound windowed"), 0);
-  const std::vector<std::string> lines = LogLines();
+  const std::vector<std::string> lines = testsupport::DebugLogLines();
   EXPECT_TRUE(StartsInOrder(lines, {"  disabling GUI", "Trying to load bitmap \"pictures\\lb\"",
                                     "OK, now we will start the demo...", "Demo counter result: ",
                                     "Fetched Quit Message from Windows message queue."}))
@@ -134,7 +123,7 @@ TEST_P(DirectLaunchFailure, LogsWhyAndEndsWithOneWithoutStartingTheDemo) {
   WriteGoodTree();
   GetParam().damage();
   EXPECT_EQ(Run("directlaunch debugmode nosound windowed"), 1);
-  const std::vector<std::string> lines = LogLines();
+  const std::vector<std::string> lines = testsupport::DebugLogLines();
   EXPECT_TRUE(StartsInOrder(lines, GetParam().lines)) << testsupport::ReadFile("debug.txt");
   EXPECT_FALSE(HasLineStarting(lines, "OK, now we will start the demo..."));
   EXPECT_FALSE(HasLineStarting(lines, "Demo counter result:"));
@@ -178,8 +167,9 @@ TEST_F(DirectLaunch, WithoutTheOptionTheLauncherIsNotAvailableYet) {
   const std::string line =
       "The launcher is not available yet: start the player with \"directlaunch\".";
   EXPECT_NE(errors.find(line), std::string::npos) << errors;
-  EXPECT_TRUE(StartsInOrder(
-      LogLines(), {line, "Could not initialize the Independent VOXA Kernel! Aborting..."}));
+  EXPECT_TRUE(
+      StartsInOrder(testsupport::DebugLogLines(),
+                    {line, "Could not initialize the Independent VOXA Kernel! Aborting..."}));
 }
 
 }  // namespace

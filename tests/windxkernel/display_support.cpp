@@ -57,17 +57,7 @@ int RunWithDisplay(const char* commandLine, const std::function<void()>& body) {
   return result;
 }
 
-std::vector<std::string> LogLines() {
-  std::istringstream in(testsupport::ReadFile("debug.txt"));
-  std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) {
-    // "(%07.3f) " opens every line written while the application exists.
-    if (line.size() >= 10 && line[0] == '(' && line[8] == ')' && line[9] == ' ') line.erase(0, 10);
-    lines.push_back(line);
-  }
-  return lines;
-}
+std::vector<std::string> LogLines() { return testsupport::DebugLogLines(); }
 
 bool ContainsInOrder(const std::vector<std::string>& lines, const std::vector<std::string>& want) {
   auto it = lines.begin();
