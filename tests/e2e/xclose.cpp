@@ -65,17 +65,25 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "xclose: no display\n");
     return 2;
   }
+  // A window that vanishes between the search and a request is searched again.
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  // The program shows its window before it gives it the size of its mode:
+  // wait for a shown window of more than one pixel.
   Window w = 0;
-  for (int tries = 0; tries < seconds * 10 && !w; ++tries) {
+  XWindowAttributes attributes{};
+  for (int tries = 0; tries < seconds * 10; ++tries) {
     w = Find(d, DefaultRootWindow(d), wanted);
-    if (!w) usleep(100000);
+    if (w && XGetWindowAttributes(d, w, &attributes) && attributes.map_state == IsViewable &&
+        attributes.width > 1 && attributes.height > 1)
+      break;
+    w = 0;
+    usleep(100000);
   }
   if (!w) {
-    std::fprintf(stderr, "xclose: no window titled \"%s\"\n", wanted.c_str());
+    std::fprintf(stderr, "xclose: no shown window titled \"%s\"\n", wanted.c_str());
     return 1;
   }
-  usleep(500000);  // let the program reach its message loop and size its window
-  XWindowAttributes attributes{};
+  usleep(500000);  // let the program reach its message loop
   XGetWindowAttributes(d, w, &attributes);
   std::printf("%dx%d\n", attributes.width, attributes.height);
   std::fflush(stdout);
