@@ -7,7 +7,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "demo/demo.h"
 #include "effects2d/crazyfont.h"
@@ -324,6 +326,78 @@ TEST_F(ScrollyFrames, NothingIsDrawnWithoutPositionOrAtAlphaZero) {
         }
       },
       kWidth, kHeight);
+}
+
+// Letters of 5 x 7 dots, drawn 2 x 2 pels each with a warm gradient.
+FontPicture LetterFont(const std::string& letters) {
+  static const std::map<char, std::vector<const char*>> kDots = {
+      {'A', {" ### ", "#   #", "#   #", "#####", "#   #", "#   #", "#   #"}},
+      {'C', {" ### ", "#   #", "#    ", "#    ", "#    ", "#   #", " ### "}},
+      {'F', {"#####", "#    ", "#    ", "#### ", "#    ", "#    ", "#    "}},
+      {'N', {"#   #", "##  #", "# # #", "#  ##", "#   #", "#   #", "#   #"}},
+      {'O', {" ### ", "#   #", "#   #", "#   #", "#   #", "#   #", " ### "}},
+      {'R', {"#### ", "#   #", "#   #", "#### ", "# #  ", "#  # ", "#   #"}},
+      {'S', {" ####", "#    ", "#    ", " ### ", "    #", "    #", "#### "}},
+      {'T', {"#####", "  #  ", "  #  ", "  #  ", "  #  ", "  #  ", "  #  "}},
+      {'V', {"#   #", "#   #", "#   #", "#   #", "#   #", " # # ", "  #  "}},
+      {'X', {"#   #", "#   #", " # # ", "  #  ", " # # ", "#   #", "#   #"}},
+      {'Y', {"#   #", "#   #", " # # ", "  #  ", "  #  ", "  #  ", "  #  "}},
+      {'Z', {"#####", "    #", "   # ", "  #  ", " #   ", "#    ", "#####"}},
+      {'2', {" ### ", "#   #", "    #", "   # ", "  #  ", " #   ", "#####"}},
+  };
+  std::string row;
+  for (std::size_t i = 0; i < letters.size(); i++) row += "..........x|";
+  FontPicture font = PatternFont(row, 16);
+  for (std::size_t i = 0; i < letters.size(); i++) {
+    const std::vector<const char*>& dots = kDots.at(letters[i]);
+    for (int y = 0; y < 14; y++)
+      for (int x = 0; x < 10; x++)
+        if (dots[static_cast<std::size_t>(y / 2)][x / 2] == '#')
+          font.at(static_cast<int>(i) * 12 + x, y + 1) =
+              0xFF0000FFu | static_cast<std::uint32_t>(255 - y * 4) << 16 |
+              static_cast<std::uint32_t>(255 - y * 8) << 8;
+  }
+  return font;
+}
+
+// Two texts in their own colours, one growing and fading in: a picture for
+// people, and each text where its key frame puts it.
+TEST_F(ScrollyFrames, TwoTextsShowInTheirColoursAndPlaces) {
+  LetterFont("ACFNORSTVXYZ2").Write("fonts/show.png");
+  WriteText("fonts/show.dsc", "font \"show.png\" { text \"ACFNORSTVXYZ2\", \"acfnorstvxyz\"; };");
+  OnDisplay(
+      kModes[2],
+      [&] {
+        CompileScrolly(
+            "{\n"
+            " \"Crazy Fonts\" { \"show\", 0, 10, size 0.08, position (0.5, 0.3), color (1, 0.8, "
+            "0.3); }\n"
+            " \"VOXA2\" { \"show\", 0, 10, size 0.12 to 0.18, position (0.5, 0.7),\n"
+            "   color (0.4, 0.7, 1), alpha 0.5 to 1; }\n"
+            "}\n",
+            "position linear 0 to 10;");
+        Draw(5);
+        EXPECT_EQ(draws, 10 + 5);
+        video::voxaSurface* back = video::GetBackSurface();
+        int warm = 0, cold = 0;
+        for (int y = 0; y < 480; y += 2)
+          for (int x = 0; x < 640; x += 2) {
+            const std::uint32_t c = Pixel(back, x, y);
+            if (!c) continue;
+            const bool isWarm = (c >> 16 & 0xFF) > (c & 0xFF);
+            if (isWarm) {
+              EXPECT_LT(y, 240) << x << "," << y;
+              warm++;
+            } else {
+              EXPECT_GT(y, 240) << x << "," << y;
+              cold++;
+            }
+          }
+        EXPECT_GT(warm, 0);
+        EXPECT_GT(cold, 0);
+        Shoot("fonts-scrolly-showcase.png");
+      },
+      640, 480);
 }
 
 struct ParseCase {
