@@ -293,6 +293,49 @@ TEST_F(ScrollyFrames, KeyFramesAreActiveFromStartUntilBeforeTheirEnd) {
       kWidth, kHeight);
 }
 
+// Top-left aligned, so the first glyph's top left corner is the moving
+// position: (40, 30) + (16, 6) t + (8, 12) t² / 2 at t = p - start.
+TEST_F(ScrollyFrames, TextMovesWithVelocityAndAcceleration) {
+  OnDisplay(
+      kModes[2],
+      [&] {
+        CompileScrolly(
+            "{ \"A\" { \"ab\", 2, 8, size 0.25, position (0.25, 0.25), align (-1, -1),"
+            " velocity (0.1, 0.05), accel (0.05, 0.1); } }",
+            "position linear 0 to 10;");
+        const float amplitude = 0.0125f * 120 * 0.25f;
+        const std::uint32_t position = Scrolly()->quad->pointer.position;
+        for (float t : {0.0f, 1.0f, 2.0f, 5.5f}) {
+          Draw(2 + t);
+          EXPECT_EQ(draws, 1) << t;
+          // Top left is the fourth vertex.
+          EXPECT_NEAR(VertexFloat(3, position), 40 + 16 * t + 8 * t * t / 2, amplitude) << t;
+          EXPECT_NEAR(VertexFloat(3, position + 4), 30 + 6 * t + 12 * t * t / 2, amplitude) << t;
+        }
+      },
+      kWidth, kHeight);
+}
+
+// Z's cell is one pixel wide, so its record has width 0: not drawn, but its
+// gap of 10 font pels still moves B along.
+TEST_F(ScrollyFrames, GlyphOfWidthZeroIsSkippedButAdvancesThePen) {
+  PatternFont("xxxx|x|xxxxx|", 8).Write("fonts/az.png");
+  WriteText("fonts/az.dsc", "font \"az.png\" { text \"AZB\", \"\"; };");
+  OnDisplay(
+      kModes[2],
+      [&] {
+        CompileScrolly(
+            "{ \"AZB\" { \"az\", 0, 10, size 0.25, position (0, 0.5), align (-1, -1); } }",
+            "position 1;");
+        Draw();
+        EXPECT_EQ(draws, 2);
+        const float amplitude = 0.0125f * 120 * 0.25f;
+        const std::uint32_t position = Scrolly()->quad->pointer.position;
+        EXPECT_NEAR(VertexFloat(3, position), (3 + 10 + 0 + 10) * 15 * 0.25f, amplitude);
+      },
+      kWidth, kHeight);
+}
+
 TEST_F(ScrollyFrames, OpacityAndColourComeFromKeyFrameAndAlphaTrack) {
   OnDisplay(
       kModes[2],
@@ -307,6 +350,13 @@ TEST_F(ScrollyFrames, OpacityAndColourComeFromKeyFrameAndAlphaTrack) {
         const std::uint32_t lit = Pixel(video::GetBackSurface(), 80, 60);
         EXPECT_NEAR(lit >> 16 & 0xFF, 127 * 63 / 255, 2);
         EXPECT_NEAR(lit & 0xFF, 63, 2);
+
+        // Values beyond 0 to 1 are held at the ends rather than wrapping.
+        demo.reset();
+        CompileScrolly("{ \"A\" { \"ab\", 0, 2, size 0.25, color (2, -1, 0.5), alpha 3 to 3; } }",
+                       "position 1;");
+        Draw();
+        EXPECT_EQ(Diffuse(), 0xFFFF007Fu);
       },
       kWidth, kHeight);
 }
