@@ -212,6 +212,66 @@ def demos(root):
     write(root, "music/showcase.mod", sound.module())
 
 
+# ---- the effects demo ------------------------------------------------------
+
+def tile():
+    """256 x 256, seamless: a plasma of warm and cool colours with a grid of
+    rings, for the rotozoomer and the wobble."""
+    c = Canvas(256, 256)
+    k = 2 * math.pi / 256
+
+    def shade(x, y):
+        v = (math.sin(x * k * 2) + math.sin(y * k * 3) + math.sin((x + y) * k * 2)) / 3
+        colour = mix((20, 30, 120), (255, 140, 40), 0.5 + 0.5 * v)
+        ring = math.cos(math.hypot((x % 64) - 32, (y % 64) - 32) / 3.0)
+        return mix(colour, (255, 255, 255), 0.3 * max(0.0, ring) ** 4)
+    c.shade(shade)
+    return c
+
+
+def ball():
+    """64 x 64: a lit sphere on black, for the sprites."""
+    c = Canvas(64, 64)
+
+    def lit(dx, dy):
+        nx, ny = dx / 30, dy / 30
+        nz = math.sqrt(max(0.0, 1 - nx * nx - ny * ny))
+        light = max(0.0, min(1.0, -nx * 0.4 - ny * 0.5 + nz * 0.77))
+        return mix(mix((0, 0, 0), (80, 200, 255), 0.2 + 0.8 * light), (255, 255, 255),
+                   light ** 16)
+    c.disc(32, 32, 30, (80, 200, 255), inner=lit)
+    return c
+
+
+def logo():
+    """256 x 128: the name on a dark plate, for logo_rot3d."""
+    c = Canvas(256, 128)
+    c.vertical_gradient((60, 20, 90), (10, 5, 30))
+    c.text("VOXA2", 56, 128, 30, (255, 220, 120), centre=True, shadow=(0, 0, 0))
+    return c
+
+
+def slide(hue, title):
+    c = Canvas(320, 240)
+    c.vertical_gradient(mix(hue, (255, 255, 255), 0.3), mix(hue, (0, 0, 0), 0.6))
+    c.text(title, 40, 160, 96, (255, 255, 255), centre=True, shadow=(0, 0, 0))
+    return c
+
+
+def effects(root):
+    t = tile()
+    write(root, "textures/effects_tile.png", imagefiles.png_rgb(t.width, t.height, t.rgb))
+    b = ball()
+    write(root, "textures/effects_ball.tga", imagefiles.tga_rle(b.width, b.height, b.rgb))
+    lg = logo()
+    write(root, "textures/effects_logo.png", imagefiles.png_rgb(lg.width, lg.height, lg.rgb))
+    for number, (hue, title) in enumerate((((200, 60, 40), "One"), ((40, 140, 60), "Two"),
+                                          ((40, 70, 200), "Three")), 1):
+        sl = slide(hue, title)
+        write(root, "pictures/effects_slide%i.png" % number,
+              imagefiles.png_rgb(sl.width, sl.height, sl.rgb))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--data", required=True)
@@ -223,6 +283,7 @@ def main():
         sys.exit("generate.py: python3-pil is missing (run tools/install-deps.sh)")
     launcher(args.launcher)
     demos(args.data)
+    effects(args.data)
 
 
 if __name__ == "__main__":
