@@ -4,8 +4,11 @@
 
 #include "demo/command.h"
 #include "effects2d/commands.h"
+#include "effects2d/crazyfontcollector.h"
 #include "effects2d/picturecollector.h"
 #include "effects2d/sample.h"
+#include "effects2d/scrolly.h"
+#include "effects2d/scrollycollector.h"
 #include "effects2d/texturecollector.h"
 #include "foundation/gfxloader.h"
 #include "script/filters.h"
@@ -63,6 +66,12 @@ cVOXAdatacollector* NewTextureCollector() {
 cVOXAdatacollector* NewSampleCollector() {
   return new (std::nothrow) cVOXAsamplecollector("sample");
 }
+cVOXAdatacollector* NewCrazyFontCollector() {
+  return new (std::nothrow) cVOXAcrazyfontcollector("crazyfont");
+}
+cVOXAdatacollector* NewScrollyCollector() {
+  return new (std::nothrow) cVOXAscrollycollector("scrolly");
+}
 
 }  // namespace
 
@@ -77,11 +86,14 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("copy", cVOXAcopy::Create) &&
             SetBuiltInCommandCreator("picture", cVOXApicture::Create) &&
             SetBuiltInCommandCreator("music_volume", cVOXAmusic_volume::Create) &&
-            SetBuiltInCommandCreator("sample", cVOXAsample::Create);
+            SetBuiltInCommandCreator("sample", cVOXAsample::Create) &&
+            SetBuiltInCommandCreator("scrolly", cVOXAscrolly::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
   RegisterDataCollectorKind("sample", NewSampleCollector);
+  RegisterDataCollectorKind("crazyfont", NewCrazyFontCollector);
+  RegisterDataCollectorKind("scrolly", NewScrollyCollector);
   return ok;
 }
 
