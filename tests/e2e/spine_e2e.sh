@@ -17,6 +17,14 @@ expect_line() {  # the message without its time prefix
   grep -qxF -- "$1" <(sed -E 's/^\([0-9]{3}\.[0-9]{3}\) //' debug.txt) || fail "missing line: $1"
 }
 
+# Until the demo runs (or 60 s), so that the end comes in the middle of it.
+wait_for_demo() {
+  for _ in $(seq 1 600); do
+    grep -q "OK, now we will start the demo" debug.txt 2>/dev/null && return
+    sleep 0.1
+  done
+}
+
 check_log() {  # $1: the platform name in the title
   head -n 1 debug.txt | grep -qxE "\(000\.0[0-9]{2}\)  VOXA2 viewer for Linux/$1 - Debug Logbook" \
     || fail "header: $(head -n 1 debug.txt)"
@@ -37,6 +45,7 @@ x_lsan="${LSAN_OPTIONS:+$LSAN_OPTIONS:}detect_leaks=0"
 # 1. A window under X, closed as a window manager would close it.
 LSAN_OPTIONS=$x_lsan xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$1" directlaunch debugmode windowed & pid=$!
+  for _ in $(seq 1 600); do grep -q "OK, now we will start the demo" debug.txt 2>/dev/null && break; sleep 0.1; done
   size=$("$2" "VOXA2 viewer for Linux/SDL2" 20) || { kill $pid; exit 3; }
   echo "$size" > size.txt
   wait $pid
@@ -49,7 +58,8 @@ check_log SDL2
 rm -f debug.txt
 LSAN_OPTIONS=$x_lsan xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   "$1" directlaunch debugmode windowed & pid=$!
-  sleep 1.5; kill -TERM $pid; wait $pid
+  for _ in $(seq 1 600); do grep -q "OK, now we will start the demo" debug.txt 2>/dev/null && break; sleep 0.1; done
+  kill -TERM $pid; wait $pid
 ' _ "$voxa2" && rc=0 || rc=$?
 [ "$rc" -eq 0 ] || fail "SIGTERM under X: exit code $rc"
 check_log SDL2
@@ -57,7 +67,8 @@ check_log SDL2
 # 3. No display at all: the program runs headless and still ends orderly.
 rm -f debug.txt
 env -u DISPLAY -u WAYLAND_DISPLAY "$voxa2" directlaunch debugmode windowed & pid=$!
-sleep 1; kill -TERM $pid; wait $pid && rc=0 || rc=$?
+wait_for_demo
+kill -TERM $pid; wait $pid && rc=0 || rc=$?
 [ "$rc" -eq 0 ] || fail "SIGTERM headless: exit code $rc"
 check_log headless
 expect_line "  no display available: running headless, without a window"
