@@ -4,8 +4,11 @@
 
 #include "demo/command.h"
 #include "effects2d/commands.h"
+#include "effects2d/fade_to_color.h"
+#include "effects2d/logo_rot3d.h"
 #include "effects2d/picturecollector.h"
 #include "effects2d/sample.h"
+#include "effects2d/sprite.h"
 #include "effects2d/texturecollector.h"
 #include "foundation/gfxloader.h"
 #include "script/filters.h"
@@ -77,7 +80,10 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("copy", cVOXAcopy::Create) &&
             SetBuiltInCommandCreator("picture", cVOXApicture::Create) &&
             SetBuiltInCommandCreator("music_volume", cVOXAmusic_volume::Create) &&
-            SetBuiltInCommandCreator("sample", cVOXAsample::Create);
+            SetBuiltInCommandCreator("sample", cVOXAsample::Create) &&
+            SetBuiltInCommandCreator("sprite", cVOXAsprite::Create) &&
+            SetBuiltInCommandCreator("logo_rot3d", cVOXAlogo_rot3d::Create) &&
+            SetBuiltInCommandCreator("fade_to_color", cVOXAfade_to_color::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
