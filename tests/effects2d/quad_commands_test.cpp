@@ -374,6 +374,30 @@ TEST_P(QuadCommands, FadeWithAlphaBelowOneLeavesThePicture) {
   });
 }
 
+// A drawing area smaller than the back buffer sits centred in it; the quads
+// of the commands cover that area, the same as the viewport does.
+TEST_F(SpriteStates, QuadsCoverTheDrawingAreaWhereverItSits) {
+  OnDisplay(kModes[2], [&] {
+    screenInfo.preferredWidth = 32;
+    screenInfo.preferredHeight = 24;
+    ASSERT_TRUE(video::RequestVideoMode(video::GetCurrentVideoDevice(), 32, 24, 32));
+    ASSERT_TRUE(video::ChooseVideoMode());
+    ASSERT_EQ(screenInfo.windowLeft, 16);
+    ASSERT_EQ(screenInfo.windowTop, 12);
+    ASSERT_TRUE(Compile(
+        "pipeline p { entry 0 : 10 : fade_to_color { color (255, 255, 0, 0); }"
+        " entry 0 : 10 : sprite { file \"gold\"; position (0.75, 0.5); } }"));
+    StartDevice();
+    ASSERT_TRUE(Command(0, 0)->Execute(0, 0, 0));
+    ExpectRectangle(16, 12, 48, 36, 0xFF0000);
+    video::GetBackSurface()->Fill(kBackground);
+    ASSERT_TRUE(Command(0, 1)->Execute(0, 0, 0));
+    // The sprite spans 0.25 to 1.25 of the area's width: the quarter beyond
+    // the area's right edge is clipped.
+    ExpectRectangle(24, 12, 48, 36, 0xE0A020);
+  });
+}
+
 // ------------------------------------------------------- blocks refused
 
 struct BlockCase {
