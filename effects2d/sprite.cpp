@@ -133,7 +133,10 @@ void cVOXAsprite::ReadStatement(cParserT* parser) {
                    : IsExactWord(parser, "Y") ? &rotationY
                    : IsExactWord(parser, "Z") ? &rotationZ
                                               : nullptr;
-    if (!axis) effects2d::BlockSyntaxError(parser);
+    if (!axis) {
+      effects2d::BlockSyntaxError(parser);
+      return;
+    }
     parser->GetToken();
     one(*axis);
   } else if (IsWordAnyCase(parser, "vertex")) {

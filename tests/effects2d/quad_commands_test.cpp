@@ -138,6 +138,8 @@ TEST_P(QuadCommands, SpriteCoversItsRectangleAndNothingOutside) {
       {"sprite { file \"gold\"; vertex 1: (0.125, 0.25); vertex 4: (0.125, 0.75);"
        " vertex add 2: (0.125, 0); vertex add 3: (0.125, 0); size (0.5, 0.5); }",
        8, 12, 56, 36},
+      // Tilted about X by 90 degrees: collapsed to its centre line.
+      {"sprite { file \"gold\"; rotate X 90; }", 0, 0, 0, 0},
   };
   OnDisplay(GetParam(), [&] {
     for (const Case& c : cases) {
@@ -250,6 +252,22 @@ TEST_F(SpriteStates, BackwardBlurCopiesWeighTheirDistance) {
     ExpectNear(Pixel(video::GetBackSurface(), 25, 24), Blend(0xE0A020, 0, 113), "r - 0.1");
     ExpectNear(Pixel(video::GetBackSurface(), 19, 24), Blend(0xE0A020, 0, 28), "r - 0.2");
     EXPECT_EQ(Pixel(video::GetBackSurface(), 12, 24), 0u);
+  });
+}
+
+// A radial copy is zoomed about its centre and shares the pass alpha with
+// the main quad: scale 1 + k * step, alpha e / (count + 1).
+TEST_F(SpriteStates, RadialCopiesAreZoomedAboutTheirCentre) {
+  OnDisplay(kModes[2], [&] {
+    ASSERT_TRUE(CompileBlock(
+        "sprite { file \"gold\"; size (0.25, 0.25); blur radial 1, 1 around (0.5, 0.5); }"));
+    StartDevice();
+    ASSERT_TRUE(Command()->Execute(0, 0, 0));
+    Dump("sprite-radial");
+    const std::uint32_t bg = AsStored(kBackground);
+    ExpectNear(Pixel(video::GetBackSurface(), 32, 24), 0xE0A020, "main");
+    ExpectNear(Pixel(video::GetBackSurface(), 18, 14), Blend(0xE0A020, bg, 127), "copy");
+    EXPECT_EQ(Pixel(video::GetBackSurface(), 14, 10), bg);
   });
 }
 
@@ -384,9 +402,9 @@ TEST_F(SpriteStates, QuadsCoverTheDrawingAreaWhereverItSits) {
     ASSERT_TRUE(video::ChooseVideoMode());
     ASSERT_EQ(screenInfo.windowLeft, 16);
     ASSERT_EQ(screenInfo.windowTop, 12);
-    ASSERT_TRUE(Compile(
-        "pipeline p { entry 0 : 10 : fade_to_color { color (255, 255, 0, 0); }"
-        " entry 0 : 10 : sprite { file \"gold\"; position (0.75, 0.5); } }"));
+    ASSERT_TRUE(
+        Compile("pipeline p { entry 0 : 10 : fade_to_color { color (255, 255, 0, 0); }"
+                " entry 0 : 10 : sprite { file \"gold\"; position (0.75, 0.5); } }"));
     StartDevice();
     ASSERT_TRUE(Command(0, 0)->Execute(0, 0, 0));
     ExpectRectangle(16, 12, 48, 36, 0xFF0000);
