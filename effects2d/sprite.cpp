@@ -1,5 +1,6 @@
 #include "effects2d/sprite.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "demo/demo.h"

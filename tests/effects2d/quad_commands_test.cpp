@@ -3,6 +3,7 @@
 // left behind, and the blocks that fail to compile.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
