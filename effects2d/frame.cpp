@@ -5,10 +5,13 @@
 #include "demo/command.h"
 #include "effects2d/commands.h"
 #include "effects2d/crazyfontcollector.h"
+#include "effects2d/fade_to_color.h"
+#include "effects2d/logo_rot3d.h"
 #include "effects2d/picturecollector.h"
 #include "effects2d/sample.h"
 #include "effects2d/scrolly.h"
 #include "effects2d/scrollycollector.h"
+#include "effects2d/sprite.h"
 #include "effects2d/texturecollector.h"
 #include "foundation/gfxloader.h"
 #include "script/filters.h"
@@ -87,7 +90,10 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("picture", cVOXApicture::Create) &&
             SetBuiltInCommandCreator("music_volume", cVOXAmusic_volume::Create) &&
             SetBuiltInCommandCreator("sample", cVOXAsample::Create) &&
-            SetBuiltInCommandCreator("scrolly", cVOXAscrolly::Create);
+            SetBuiltInCommandCreator("scrolly", cVOXAscrolly::Create) &&
+            SetBuiltInCommandCreator("sprite", cVOXAsprite::Create) &&
+            SetBuiltInCommandCreator("logo_rot3d", cVOXAlogo_rot3d::Create) &&
+            SetBuiltInCommandCreator("fade_to_color", cVOXAfade_to_color::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);

@@ -1,0 +1,99 @@
+#include "effects2d/quaddraw.h"
+
+#include <string>
+
+#include "demo/demo.h"
+#include "effects2d/frame.h"
+#include "windxkernel/material.h"
+#include "windxkernel/texture.h"
+#include "windxkernel/video.h"
+
+namespace VOXA2::effects2d {
+namespace {
+
+// Operation and argument indices of the texture stages.
+enum : std::uint32_t { opSelectArg1 = 0, opModulate = 2 };
+enum : std::uint32_t { argDiffuse = 1, argTexture = 3 };
+
+}  // namespace
+
+tDrawingArea DrawingArea() {
+  return {static_cast<float>(screenInfo.windowLeft), static_cast<float>(screenInfo.windowTop),
+          static_cast<float>(screenInfo.virtualWidth),
+          static_cast<float>(screenInfo.virtualHeight)};
+}
+
+void SetUpStage0(video::voxaTexture* texture, tStageUse use) {
+  threedee::ResetTextureStages();
+  threedee::DisableTextureStage(1);
+  if (texture) texture->Bind(0);
+  threedee::kernelTextureStage* stage = threedee::GetTextureStage(0);
+  if (!stage) return;
+  threedee::tStageOperation op;
+  if (use == tStageUse::Modulate) {
+    op.operation = opModulate;
+    op.arg1.Set(argTexture, 0, 0);
+    op.arg2.Set(argDiffuse, 0, 0);
+  } else {
+    op.operation = opSelectArg1;
+    op.arg1.Set(argTexture, 0, 0);
+    op.arg2.Set(argDiffuse, 0, 0);
+  }
+  stage->SetColorOp(op);
+  stage->SetAlphaOp(op);
+  stage->SetTexCoordIndex(0);
+  stage->SetCameraSpaceNormal(false);
+  stage->SetTextureMatrix(nullptr);
+}
+
+void SetWindow(cVOXAcommand* command, float start, float length) {
+  command->start = start;
+  command->length = length;
+  command->end = start + length;
+}
+
+bool AtBlockEnd(cParserT* parser, bool* skipped) {
+  *skipped = false;
+  if (parser->token->code == tokCloseBrace) {
+    parser->Expect(tokCloseBrace);
+    return true;
+  }
+  if (parser->token->code == tokSemicolon) {
+    parser->GetToken();
+    *skipped = true;
+  }
+  return false;
+}
+
+bool BlockSyntaxError(cParserT* parser) {
+  parser->Error(errBlockSyntax, "Syntax error!");
+  return false;
+}
+
+bool IsWordAnyCase(cParserT* parser, const char* word) {
+  if (parser->token->code != tokIdentifier) return false;
+  const std::string& text = static_cast<cIdentToken*>(parser->token.get())->text;
+  std::size_t i = 0;
+  for (; word[i]; i++) {
+    if (i >= text.size()) return false;
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != word[i]) return false;
+  }
+  return i == text.size();
+}
+
+bool IsExactWord(cParserT* parser, const char* word) {
+  return parser->token->code == tokIdentifier &&
+         static_cast<cIdentToken*>(parser->token.get())->text == word;
+}
+
+bool ReadTextureFile(cVOXAcommand* command, cParserT* parser, video::voxaTexture** texture) {
+  const std::string name = ReadFileName(parser);
+  cVOXAdatacollector* collector = command->demo->FindDataCollector("texture");
+  if (!collector) return false;
+  *texture = static_cast<video::voxaTexture*>(collector->GetData(name.c_str()));
+  return *texture != nullptr;
+}
+
+}  // namespace VOXA2::effects2d

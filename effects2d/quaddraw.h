@@ -1,0 +1,55 @@
+// What "sprite", "logo_rot3d" and "fade_to_color" share: the drawing area in
+// render-target pixels, texture stage 0 for a screen-space quad, and the
+// statement loop of their blocks.
+#pragma once
+
+#include "demo/command.h"
+#include "script/parser.h"
+
+namespace VOXA2 {
+
+namespace video {
+class voxaTexture;
+}
+
+namespace effects2d {
+
+// Origin and size of the drawing area on the render target. The drawing area
+// normally is the whole back buffer (origin 0, 0).
+struct tDrawingArea {
+  float x0, y0, width, height;
+};
+tDrawingArea DrawingArea();
+
+enum class tStageUse {
+  Modulate,    // texture times diffuse colour, texture alpha times diffuse alpha
+  TextureOnly  // the texture's colour and alpha
+};
+
+// Resets all stages, leaves only stage 0 in use with the texture bound (none:
+// no texture) and sets its operations, coordinate set 0, no coordinate
+// generation and no texture transform.
+void SetUpStage0(video::voxaTexture* texture, tStageUse use);
+
+// Start, length and end of the command from the block's arguments.
+void SetWindow(cVOXAcommand* command, float start, float length);
+
+// At "}": consumes it and returns true. At ";": consumes it, sets *skipped.
+bool AtBlockEnd(cParserT* parser, bool* skipped);
+
+// Raises "Syntax error!" (201); the false is for the callers' returns.
+bool BlockSyntaxError(cParserT* parser);
+
+// Whether the current token is an identifier equal to word, letters A to Z in
+// any case.
+bool IsWordAnyCase(cParserT* parser, const char* word);
+// Whether the current token is an identifier of exactly this text.
+bool IsExactWord(cParserT* parser, const char* word);
+
+// The "file" statement of the textured commands: the named texture from the
+// demo's "texture" collector into *texture; false when the collector is
+// missing or the texture cannot be had. Leaves the ";" current.
+bool ReadTextureFile(cVOXAcommand* command, cParserT* parser, video::voxaTexture** texture);
+
+}  // namespace effects2d
+}  // namespace VOXA2
