@@ -5,8 +5,10 @@
 #include "demo/command.h"
 #include "effects2d/commands.h"
 #include "effects2d/picturecollector.h"
+#include "effects2d/rotozoomer.h"
 #include "effects2d/sample.h"
 #include "effects2d/texturecollector.h"
+#include "effects2d/wobble.h"
 #include "foundation/gfxloader.h"
 #include "script/filters.h"
 #include "script/symbols.h"
@@ -77,7 +79,9 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("copy", cVOXAcopy::Create) &&
             SetBuiltInCommandCreator("picture", cVOXApicture::Create) &&
             SetBuiltInCommandCreator("music_volume", cVOXAmusic_volume::Create) &&
-            SetBuiltInCommandCreator("sample", cVOXAsample::Create);
+            SetBuiltInCommandCreator("sample", cVOXAsample::Create) &&
+            SetBuiltInCommandCreator("rotozoomer", cVOXArotozoomer::Create) &&
+            SetBuiltInCommandCreator("wobble", cVOXAwobble::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
