@@ -8,11 +8,13 @@
 #include "effects2d/fade_to_color.h"
 #include "effects2d/logo_rot3d.h"
 #include "effects2d/picturecollector.h"
+#include "effects2d/rotozoomer.h"
 #include "effects2d/sample.h"
 #include "effects2d/scrolly.h"
 #include "effects2d/scrollycollector.h"
 #include "effects2d/sprite.h"
 #include "effects2d/texturecollector.h"
+#include "effects2d/wobble.h"
 #include "foundation/gfxloader.h"
 #include "script/filters.h"
 #include "script/symbols.h"
@@ -93,7 +95,9 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("scrolly", cVOXAscrolly::Create) &&
             SetBuiltInCommandCreator("sprite", cVOXAsprite::Create) &&
             SetBuiltInCommandCreator("logo_rot3d", cVOXAlogo_rot3d::Create) &&
-            SetBuiltInCommandCreator("fade_to_color", cVOXAfade_to_color::Create);
+            SetBuiltInCommandCreator("fade_to_color", cVOXAfade_to_color::Create) &&
+            SetBuiltInCommandCreator("rotozoomer", cVOXArotozoomer::Create) &&
+            SetBuiltInCommandCreator("wobble", cVOXAwobble::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);

@@ -289,8 +289,11 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
     const Plane& U = ip.tu[s];
     const Plane& V = ip.tv[s];
     const Plane& Q = ip.rhw;
-    // The level of detail matters only when it can change the filter or the level.
-    const bool needLod = levels.size() > 1 || st.sampler.magLinear != st.sampler.minLinear;
+    // The level of detail matters only when it can change the filter or the
+    // level; without a mip filter a chain of levels is never read below its base.
+    const bool mipmapped =
+        levels.size() > 1 && (st.sampler.mip == D3DTFP_POINT || st.sampler.mip == D3DTFP_LINEAR);
+    const bool needLod = mipmapped || st.sampler.magLinear != st.sampler.minLinear;
     const double u0 = U.At(x0, y), v0 = V.At(x0, y), q0 = Q.At(x0, y);
     if (!needLod && Q.dx == 0) {
       // w constant along the row: u and v are linear in x.
