@@ -6,6 +6,7 @@
 #include "effects2d/commands.h"
 #include "effects2d/picturecollector.h"
 #include "effects2d/sample.h"
+#include "effects2d/slideshow.h"
 #include "effects2d/texturecollector.h"
 #include "foundation/gfxloader.h"
 #include "script/filters.h"
@@ -78,6 +79,7 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("picture", cVOXApicture::Create) &&
             SetBuiltInCommandCreator("music_volume", cVOXAmusic_volume::Create) &&
             SetBuiltInCommandCreator("sample", cVOXAsample::Create);
+  ok = SetBuiltInCommandCreator("slideshow", cVOXAslideshow::Create) && ok;
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
