@@ -93,9 +93,8 @@ cVOXAslideshow::cVOXAslideshow(cVOXAdemo* owner) : cVOXAcommand(owner) {
   format.position = true;
   format.reciprocalW = true;
   format.diffuse = true;
-  // Without the quad every fade would fail; the compile is refused instead.
+  // Null without a 3D device; Parse refuses the block then.
   fadeQuad.reset(threedee::VertexArray::Create(false, 4, format));
-  if (!fadeQuad) throw new VOXA::errors::eCouldNotCreateObject("VertexArray");
 }
 
 cVOXAslideshow::~cVOXAslideshow() = default;
@@ -108,6 +107,9 @@ bool cVOXAslideshow::Parse(float startTime, float lengthTime, cParserT* parser) 
   start = startTime;
   length = lengthTime;
   end = startTime + lengthTime;
+  // Without the quad no fade could be drawn: refused now rather than failing
+  // the demo when the command's window comes.
+  if (!fadeQuad) parser->Error(-1, "Could not create %s() object!", "VertexArray");
   for (;;) {
     bool skipped;
     if (AtBlockEnd(parser, &skipped)) break;

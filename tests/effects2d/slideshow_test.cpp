@@ -465,6 +465,23 @@ TEST_P(SlideshowFormats, SmallPicturesAreCentredInHoldsAndCornerPlacedInWipes) {
   });
 }
 
+// A back buffer that cannot be locked fails the frame, whatever the slot shows.
+TEST_F(Slideshow, ABackBufferThatCannotBeLockedFailsTheFrame) {
+  WritePicture("a", 1, kW, kH);
+  WritePicture("b", 2, kW, kH);
+  OnScreen(kModes[2], [&] {
+    ASSERT_TRUE(Compile("pipeline p { entry 0 : 5 : slideshow { file \"a\"; file \"b\"; } }"));
+    Frame(0.0f);
+    Show()->schedule[2] = cVOXAslideshow::tSlot{0, 1, 7};
+    static_cast<video::kernelSurface*>(video::GetBackSurface())->surface->SimulateLoss();
+    for (float t : {0.5f, 1.5f, 2.5f, 4.5f}) {  // fade in, hold, wipe, fade out
+      Show()->lastTime = 0.0f;
+      EXPECT_FALSE(Show()->Execute(t, t, 0.0f)) << t;
+    }
+    EXPECT_TRUE(Logged("Lock() failed!"));
+  });
+}
+
 // The parts of a block that could only fail later are refused while compiling.
 struct RefusedCase {
   const char* name;
@@ -481,6 +498,18 @@ TEST_P(SlideshowRefused, FailsTheCompile) {
     EXPECT_FALSE(
         Compile(std::string("pipeline p { entry 0 : 1 : slideshow ") + GetParam().block + " }"));
     EXPECT_TRUE(LoggedPart(GetParam().message)) << GetParam().message;
+  });
+}
+
+// Without a 3D device no fade could be drawn: the block is refused.
+TEST_F(Slideshow, NoThreeDeeDeviceRefusesTheCommand) {
+  WritePicture("a", 1, kW, kH);
+  OnScreen(kModes[2], [&] {
+    IDirect3DDevice7* device = kernel::d3dState.device;
+    kernel::d3dState.device = nullptr;
+    EXPECT_FALSE(Compile("pipeline p { entry 0 : 1 : slideshow { file \"a\"; } }"));
+    kernel::d3dState.device = device;
+    EXPECT_TRUE(Logged("demo.txt(1,44) Could not create VertexArray() object!"));
   });
 }
 
