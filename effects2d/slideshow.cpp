@@ -158,7 +158,7 @@ void cVOXAslideshow::Reshuffle() {
   for (std::int32_t i = 0; i < n; i++) order[static_cast<std::size_t>(i)] = i;
   // Each pass takes one of the first c entries and moves it to place c - 1.
   for (std::int32_t c = n; c >= 2; c--) {
-    const std::int32_t r = (Rand() * c) >> 15;
+    const auto r = static_cast<std::int32_t>((std::int64_t{Rand()} * c) >> 15);
     const std::int32_t taken = order[static_cast<std::size_t>(r)];
     for (std::int32_t k = r; k < c - 1; k++)
       order[static_cast<std::size_t>(k)] = order[static_cast<std::size_t>(k + 1)];
