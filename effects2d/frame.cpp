@@ -12,6 +12,7 @@
 #include "effects2d/sample.h"
 #include "effects2d/scrolly.h"
 #include "effects2d/scrollycollector.h"
+#include "effects2d/slideshow.h"
 #include "effects2d/sprite.h"
 #include "effects2d/texturecollector.h"
 #include "effects2d/wobble.h"
@@ -97,7 +98,8 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("logo_rot3d", cVOXAlogo_rot3d::Create) &&
             SetBuiltInCommandCreator("fade_to_color", cVOXAfade_to_color::Create) &&
             SetBuiltInCommandCreator("rotozoomer", cVOXArotozoomer::Create) &&
-            SetBuiltInCommandCreator("wobble", cVOXAwobble::Create);
+            SetBuiltInCommandCreator("wobble", cVOXAwobble::Create) &&
+            SetBuiltInCommandCreator("slideshow", cVOXAslideshow::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
