@@ -12,42 +12,6 @@
 
 namespace VOXA2::effects2d {
 
-bool IsWordAnyCase(cParserT* parser, const char* word) {
-  if (parser->token->code != tokIdentifier) return false;
-  const std::string& text = static_cast<cIdentToken*>(parser->token.get())->text;
-  if (text.size() != std::strlen(word)) return false;
-  for (std::size_t i = 0; i < text.size(); i++) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != word[i]) return false;
-  }
-  return true;
-}
-
-void SetCommandWindow(cVOXAcommand* command, float start, float length) {
-  command->start = start;
-  command->length = length;
-  command->end = start + length;
-}
-
-bool AtCommandBlockEnd(cParserT* parser, bool* skipped) {
-  *skipped = false;
-  if (parser->token->code == tokCloseBrace) {
-    parser->Expect(tokCloseBrace);
-    return true;
-  }
-  if (parser->token->code == tokSemicolon) {
-    parser->GetToken();
-    *skipped = true;
-  }
-  return false;
-}
-
-bool BlockSyntaxError(cParserT* parser) {
-  parser->Error(errBlockSyntax, "Syntax error!");
-  return false;
-}
-
 threedee::VertexFormat ScreenVertexFormat() {
   threedee::VertexFormat format;
   format.position = true;
@@ -75,12 +39,6 @@ void SetModulatedStage0(video::voxaTexture* texture) {
   stage->SetTexCoordIndex(0);
   stage->SetCameraSpaceNormal(false);
   stage->SetTextureMatrix(nullptr);
-}
-
-tDrawingArea DrawingArea() {
-  return {static_cast<float>(screenInfo.windowLeft), static_cast<float>(screenInfo.windowTop),
-          static_cast<float>(screenInfo.virtualWidth),
-          static_cast<float>(screenInfo.virtualHeight)};
 }
 
 void WriteScreenVertex(const threedee::VertexPointer& layout, std::uint8_t* vertex, float x,

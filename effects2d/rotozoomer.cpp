@@ -54,10 +54,10 @@ threedee::TriangleBatch* cVOXArotozoomer::Batch() {
 }
 
 bool cVOXArotozoomer::Parse(float startTime, float lengthTime, cParserT* parser) {
-  SetCommandWindow(this, startTime, lengthTime);
+  SetWindow(this, startTime, lengthTime);
   for (;;) {
     bool skipped;
-    if (AtCommandBlockEnd(parser, &skipped)) return true;
+    if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
     if (parser->token->code == tokFile) {
       const std::string name = ReadFileName(parser);

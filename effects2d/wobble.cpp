@@ -83,7 +83,7 @@ cVOXAcommand* cVOXAwobble::Create(cVOXAdemo* owner) {
 }
 
 bool cVOXAwobble::Parse(float startTime, float lengthTime, cParserT* parser) {
-  SetCommandWindow(this, startTime, lengthTime);
+  SetWindow(this, startTime, lengthTime);
   struct Word {
     const char* word;
     std::unique_ptr<cView3Di_position>* track;
@@ -92,7 +92,7 @@ bool cVOXAwobble::Parse(float startTime, float lengthTime, cParserT* parser) {
                         {"sumul", &sumul}, {"svmul", &svmul}, {"zoom", &zoom},   {"angle", &angle}};
   for (;;) {
     bool skipped;
-    if (AtCommandBlockEnd(parser, &skipped)) return true;
+    if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
     if (parser->token->code == tokFile) {
       const std::string name = ReadFileName(parser);
