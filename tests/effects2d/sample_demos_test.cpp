@@ -85,9 +85,9 @@ TEST_F(SampleDemos, EveryListedDemoLoadsWithItsPicturesSamplesAndMusic) {
       kModes[2],
       [&] {
         EnumerateSoundDevices();
-        ASSERT_TRUE(InitSound());
         for (const tDCdemo* record : catalogue_->enlisted) {
           SCOPED_TRACE(*record->file);
+          ASSERT_TRUE(InitSound());  // as each start of a demo does: StopMusic ends the output
           EXPECT_TRUE(record->description && !record->description->empty());
           ASSERT_TRUE(Load(*record));
           if (demo->musicFile) {

@@ -14,6 +14,7 @@ import os
 import sys
 
 import canvas
+import crazyfont
 import fontgen
 import imagefiles
 import sound
@@ -270,6 +271,9 @@ def effects(root):
         sl = slide(hue, title)
         write(root, "pictures/effects_slide%i.png" % number,
               imagefiles.png_rgb(sl.width, sl.height, sl.rgb))
+    png, dsc = crazyfont.font_files("effects_font")
+    write(root, "fonts/effects_font.png", png)
+    write(root, "fonts/effects_font.dsc", dsc)
 
 
 def main():
