@@ -14,40 +14,12 @@
 
 namespace VOXA2 {
 
+using effects2d::AtBlockEnd;
 using effects2d::ReadBufferName;
 using effects2d::ReadTrack;
+using effects2d::SetWindow;
 
-namespace {
-
-// Start, length and end from the arguments, as every command's block begins.
-void SetWindow(cVOXAcommand* command, float start, float length) {
-  command->start = start;
-  command->length = length;
-  command->end = start + length;
-}
-
-// "}" ends the block (true), ";" is skipped (true, with the loop going on);
-// anything else is left to the command. Returns whether the block ended.
-bool AtBlockEnd(cParserT* parser, bool* skipped) {
-  *skipped = false;
-  if (parser->token->code == tokCloseBrace) {
-    parser->Expect(tokCloseBrace);
-    return true;
-  }
-  if (parser->token->code == tokSemicolon) {
-    parser->GetToken();
-    *skipped = true;
-  }
-  return false;
-}
-
-// Always throws.
-bool SyntaxError(cParserT* parser) {
-  parser->Error(effects2d::errBlockSyntax, "Syntax error!");
-  return false;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 // clear
 
@@ -73,7 +45,7 @@ bool cVOXAclear::Parse(float startTime, float lengthTime, cParserT* parser) {
         parser->Expect(tokSemicolon);
         break;
       default:
-        return SyntaxError(parser);
+        return effects2d::BlockSyntaxError(parser);
     }
   }
 }
@@ -103,7 +75,7 @@ bool cVOXAcopy::Parse(float startTime, float lengthTime, cParserT* parser) {
     bool skipped;
     if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
-    if (parser->token->code != tokBuffer) return SyntaxError(parser);
+    if (parser->token->code != tokBuffer) return effects2d::BlockSyntaxError(parser);
     parser->GetToken();
     tPair pair{};
     pair.source = ReadBufferName(parser);
@@ -156,7 +128,7 @@ bool cVOXApicture::Parse(float startTime, float lengthTime, cParserT* parser) {
         break;
       }
       default:
-        return SyntaxError(parser);
+        return effects2d::BlockSyntaxError(parser);
     }
   }
 }
@@ -200,7 +172,7 @@ bool cVOXAmusic_volume::Parse(float startTime, float lengthTime, cParserT* parse
     bool skipped;
     if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
-    if (parser->token->code != tokVolume) return SyntaxError(parser);
+    if (parser->token->code != tokVolume) return effects2d::BlockSyntaxError(parser);
     volume.reset(ReadTrack(parser, 1, length));
     if (volume) effects2d::ClampTrack(volume.get(), 0.0f, 64.0f);
     parser->Expect(tokSemicolon);

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "effects2d/frame.h"
 #include "threedee/scene/interpolatedvalues.h"
 #include "windxkernel/material.h"
 #include "windxkernel/rendermodes.h"
@@ -40,20 +41,6 @@ constexpr std::array<tSymbolicName, 5> kTransparency{{{0, tokIdentifier, "mixing
                                                       {2, tokIdentifier, "subractive"},
                                                       {3, tokIdentifier, "filter"},
                                                       {4, tokIdentifier, "invisible"}}};
-
-// The option word is matched without regard to the case of A to Z.
-bool IsWord(cParserT* parser, const char* word) {
-  if (parser->token->code != tokIdentifier) return false;
-  const std::string& text = static_cast<cIdentToken*>(parser->token.get())->text;
-  std::size_t i = 0;
-  for (; word[i]; i++) {
-    if (i >= text.size()) return false;
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != word[i]) return false;
-  }
-  return i == text.size();
-}
 
 template <std::size_t N>
 cView3Di_enum* ReadSymbolic(cParserT* parser, const std::array<tSymbolicName, N>& entries,
@@ -98,16 +85,16 @@ void SetFixedModes(tFixedModes command) {
 }
 
 bool tDrawOptions::Parse(cParserT* parser, float length) {
-  if ((accepted_ & optFilter) && IsWord(parser, "filter")) {
+  if ((accepted_ & optFilter) && IsWordAnyCase(parser, "filter")) {
     parser->GetToken();
     filter_.reset(ReadSymbolic(parser, kFilter, length));
-  } else if ((accepted_ & optClamp) && IsWord(parser, "clamp")) {
+  } else if ((accepted_ & optClamp) && IsWordAnyCase(parser, "clamp")) {
     parser->GetToken();
     clamp_.reset(ReadSymbolic(parser, kClamp, length));
-  } else if ((accepted_ & optTransparency) && IsWord(parser, "transparency")) {
+  } else if ((accepted_ & optTransparency) && IsWordAnyCase(parser, "transparency")) {
     parser->GetToken();
     transparency_.reset(ReadSymbolic(parser, kTransparency, length));
-  } else if ((accepted_ & optDither) && IsWord(parser, "dither")) {
+  } else if ((accepted_ & optDither) && IsWordAnyCase(parser, "dither")) {
     parser->GetToken();
     // "default" stands for the device selected while the script compiles.
     const std::array<tSymbolicName, 3> dither{
@@ -115,7 +102,7 @@ bool tDrawOptions::Parse(cParserT* parser, float length) {
          {0, tokDisabled, "disabled"},
          {threedee::IsHardwareRasterizer() ? 1 : 0, tokDefault, "default"}}};
     dither_.reset(ReadSymbolic(parser, dither, length));
-  } else if ((accepted_ & optCulling) && IsWord(parser, "culling")) {
+  } else if ((accepted_ & optCulling) && IsWordAnyCase(parser, "culling")) {
     parser->GetToken();
     culling_.reset(ParseEnumInterpolator(parser, length));
   } else {

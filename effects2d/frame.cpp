@@ -36,6 +36,43 @@ video::voxaSurface* ReadBufferName(cParserT* parser) {
   return surface;
 }
 
+void SetWindow(cVOXAcommand* command, float start, float length) {
+  command->start = start;
+  command->length = length;
+  command->end = start + length;
+}
+
+bool AtBlockEnd(cParserT* parser, bool* skipped) {
+  *skipped = false;
+  if (parser->token->code == tokCloseBrace) {
+    parser->Expect(tokCloseBrace);
+    return true;
+  }
+  if (parser->token->code == tokSemicolon) {
+    parser->GetToken();
+    *skipped = true;
+  }
+  return false;
+}
+
+bool BlockSyntaxError(cParserT* parser) {
+  parser->Error(errBlockSyntax, "Syntax error!");
+  return false;
+}
+
+bool IsWordAnyCase(cParserT* parser, const char* word) {
+  if (parser->token->code != tokIdentifier) return false;
+  const std::string& text = static_cast<cIdentToken*>(parser->token.get())->text;
+  std::size_t i = 0;
+  for (; word[i]; i++) {
+    if (i >= text.size()) return false;
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != word[i]) return false;
+  }
+  return i == text.size();
+}
+
 cView3Di_position* ReadTrack(cParserT* parser, std::int32_t components, float length) {
   parser->GetToken();
   cView3Di_position* track = ParseInterpolator(parser, components, length);

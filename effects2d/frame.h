@@ -28,6 +28,16 @@ enum : std::int32_t {
 // returns its surface; "Buffer expected!" (202) otherwise.
 video::voxaSurface* ReadBufferName(cParserT* parser);
 
+// Start, length and end of the command from the block's arguments.
+void SetWindow(cVOXAcommand* command, float start, float length);
+// At "}": consumes it and returns true. At ";": consumes it, sets *skipped.
+bool AtBlockEnd(cParserT* parser, bool* skipped);
+// Raises "Syntax error!" (201); the false is for the callers' returns.
+bool BlockSyntaxError(cParserT* parser);
+// Whether the current token is an identifier equal to word, letters A to Z in
+// any case.
+bool IsWordAnyCase(cParserT* parser, const char* word);
+
 // keyword, value of `components` components, ";". Clamps as given.
 cView3Di_position* ReadTrack(cParserT* parser, std::int32_t components, float length);
 void ClampTrack(cView3Di_position* track, float lower, float upper);

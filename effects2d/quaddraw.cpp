@@ -46,43 +46,6 @@ void SetUpStage0(video::voxaTexture* texture, tStageUse use) {
   stage->SetTextureMatrix(nullptr);
 }
 
-void SetWindow(cVOXAcommand* command, float start, float length) {
-  command->start = start;
-  command->length = length;
-  command->end = start + length;
-}
-
-bool AtBlockEnd(cParserT* parser, bool* skipped) {
-  *skipped = false;
-  if (parser->token->code == tokCloseBrace) {
-    parser->Expect(tokCloseBrace);
-    return true;
-  }
-  if (parser->token->code == tokSemicolon) {
-    parser->GetToken();
-    *skipped = true;
-  }
-  return false;
-}
-
-bool BlockSyntaxError(cParserT* parser) {
-  parser->Error(errBlockSyntax, "Syntax error!");
-  return false;
-}
-
-bool IsWordAnyCase(cParserT* parser, const char* word) {
-  if (parser->token->code != tokIdentifier) return false;
-  const std::string& text = static_cast<cIdentToken*>(parser->token.get())->text;
-  std::size_t i = 0;
-  for (; word[i]; i++) {
-    if (i >= text.size()) return false;
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != word[i]) return false;
-  }
-  return i == text.size();
-}
-
 bool IsExactWord(cParserT* parser, const char* word) {
   return parser->token->code == tokIdentifier &&
          static_cast<cIdentToken*>(parser->token.get())->text == word;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "demo/command.h"
+#include "effects2d/frame.h"
 #include "script/parser.h"
 
 namespace VOXA2 {
@@ -31,18 +32,6 @@ enum class tStageUse {
 // generation and no texture transform.
 void SetUpStage0(video::voxaTexture* texture, tStageUse use);
 
-// Start, length and end of the command from the block's arguments.
-void SetWindow(cVOXAcommand* command, float start, float length);
-
-// At "}": consumes it and returns true. At ";": consumes it, sets *skipped.
-bool AtBlockEnd(cParserT* parser, bool* skipped);
-
-// Raises "Syntax error!" (201); the false is for the callers' returns.
-bool BlockSyntaxError(cParserT* parser);
-
-// Whether the current token is an identifier equal to word, letters A to Z in
-// any case.
-bool IsWordAnyCase(cParserT* parser, const char* word);
 // Whether the current token is an identifier of exactly this text.
 bool IsExactWord(cParserT* parser, const char* word);
 

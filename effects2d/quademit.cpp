@@ -121,16 +121,6 @@ void EmitDistortion(const tSpriteVertex quad[4], const tEmission& e, const tClip
 
 }  // namespace
 
-threedee::VertexFormat SpriteVertexFormat() {
-  threedee::VertexFormat format;
-  format.position = true;
-  format.reciprocalW = true;
-  format.diffuse = true;
-  format.textureSetCount = 1;
-  format.GetVertexSize();
-  return format;
-}
-
 std::uint32_t SaturatedByte(float value) {
   const std::int32_t v = TruncToInt(value);
   return static_cast<std::uint32_t>(v < 0 ? 0 : v > 255 ? 255 : v);

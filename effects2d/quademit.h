@@ -25,8 +25,7 @@ struct tSpriteVertex {
 };
 static_assert(sizeof(tSpriteVertex) == 28, "the device reads the vertices as they lie");
 
-// The format that describes tSpriteVertex to the device layer.
-threedee::VertexFormat SpriteVertexFormat();
+// tSpriteVertex is the layout of ScreenVertexFormat() (effects2d/fullscreenfx.h).
 
 // Pixel edges of the area that copies are clipped to.
 struct tClipBounds {

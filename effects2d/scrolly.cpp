@@ -8,6 +8,7 @@
 #include "demo/demo.h"
 #include "effects2d/crazyfont.h"
 #include "effects2d/frame.h"
+#include "effects2d/fullscreenfx.h"
 #include "effects2d/scrollycollector.h"
 #include "foundation/numeric.h"
 #include "script/parser.h"
@@ -57,31 +58,12 @@ void SetStates() {
 
 void PutFloat(std::uint8_t* at, float value) { std::memcpy(at, &value, sizeof value); }
 
-bool AtBlockEnd(cParserT* parser, bool* skipped) {
-  *skipped = false;
-  if (parser->token->code == tokCloseBrace) {
-    parser->Expect(tokCloseBrace);
-    return true;
-  }
-  if (parser->token->code == tokSemicolon) {
-    parser->GetToken();
-    *skipped = true;
-  }
-  return false;
-}
-
 }  // namespace
 
 cVOXAscrolly::cVOXAscrolly(cVOXAdemo* owner) : cVOXAcommand(owner) {
   effects2d::FindOrCreateCollector<cVOXAscrollycollector>(owner, "scrolly",
                                                           "cVOXAscrollycollector");
-  threedee::VertexFormat format;
-  format.position = true;
-  format.reciprocalW = true;
-  format.diffuse = true;
-  format.textureSetCount = 1;
-  format.GetVertexSize();
-  quad.reset(threedee::VertexArray::Create(false, 4, format));
+  quad.reset(threedee::VertexArray::Create(false, 4, effects2d::ScreenVertexFormat()));
 }
 
 cVOXAscrolly::~cVOXAscrolly() = default;
@@ -96,7 +78,7 @@ bool cVOXAscrolly::Parse(float startTime, float lengthTime, cParserT* parser) {
   end = startTime + lengthTime;
   for (;;) {
     bool skipped;
-    if (AtBlockEnd(parser, &skipped)) return true;
+    if (effects2d::AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
     switch (parser->token->code) {
       case tokFile: {

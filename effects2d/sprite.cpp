@@ -5,6 +5,7 @@
 
 #include "demo/demo.h"
 #include "effects2d/frame.h"
+#include "effects2d/fullscreenfx.h"
 #include "effects2d/quaddraw.h"
 #include "effects2d/texturecollector.h"
 #include "foundation/numeric.h"
@@ -71,7 +72,7 @@ threedee::TriangleBatch* cVOXAsprite::Batch() {
     delete batch_;  // made before there was a device
   }
   batch_ = nullptr;
-  batch_ = threedee::CreateBatch(effects2d::SpriteVertexFormat(), 2048, 4096);
+  batch_ = threedee::CreateBatch(effects2d::ScreenVertexFormat(), 2048, 4096);
   batchGeneration_ = generation;
   return batch_;
 }

@@ -16,6 +16,8 @@ namespace {
 
 using namespace VOXA2;
 using effects2d::tDrawOptions;
+using fxtest::StageState;
+using fxtest::State;
 
 struct Parsed {
   bool ok = false;
@@ -49,18 +51,6 @@ Parsed Read(tDrawOptions& options, const std::string& text) {
   Context context{&options, &out};
   out.ok = parser.Run(ReadOptions, &context);
   return out;
-}
-
-DWORD State(D3DRENDERSTATETYPE state) {
-  DWORD value = 0;
-  kernel::d3dState.device->GetRenderState(state, &value);
-  return value;
-}
-
-DWORD StageState(D3DTEXTURESTAGESTATETYPE state) {
-  DWORD value = 0;
-  kernel::d3dState.device->GetTextureStageState(0, state, &value);
-  return value;
 }
 
 constexpr unsigned kSprite = effects2d::optFilter | effects2d::optTransparency |

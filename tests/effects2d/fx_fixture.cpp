@@ -124,6 +124,18 @@ std::uint32_t Unpack(std::uint32_t value) {
 
 }  // namespace
 
+DWORD State(D3DRENDERSTATETYPE state) {
+  DWORD value = 0;
+  kernel::d3dState.device->GetRenderState(state, &value);
+  return value;
+}
+
+DWORD StageState(D3DTEXTURESTAGESTATETYPE state) {
+  DWORD value = 0;
+  kernel::d3dState.device->GetTextureStageState(0, state, &value);
+  return value;
+}
+
 void FxTest::SetUp() {
   ResetAll();
   ClearFileAccessFunctions();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "demo/demo.h"
+#include "platform/d3d.h"
 #include "platform/ddraw.h"
 #include "tests/support/tempdir.h"
 
@@ -29,6 +30,10 @@ void WriteText(const std::string& path, const std::string& text);
 // An opaque 32-bit TGA; pixel(x, y) gives 0xRRGGBB, (0, 0) the top left.
 void WriteTga(const std::string& path, int width, int height,
               const std::function<std::uint32_t(int, int)>& pixel);
+
+// The device's render state, and a state of texture stage 0, as last set.
+DWORD State(D3DRENDERSTATETYPE state);
+DWORD StageState(D3DTEXTURESTAGESTATETYPE state);
 
 class FxTest : public ::testing::Test {
  protected:

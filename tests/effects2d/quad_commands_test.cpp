@@ -22,20 +22,10 @@ namespace fxtest {
 namespace {
 
 using namespace VOXA2;
+using fxtest::StageState;
+using fxtest::State;
 
 constexpr std::uint32_t kBackground = 0x204060;
-
-DWORD State(D3DRENDERSTATETYPE state) {
-  DWORD value = 0;
-  kernel::d3dState.device->GetRenderState(state, &value);
-  return value;
-}
-
-DWORD StageState(D3DTEXTURESTAGESTATETYPE state) {
-  DWORD value = 0;
-  kernel::d3dState.device->GetTextureStageState(0, state, &value);
-  return value;
-}
 
 // One channel of a pixel within the screen's precision of the expected value.
 void ExpectNear(std::uint32_t got, std::uint32_t want, const std::string& where) {

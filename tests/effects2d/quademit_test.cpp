@@ -8,6 +8,7 @@
 #include <cmath>
 #include <vector>
 
+#include "effects2d/fullscreenfx.h"
 #include "tests/effects2d/fx_fixture.h"
 #include "windxkernel/3dkernel.h"
 #include "windxkernel/vertexarray.h"
@@ -217,7 +218,7 @@ class SpriteBatch : public FxTest {};
 TEST_F(SpriteBatch, FansAroundTheFirstVertex) {
   OnDisplay(kModes[2], [&] {
     threedee::TriangleBatch* batch =
-        threedee::CreateBatch(effects2d::SpriteVertexFormat(), 2048, 4096);
+        threedee::CreateBatch(effects2d::ScreenVertexFormat(), 2048, 4096);
     const Quad q = MakeQuad({{10, 10}, {50, 10}, {50, 40}, {10, 40}});
     tSpriteVertex five[5] = {q.v[0], q.v[1], q.v[2], q.v[3], q.v[0]};
     five[4].x = 5;

@@ -21,6 +21,8 @@ namespace fxtest {
 namespace {
 
 using namespace VOXA2;
+using fxtest::StageState;
+using fxtest::State;
 
 constexpr int kW = 64, kH = 48, kTexture = 16;
 constexpr double kPi = 3.14159265358979323846;
@@ -241,18 +243,6 @@ TEST_P(Rotozoomer, WithoutFileNothingIsDrawnAndNoSceneOpened) {
         EXPECT_EQ(Pixel(video::GetBackSurface(), 5, 5), AsStored(0x123456));
       },
       kW, kH);
-}
-
-DWORD State(D3DRENDERSTATETYPE state) {
-  DWORD value = 0;
-  kernel::d3dState.device->GetRenderState(state, &value);
-  return value;
-}
-
-DWORD StageState(D3DTEXTURESTAGESTATETYPE state) {
-  DWORD value = 0;
-  kernel::d3dState.device->GetTextureStageState(0, state, &value);
-  return value;
 }
 
 // Blend, filter and dither come back to the defaults; the addressing stays.
