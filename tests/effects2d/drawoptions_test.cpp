@@ -139,6 +139,7 @@ TEST_F(DrawOptionStates, EachValueSetsItsStateAndTheDefaultsComeBack) {
 
 TEST_F(DrawOptionStates, CullingStaysUntilTheNextCommandsFixedModes) {
   OnDisplay(fxtest::kModes[0], [&] {
+    threedee::Setup3DDevice();  // as the kernel does when the application starts
     tDrawOptions options(kSprite);
     ASSERT_TRUE(Read(options, "culling 1; dither default;").ok);
     options.ApplyCulling(0);
