@@ -7,12 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "platform/fakehardware.h"
 #include "tests/effects2d/fx_fixture.h"
+#include "windxkernel/3dkernel.h"
 #include "windxkernel/texture.h"
 #include "windxkernel/video.h"
 
@@ -193,6 +196,36 @@ TEST_F(BlobTexture, FailedLockFailsTheFrame) {
     ASSERT_TRUE(Frame(0.0f));
     EXPECT_EQ(Texels()[128 * kN + 128], White());
   });
+}
+
+// The texture the blob paints is the one the rotozoomer samples: the screen
+// centre shows the white disc, the corners the black field.
+TEST_F(BlobTexture, RotozoomerDrawsThePaintedTexture) {
+  OnDisplay(
+      kModes[2],
+      [&] {
+        threedee::Setup3DDevice();
+        ASSERT_TRUE(Compile(
+            "texture \"blobs\", 256, 256;\n"
+            "parallel pipeline p {\n"
+            "  entry 0 : 10 : blob { file \"blobs\"; sub 0.5;\n"
+            "    blob { position (0.5, 0.5); multiply 3; }\n"
+            "    blob { position linear (0.2, 0.38) to (0.8, 0.38); }\n"
+            "    blob { position linear (0.75, 0.62) to (0.25, 0.62); multiply 2; } }\n"
+            "  entry 0 : 10 : rotozoomer { file \"blobs\"; angle 0; zoom 1; filter point; }\n"
+            "}"));
+        video::GetBackSurface()->Fill(0x0000FF);
+        ASSERT_TRUE(FxTest::Command(0, 0)->Execute(5.0f, 5.0f, 0));
+        ASSERT_TRUE(FxTest::Command(0, 1)->Execute(5.0f, 5.0f, 0));
+        EXPECT_EQ(Pixel(video::GetBackSurface(), 320, 240), 0xFFFFFFu);
+        EXPECT_EQ(Pixel(video::GetBackSurface(), 2, 2), 0x000000u);
+        EXPECT_EQ(Pixel(video::GetBackSurface(), 637, 477), 0x000000u);
+        if (const char* dir = std::getenv("VOXA2_SHOT_DIR")) {
+          video::PresentFrame();
+          platform::WritePresentedFramePng(std::string(dir) + "/blob.png");
+        }
+      },
+      640, 480);
 }
 
 struct BlockCase {
