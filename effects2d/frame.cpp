@@ -3,6 +3,7 @@
 #include <string>
 
 #include "demo/command.h"
+#include "effects2d/blob.h"
 #include "effects2d/commands.h"
 #include "effects2d/crazyfontcollector.h"
 #include "effects2d/fade_to_color.h"
@@ -136,7 +137,8 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("fade_to_color", cVOXAfade_to_color::Create) &&
             SetBuiltInCommandCreator("rotozoomer", cVOXArotozoomer::Create) &&
             SetBuiltInCommandCreator("wobble", cVOXAwobble::Create) &&
-            SetBuiltInCommandCreator("slideshow", cVOXAslideshow::Create);
+            SetBuiltInCommandCreator("slideshow", cVOXAslideshow::Create) &&
+            SetBuiltInCommandCreator("blob", cVOXAblob::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
