@@ -60,11 +60,7 @@ bool cVOXArotozoomer::Parse(float startTime, float lengthTime, cParserT* parser)
     if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
     if (parser->token->code == tokFile) {
-      const std::string name = ReadFileName(parser);
-      cVOXAdatacollector* collector = demo->FindDataCollector("texture");
-      if (!collector) return false;
-      texture = static_cast<video::voxaTexture*>(collector->GetData(name.c_str()));
-      if (!texture) return false;
+      if (!ReadTextureFile(this, parser, &texture)) return false;
       parser->Expect(tokSemicolon);
     } else if (parser->token->code == tokTint) {
       tint.reset(ReadTrack(parser, 4, length));
