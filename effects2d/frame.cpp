@@ -21,6 +21,7 @@
 #include "script/filters.h"
 #include "script/symbols.h"
 #include "threedee/scene/interpolatedvalues.h"
+#include "windxkernel/video.h"
 
 namespace VOXA2 {
 namespace effects2d {
@@ -35,6 +36,18 @@ video::voxaSurface* ReadBufferName(cParserT* parser) {
   auto* surface = static_cast<video::voxaSurface*>(container->object);
   parser->Expect(tokIdentifier);
   return surface;
+}
+
+void RefuseSameBuffer(cParserT* parser, video::voxaSurface* source, video::voxaSurface* target) {
+  if (source == target) parser->Error(errBufferExpected, "Source and target must be different buffers!");
+}
+
+SurfaceLock::SurfaceLock(video::voxaSurface* surface, int mode) {
+  if (surface && surface->Lock(&pixels_, &pitch_, mode)) surface_ = surface;
+}
+
+SurfaceLock::~SurfaceLock() {
+  if (surface_) surface_->Unlock();
 }
 
 void SetWindow(cVOXAcommand* command, float start, float length) {

@@ -28,6 +28,30 @@ enum : std::int32_t {
 // returns its surface; "Buffer expected!" (202) otherwise.
 video::voxaSurface* ReadBufferName(cParserT* parser);
 
+// A pair's source and target must be two surfaces: one surface cannot be
+// locked twice at once, so such a pair would fail every frame. Raises "Source
+// and target must be different buffers!" (202) when they are one.
+void RefuseSameBuffer(cParserT* parser, video::voxaSurface* source, video::voxaSurface* target);
+
+// Holds a surface's lock for a scope: whatever path leaves it, the surface is
+// unlocked. Log the failure of a lock that did not take.
+class SurfaceLock {
+ public:
+  // mode: 1 read only, 2 write only, 3 read and write.
+  SurfaceLock(video::voxaSurface* surface, int mode);
+  ~SurfaceLock();
+  SurfaceLock(const SurfaceLock&) = delete;
+  SurfaceLock& operator=(const SurfaceLock&) = delete;
+  bool Locked() const { return surface_ != nullptr; }
+  std::uint8_t* Pixels() const { return static_cast<std::uint8_t*>(pixels_); }
+  int Pitch() const { return pitch_; }
+
+ private:
+  video::voxaSurface* surface_ = nullptr;
+  void* pixels_ = nullptr;
+  int pitch_ = 0;
+};
+
 // Start, length and end of the command from the block's arguments.
 void SetWindow(cVOXAcommand* command, float start, float length);
 // At "}": consumes it and returns true. At ";": consumes it, sets *skipped.
