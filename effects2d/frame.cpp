@@ -8,6 +8,8 @@
 #include "effects2d/crazyfontcollector.h"
 #include "effects2d/fade_to_color.h"
 #include "effects2d/logo_rot3d.h"
+#include "effects2d/morph.h"
+#include "effects2d/morphcollector.h"
 #include "effects2d/picturecollector.h"
 #include "effects2d/rotozoomer.h"
 #include "effects2d/sample.h"
@@ -129,6 +131,9 @@ cVOXAdatacollector* NewCrazyFontCollector() {
 cVOXAdatacollector* NewScrollyCollector() {
   return new (std::nothrow) cVOXAscrollycollector("scrolly");
 }
+cVOXAdatacollector* NewMorphCollector() {
+  return new (std::nothrow) cVOXAmorphcollector("morph");
+}
 
 }  // namespace
 
@@ -151,13 +156,15 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("rotozoomer", cVOXArotozoomer::Create) &&
             SetBuiltInCommandCreator("wobble", cVOXAwobble::Create) &&
             SetBuiltInCommandCreator("slideshow", cVOXAslideshow::Create) &&
-            SetBuiltInCommandCreator("blob", cVOXAblob::Create);
+            SetBuiltInCommandCreator("blob", cVOXAblob::Create) &&
+            SetBuiltInCommandCreator("morph", cVOXAmorph::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
   RegisterDataCollectorKind("sample", NewSampleCollector);
   RegisterDataCollectorKind("crazyfont", NewCrazyFontCollector);
   RegisterDataCollectorKind("scrolly", NewScrollyCollector);
+  RegisterDataCollectorKind("morph", NewMorphCollector);
   return ok;
 }
 
