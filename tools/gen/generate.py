@@ -276,6 +276,84 @@ def effects(root):
     write(root, "fonts/effects_font.dsc", dsc)
 
 
+# ---- the pixel effects demo -------------------------------------------------
+
+def gray_text(lines, width, height, size, top, gap):
+    """width x height gray bytes: the lines of text centred one below the other,
+    white with soft edges on 0 (0 lets the background through)."""
+    out = bytearray(width * height)
+    y = top
+    for line in lines:
+        w, h, mask = canvas.text_mask(line, size)
+        left = (width - w) // 2
+        for my in range(h):
+            for mx in range(w):
+                v = mask[my * w + mx]
+                if v and 0 <= left + mx < width and 0 <= y + my < height:
+                    out[(y + my) * width + left + mx] = v
+        y += h + gap
+    return out
+
+
+def gray_shade(width, height, function):
+    return bytearray(max(0, min(255, int(function(x, y)))) for y in range(height)
+                     for x in range(width))
+
+
+def bump_text():
+    """320 x 800: the scroller's text, rising through the 200-row window."""
+    return gray_text(["VOXA2", "BUMP", "SCROLLER", "in software", "320 x 200"], 320, 800,
+                     44, 220, 60)
+
+
+def bump_light():
+    """256 x 256: a round light, brightest in the middle."""
+    return gray_shade(256, 256, lambda x, y: 255 * max(0.0, 1 - math.hypot(x - 128, y - 128)
+                                                       / 128) ** 1.5)
+
+
+def bump_background():
+    """320 x 200: low, rounded hills for the light to play on."""
+    return gray_shade(320, 200, lambda x, y: 48 + 20 * math.sin(x / 9.0) * math.cos(y / 7.0))
+
+
+def morph_ring():
+    """256 x 256: a ring of radius 100, brightest on its right side (255 at
+    (228, 128)), on black."""
+    def shade(x, y):
+        d = math.hypot(x - 128, y - 128)
+        if abs(d - 100) > 4:
+            return 0
+        return 160 + 95 * (x - 128) / max(d, 1)
+    return gray_shade(256, 256, shade)
+
+
+def morph_star():
+    """256 x 256: a filled five-pointed star of radius 110, its grays rising
+    from the middle outward, on black."""
+    points = []
+    for i in range(10):
+        radius = 110 if i % 2 == 0 else 45
+        angle = -math.pi / 2 + i * math.pi / 5
+        points.append((128 + radius * math.cos(angle), 128 + radius * math.sin(angle)))
+
+    def shade(x, y):
+        if not inside(points, x + 0.5, y + 0.5):
+            return 0
+        return 120 + 135 * min(1.0, math.hypot(x - 128, y - 128) / 110)
+    return gray_shade(256, 256, shade)
+
+
+def pixel_effects(root):
+    write(root, "pictures/pixels_bumptext.pcx", imagefiles.pcx_gray(320, 800, bump_text()))
+    write(root, "pictures/pixels_light.pcx", imagefiles.pcx_gray(256, 256, bump_light()))
+    write(root, "pictures/pixels_bumpback.pcx", imagefiles.pcx_gray(320, 200, bump_background()))
+    write(root, "morphs/pixels_ring.pcx", imagefiles.pcx_gray(256, 256, morph_ring()))
+    write(root, "morphs/pixels_star.pcx", imagefiles.pcx_gray(256, 256, morph_star()))
+    sl = slide((180, 120, 30), "Pixels")
+    write(root, "pictures/pixels_end.png", imagefiles.png_rgb(sl.width, sl.height, sl.rgb))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--data", required=True)
@@ -288,6 +366,7 @@ def main():
     launcher(args.launcher)
     demos(args.data)
     effects(args.data)
+    pixel_effects(args.data)
 
 
 if __name__ == "__main__":

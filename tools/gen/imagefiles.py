@@ -50,6 +50,12 @@ def pcx_indexed(width, height, indices, palette):
     return bytes(out)
 
 
+def pcx_gray(width, height, grays):
+    """An 8-bit PCX whose palette is the gray ramp, so that every index is its
+    own gray: the height maps, light maps and morph pictures."""
+    return pcx_indexed(width, height, grays, [(i, i, i) for i in range(256)])
+
+
 def pcx_truecolour(width, height, rgb):
     """A PCX with three 8-bit planes (red, green, blue lines in turn)."""
     bytes_per_line = width + (width & 1)
