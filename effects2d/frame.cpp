@@ -9,6 +9,7 @@
 #include "effects2d/fade_to_color.h"
 #include "effects2d/logo_rot3d.h"
 #include "effects2d/picturecollector.h"
+#include "effects2d/pixel_crossfade.h"
 #include "effects2d/rotozoomer.h"
 #include "effects2d/sample.h"
 #include "effects2d/scrolly.h"
@@ -17,6 +18,7 @@
 #include "effects2d/sprite.h"
 #include "effects2d/texturecollector.h"
 #include "effects2d/wobble.h"
+#include "effects2d/xfadecollector.h"
 #include "foundation/gfxloader.h"
 #include "script/filters.h"
 #include "script/symbols.h"
@@ -129,6 +131,7 @@ cVOXAdatacollector* NewCrazyFontCollector() {
 cVOXAdatacollector* NewScrollyCollector() {
   return new (std::nothrow) cVOXAscrollycollector("scrolly");
 }
+cVOXAdatacollector* NewXfadeCollector() { return new (std::nothrow) cVOXAxfadecollector("xfade"); }
 
 }  // namespace
 
@@ -151,13 +154,15 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("rotozoomer", cVOXArotozoomer::Create) &&
             SetBuiltInCommandCreator("wobble", cVOXAwobble::Create) &&
             SetBuiltInCommandCreator("slideshow", cVOXAslideshow::Create) &&
-            SetBuiltInCommandCreator("blob", cVOXAblob::Create);
+            SetBuiltInCommandCreator("blob", cVOXAblob::Create) &&
+            SetBuiltInCommandCreator("pixel_crossfade", cVOXApixel_crossfade::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
   RegisterDataCollectorKind("sample", NewSampleCollector);
   RegisterDataCollectorKind("crazyfont", NewCrazyFontCollector);
   RegisterDataCollectorKind("scrolly", NewScrollyCollector);
+  RegisterDataCollectorKind("xfade", NewXfadeCollector);
   return ok;
 }
 
