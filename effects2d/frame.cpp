@@ -11,6 +11,7 @@
 #include "effects2d/morph.h"
 #include "effects2d/morphcollector.h"
 #include "effects2d/picturecollector.h"
+#include "effects2d/pixel_crossfade.h"
 #include "effects2d/rotozoomer.h"
 #include "effects2d/sample.h"
 #include "effects2d/scrolly.h"
@@ -19,6 +20,7 @@
 #include "effects2d/sprite.h"
 #include "effects2d/texturecollector.h"
 #include "effects2d/wobble.h"
+#include "effects2d/xfadecollector.h"
 #include "foundation/gfxloader.h"
 #include "script/filters.h"
 #include "script/symbols.h"
@@ -134,6 +136,7 @@ cVOXAdatacollector* NewScrollyCollector() {
 cVOXAdatacollector* NewMorphCollector() {
   return new (std::nothrow) cVOXAmorphcollector("morph");
 }
+cVOXAdatacollector* NewXfadeCollector() { return new (std::nothrow) cVOXAxfadecollector("xfade"); }
 
 }  // namespace
 
@@ -157,7 +160,8 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("wobble", cVOXAwobble::Create) &&
             SetBuiltInCommandCreator("slideshow", cVOXAslideshow::Create) &&
             SetBuiltInCommandCreator("blob", cVOXAblob::Create) &&
-            SetBuiltInCommandCreator("morph", cVOXAmorph::Create);
+            SetBuiltInCommandCreator("morph", cVOXAmorph::Create) &&
+            SetBuiltInCommandCreator("pixel_crossfade", cVOXApixel_crossfade::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
@@ -165,6 +169,7 @@ bool RegisterEffects2D() {
   RegisterDataCollectorKind("crazyfont", NewCrazyFontCollector);
   RegisterDataCollectorKind("scrolly", NewScrollyCollector);
   RegisterDataCollectorKind("morph", NewMorphCollector);
+  RegisterDataCollectorKind("xfade", NewXfadeCollector);
   return ok;
 }
 
