@@ -26,16 +26,34 @@
 namespace VOXA2 {
 namespace effects2d {
 
-video::voxaSurface* ReadBufferName(cParserT* parser) {
+namespace {
+
+// The symbol of the current token when it is a buffer's, else none.
+cContainer* BufferSymbol(cParserT* parser) {
   auto* ident = parser->token->code == tokIdentifier
                     ? dynamic_cast<cIdentToken*>(parser->token.get())
                     : nullptr;
   auto* container = ident ? dynamic_cast<cContainer*>(ident->symbol) : nullptr;
   if (!container || (container->kind != symScreenBuffer && container->kind != symTemporaryBuffer))
-    parser->Error(errBufferExpected, "Buffer expected!");
+    return nullptr;
+  return container;
+}
+
+}  // namespace
+
+video::voxaSurface* ReadBufferName(cParserT* parser) {
+  cContainer* container = BufferSymbol(parser);
+  if (!container) parser->Error(errBufferExpected, "Buffer expected!");
   auto* surface = static_cast<video::voxaSurface*>(container->object);
   parser->Expect(tokIdentifier);
   return surface;
+}
+
+video::voxaSurface* ReadTemporaryBufferName(cParserT* parser) {
+  cContainer* container = BufferSymbol(parser);
+  if (!container || container->kind != symTemporaryBuffer)
+    parser->Error(errBufferExpected, "Temporary buffer expected!");
+  return ReadBufferName(parser);
 }
 
 void RefuseSameBuffer(cParserT* parser, video::voxaSurface* source, video::voxaSurface* target) {
