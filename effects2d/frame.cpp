@@ -8,6 +8,7 @@
 #include "effects2d/crazyfontcollector.h"
 #include "effects2d/fade_to_color.h"
 #include "effects2d/logo_rot3d.h"
+#include "effects2d/motion_blur.h"
 #include "effects2d/picturecollector.h"
 #include "effects2d/rotozoomer.h"
 #include "effects2d/sample.h"
@@ -169,7 +170,8 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("rotozoomer", cVOXArotozoomer::Create) &&
             SetBuiltInCommandCreator("wobble", cVOXAwobble::Create) &&
             SetBuiltInCommandCreator("slideshow", cVOXAslideshow::Create) &&
-            SetBuiltInCommandCreator("blob", cVOXAblob::Create);
+            SetBuiltInCommandCreator("blob", cVOXAblob::Create) &&
+            SetBuiltInCommandCreator("motion_blur", cVOXAmotion_blur::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
