@@ -7,6 +7,7 @@
 #include "effects2d/commands.h"
 #include "effects2d/crazyfontcollector.h"
 #include "effects2d/fade_to_color.h"
+#include "effects2d/grab_texture.h"
 #include "effects2d/logo_rot3d.h"
 #include "effects2d/motion_blur.h"
 #include "effects2d/picturecollector.h"
@@ -171,7 +172,8 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("wobble", cVOXAwobble::Create) &&
             SetBuiltInCommandCreator("slideshow", cVOXAslideshow::Create) &&
             SetBuiltInCommandCreator("blob", cVOXAblob::Create) &&
-            SetBuiltInCommandCreator("motion_blur", cVOXAmotion_blur::Create);
+            SetBuiltInCommandCreator("motion_blur", cVOXAmotion_blur::Create) &&
+            SetBuiltInCommandCreator("grab_texture", cVOXAgrab_texture::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
