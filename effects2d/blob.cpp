@@ -5,6 +5,7 @@
 
 #include "demo/demo.h"
 #include "effects2d/frame.h"
+#include "effects2d/quaddraw.h"
 #include "effects2d/texturecollector.h"
 #include "foundation/errors.h"
 #include "foundation/numeric.h"
@@ -56,13 +57,8 @@ bool cVOXAblob::Parse(float startTime, float lengthTime, cParserT* parser) {
     if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
     if (parser->token->code == tokFile) {
-      const std::string name = ReadFileName(parser);
-      cVOXAdatacollector* collector = demo->FindDataCollector("texture");
-      if (!collector) return false;
-      texture = static_cast<video::voxaTexture*>(collector->GetData(name.c_str()));
-      if (!texture) return false;
-      if (!texture->IsScreenTexture())
-        parser->Error(-1, "Texture \"%s\" is no screen texture!", name.c_str());
+      std::string name;
+      if (!ReadScreenTextureFile(this, parser, &texture, &name)) return false;
       if (texture->GetWidth() != texture->GetHeight())
         parser->Warning("Screen texture \"%s\" used for blob command should be square!",
                         name.c_str());

@@ -7,9 +7,11 @@
 #include "effects2d/commands.h"
 #include "effects2d/crazyfontcollector.h"
 #include "effects2d/fade_to_color.h"
+#include "effects2d/grab_texture.h"
 #include "effects2d/logo_rot3d.h"
 #include "effects2d/morph.h"
 #include "effects2d/morphcollector.h"
+#include "effects2d/motion_blur.h"
 #include "effects2d/picturecollector.h"
 #include "effects2d/pixel_crossfade.h"
 #include "effects2d/rotozoomer.h"
@@ -30,16 +32,34 @@
 namespace VOXA2 {
 namespace effects2d {
 
-video::voxaSurface* ReadBufferName(cParserT* parser) {
+namespace {
+
+// The symbol of the current token when it is a buffer's, else none.
+cContainer* BufferSymbol(cParserT* parser) {
   auto* ident = parser->token->code == tokIdentifier
                     ? dynamic_cast<cIdentToken*>(parser->token.get())
                     : nullptr;
   auto* container = ident ? dynamic_cast<cContainer*>(ident->symbol) : nullptr;
   if (!container || (container->kind != symScreenBuffer && container->kind != symTemporaryBuffer))
-    parser->Error(errBufferExpected, "Buffer expected!");
+    return nullptr;
+  return container;
+}
+
+}  // namespace
+
+video::voxaSurface* ReadBufferName(cParserT* parser) {
+  cContainer* container = BufferSymbol(parser);
+  if (!container) parser->Error(errBufferExpected, "Buffer expected!");
   auto* surface = static_cast<video::voxaSurface*>(container->object);
   parser->Expect(tokIdentifier);
   return surface;
+}
+
+video::voxaSurface* ReadTemporaryBufferName(cParserT* parser) {
+  cContainer* container = BufferSymbol(parser);
+  if (!container || container->kind != symTemporaryBuffer)
+    parser->Error(errBufferExpected, "Temporary buffer expected!");
+  return ReadBufferName(parser);
 }
 
 void RefuseSameBuffer(cParserT* parser, video::voxaSurface* source, video::voxaSurface* target) {
@@ -161,7 +181,9 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("slideshow", cVOXAslideshow::Create) &&
             SetBuiltInCommandCreator("blob", cVOXAblob::Create) &&
             SetBuiltInCommandCreator("morph", cVOXAmorph::Create) &&
-            SetBuiltInCommandCreator("pixel_crossfade", cVOXApixel_crossfade::Create);
+            SetBuiltInCommandCreator("pixel_crossfade", cVOXApixel_crossfade::Create) &&
+            SetBuiltInCommandCreator("motion_blur", cVOXAmotion_blur::Create) &&
+            SetBuiltInCommandCreator("grab_texture", cVOXAgrab_texture::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);

@@ -27,6 +27,9 @@ enum : std::int32_t {
 // The current token must name a buffer (screen or temporary): consumes it and
 // returns its surface; "Buffer expected!" (202) otherwise.
 video::voxaSurface* ReadBufferName(cParserT* parser);
+// Likewise for a temporary buffer ("DDStemporary" or a declared one) only;
+// "Temporary buffer expected!" (202) otherwise.
+video::voxaSurface* ReadTemporaryBufferName(cParserT* parser);
 
 // A pair's source and target must be two surfaces: one surface cannot be
 // locked twice at once, so such a pair would fail every frame. Raises "Source

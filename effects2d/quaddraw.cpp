@@ -1,6 +1,7 @@
 #include "effects2d/quaddraw.h"
 
 #include <string>
+#include <utility>
 
 #include "demo/demo.h"
 #include "effects2d/frame.h"
@@ -51,12 +52,24 @@ bool IsExactWord(cParserT* parser, const char* word) {
          static_cast<cIdentToken*>(parser->token.get())->text == word;
 }
 
-bool ReadTextureFile(cVOXAcommand* command, cParserT* parser, video::voxaTexture** texture) {
-  const std::string name = ReadFileName(parser);
+bool ReadTextureFile(cVOXAcommand* command, cParserT* parser, video::voxaTexture** texture,
+                     std::string* name) {
+  const std::string read = ReadFileName(parser);
+  if (name) *name = read;
   cVOXAdatacollector* collector = command->demo->FindDataCollector("texture");
-  if (!collector) return false;
-  *texture = static_cast<video::voxaTexture*>(collector->GetData(name.c_str()));
+  *texture =
+      collector ? static_cast<video::voxaTexture*>(collector->GetData(read.c_str())) : nullptr;
   return *texture != nullptr;
+}
+
+bool ReadScreenTextureFile(cVOXAcommand* command, cParserT* parser, video::voxaTexture** texture,
+                           std::string* name) {
+  std::string read;
+  if (!ReadTextureFile(command, parser, texture, &read)) return false;
+  if (!(*texture)->IsScreenTexture())
+    parser->Error(-1, "Texture \"%s\" is no screen texture!", read.c_str());
+  if (name) *name = std::move(read);
+  return true;
 }
 
 }  // namespace VOXA2::effects2d

@@ -3,6 +3,8 @@
 // statement loop of their blocks.
 #pragma once
 
+#include <string>
+
 #include "demo/command.h"
 #include "effects2d/frame.h"
 #include "script/parser.h"
@@ -35,10 +37,16 @@ void SetUpStage0(video::voxaTexture* texture, tStageUse use);
 // Whether the current token is an identifier of exactly this text.
 bool IsExactWord(cParserT* parser, const char* word);
 
-// The "file" statement of the textured commands: the named texture from the
-// demo's "texture" collector into *texture; false when the collector is
+// The "file" statement of the textured commands (or a word standing for
+// "file"): the named texture from the demo's "texture" collector into
+// *texture, and the name into *name when given; false when the collector is
 // missing or the texture cannot be had. Leaves the ";" current.
-bool ReadTextureFile(cVOXAcommand* command, cParserT* parser, video::voxaTexture** texture);
+bool ReadTextureFile(cVOXAcommand* command, cParserT* parser, video::voxaTexture** texture,
+                     std::string* name = nullptr);
+// Likewise for a texture that a command paints into: it must be a screen
+// texture, else "Texture \"%s\" is no screen texture!" (-1).
+bool ReadScreenTextureFile(cVOXAcommand* command, cParserT* parser, video::voxaTexture** texture,
+                           std::string* name = nullptr);
 
 }  // namespace effects2d
 }  // namespace VOXA2
