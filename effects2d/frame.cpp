@@ -4,9 +4,11 @@
 
 #include "demo/command.h"
 #include "effects2d/blob.h"
+#include "effects2d/bumpscroller.h"
 #include "effects2d/commands.h"
 #include "effects2d/crazyfontcollector.h"
 #include "effects2d/fade_to_color.h"
+#include "effects2d/graypicturecollector.h"
 #include "effects2d/logo_rot3d.h"
 #include "effects2d/picturecollector.h"
 #include "effects2d/rotozoomer.h"
@@ -129,6 +131,9 @@ cVOXAdatacollector* NewCrazyFontCollector() {
 cVOXAdatacollector* NewScrollyCollector() {
   return new (std::nothrow) cVOXAscrollycollector("scrolly");
 }
+cVOXAdatacollector* NewGrayPictureCollector() {
+  return new (std::nothrow) cVOXAgraypicturecollector("graypicture");
+}
 
 }  // namespace
 
@@ -151,13 +156,15 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("rotozoomer", cVOXArotozoomer::Create) &&
             SetBuiltInCommandCreator("wobble", cVOXAwobble::Create) &&
             SetBuiltInCommandCreator("slideshow", cVOXAslideshow::Create) &&
-            SetBuiltInCommandCreator("blob", cVOXAblob::Create);
+            SetBuiltInCommandCreator("blob", cVOXAblob::Create) &&
+            SetBuiltInCommandCreator("bumpscroller", cVOXAbumpscroller::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
   RegisterDataCollectorKind("sample", NewSampleCollector);
   RegisterDataCollectorKind("crazyfont", NewCrazyFontCollector);
   RegisterDataCollectorKind("scrolly", NewScrollyCollector);
+  RegisterDataCollectorKind("graypicture", NewGrayPictureCollector);
   return ok;
 }
 
