@@ -4,10 +4,12 @@
 
 #include "demo/command.h"
 #include "effects2d/blob.h"
+#include "effects2d/bumpscroller.h"
 #include "effects2d/commands.h"
 #include "effects2d/crazyfontcollector.h"
 #include "effects2d/fade_to_color.h"
 #include "effects2d/grab_texture.h"
+#include "effects2d/graypicturecollector.h"
 #include "effects2d/logo_rot3d.h"
 #include "effects2d/morph.h"
 #include "effects2d/morphcollector.h"
@@ -157,6 +159,9 @@ cVOXAdatacollector* NewMorphCollector() {
   return new (std::nothrow) cVOXAmorphcollector("morph");
 }
 cVOXAdatacollector* NewXfadeCollector() { return new (std::nothrow) cVOXAxfadecollector("xfade"); }
+cVOXAdatacollector* NewGrayPictureCollector() {
+  return new (std::nothrow) cVOXAgraypicturecollector("graypicture");
+}
 
 }  // namespace
 
@@ -183,7 +188,8 @@ bool RegisterEffects2D() {
             SetBuiltInCommandCreator("morph", cVOXAmorph::Create) &&
             SetBuiltInCommandCreator("pixel_crossfade", cVOXApixel_crossfade::Create) &&
             SetBuiltInCommandCreator("motion_blur", cVOXAmotion_blur::Create) &&
-            SetBuiltInCommandCreator("grab_texture", cVOXAgrab_texture::Create);
+            SetBuiltInCommandCreator("grab_texture", cVOXAgrab_texture::Create) &&
+            SetBuiltInCommandCreator("bumpscroller", cVOXAbumpscroller::Create);
   // A kind registered before (a second start-up) keeps its creator.
   RegisterDataCollectorKind("picture", NewPictureCollector);
   RegisterDataCollectorKind("texture", NewTextureCollector);
@@ -192,6 +198,7 @@ bool RegisterEffects2D() {
   RegisterDataCollectorKind("scrolly", NewScrollyCollector);
   RegisterDataCollectorKind("morph", NewMorphCollector);
   RegisterDataCollectorKind("xfade", NewXfadeCollector);
+  RegisterDataCollectorKind("graypicture", NewGrayPictureCollector);
   return ok;
 }
 

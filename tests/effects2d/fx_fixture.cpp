@@ -60,6 +60,44 @@ void WriteTga(const std::string& path, int width, int height,
   WriteBytes(path, out);
 }
 
+void WritePcx(const std::string& path, int width, int height,
+              const std::function<std::uint8_t(int, int)>& gray, int planes) {
+  const int bytesPerLine = width + (width & 1);  // lines of an even length, as PCX has them
+  std::vector<unsigned char> out(128, 0);
+  auto word = [&](std::size_t at, int value) {
+    out[at] = static_cast<unsigned char>(value);
+    out[at + 1] = static_cast<unsigned char>(value >> 8);
+  };
+  out[0] = 0x0A;
+  out[1] = 5;
+  out[2] = 1;
+  out[3] = 8;
+  word(8, width - 1);
+  word(10, height - 1);
+  out[65] = static_cast<unsigned char>(planes);
+  word(66, bytesPerLine);
+  word(68, 1);
+  std::vector<unsigned char> line(static_cast<std::size_t>(bytesPerLine), 0);
+  for (int y = 0; y < height; y++) {
+    for (int x = 0; x < width; x++) line[static_cast<std::size_t>(x)] = gray(x, y);
+    for (int plane = 0; plane < planes; plane++) {
+      // Runs of up to 63, and single bytes with both top bits set, go as a count and a value.
+      for (std::size_t i = 0; i < line.size();) {
+        std::size_t run = 1;
+        while (i + run < line.size() && run < 63 && line[i + run] == line[i]) run++;
+        if (run > 1 || line[i] >= 0xC0) out.push_back(static_cast<unsigned char>(0xC0 | run));
+        out.push_back(line[i]);
+        i += run;
+      }
+    }
+  }
+  if (planes == 1) {
+    out.push_back(0x0C);
+    for (int i = 0; i < 256; i++) out.insert(out.end(), 3, static_cast<unsigned char>(i));
+  }
+  WriteBytes(path, out);
+}
+
 namespace {
 
 class FxApp : public kernel::cApplication {

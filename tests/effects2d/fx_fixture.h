@@ -30,6 +30,11 @@ void WriteText(const std::string& path, const std::string& text);
 // An opaque 32-bit TGA; pixel(x, y) gives 0xRRGGBB, (0, 0) the top left.
 void WriteTga(const std::string& path, int width, int height,
               const std::function<std::uint32_t(int, int)>& pixel);
+// A run-length coded 8-bit PCX; gray(x, y) gives the byte, (0, 0) the top left.
+// One plane carries a gray-ramp palette, so that index and gray agree; three
+// planes put the byte into red, green and blue (a 24-bit picture).
+void WritePcx(const std::string& path, int width, int height,
+              const std::function<std::uint8_t(int, int)>& gray, int planes = 1);
 
 // The device's render state, and a state of texture stage 0, as last set.
 DWORD State(D3DRENDERSTATETYPE state);
