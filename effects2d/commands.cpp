@@ -120,9 +120,7 @@ bool cVOXApicture::Parse(float startTime, float lengthTime, cParserT* parser) {
         break;
       case tokFile: {
         const std::string name = effects2d::ReadFileName(parser);
-        cVOXAdatacollector* collector = demo->FindDataCollector("picture");
-        if (!collector) return false;
-        picture = static_cast<ZGUI::cBitmap*>(collector->GetData(name.c_str()));
+        picture = effects2d::CollectedItem<ZGUI::cBitmap>(demo, "picture", name);
         if (!picture) return false;
         parser->Expect(tokSemicolon);
         break;

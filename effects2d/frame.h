@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <new>
+#include <string>
 
 #include "demo/demo.h"
 #include "foundation/errors.h"
@@ -71,6 +72,14 @@ void ClampTrack(cView3Di_position* track, float lower, float upper);
 
 // "file" "<name>": consumes the keyword and the string, returning its text.
 std::string ReadFileName(cParserT* parser);
+
+// The item of that name from the demo's collector of the kind, loaded on the
+// first request; null when the demo has no such collector or the load failed.
+template <typename Item>
+Item* CollectedItem(cVOXAdemo* demo, const char* kind, const std::string& name) {
+  cVOXAdatacollector* collector = demo->FindDataCollector(kind);
+  return collector ? static_cast<Item*>(collector->GetData(name.c_str())) : nullptr;
+}
 
 // The demo's collector of the kind; a new Collector(kind) when it has none.
 template <typename Collector>

@@ -54,9 +54,7 @@ bool cVOXAmorph::Parse(float startTime, float lengthTime, cParserT* parser) {
           LogMessage(5, "Morph name \"%s to %s\" is too long!", from.c_str(), to.c_str());
           return false;
         }
-        cVOXAdatacollector* collector = demo->FindDataCollector("morph");
-        if (!collector) return false;
-        morph = static_cast<tMorph*>(collector->GetData(item.c_str()));
+        morph = CollectedItem<tMorph>(demo, "morph", item);
         if (!morph) return false;
         parser->Expect(tokSemicolon);
         break;

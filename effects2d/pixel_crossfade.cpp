@@ -76,9 +76,7 @@ bool cVOXApixel_crossfade::Parse(float startTime, float lengthTime, cParserT* pa
         break;
       case tokFile: {
         const std::string name = ReadFileName(parser);
-        cVOXAdatacollector* collector = demo->FindDataCollector("xfade");
-        if (!collector) return false;
-        pattern = static_cast<cMonoPic*>(collector->GetData(name.c_str()));
+        pattern = CollectedItem<cMonoPic>(demo, "xfade", name);
         if (!pattern) return false;
         parser->Expect(tokSemicolon);
         break;

@@ -56,9 +56,7 @@ bool ReadTextureFile(cVOXAcommand* command, cParserT* parser, video::voxaTexture
                      std::string* name) {
   const std::string read = ReadFileName(parser);
   if (name) *name = read;
-  cVOXAdatacollector* collector = command->demo->FindDataCollector("texture");
-  *texture =
-      collector ? static_cast<video::voxaTexture*>(collector->GetData(read.c_str())) : nullptr;
+  *texture = CollectedItem<video::voxaTexture>(command->demo, "texture", read);
   return *texture != nullptr;
 }
 

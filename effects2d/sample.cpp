@@ -72,9 +72,7 @@ bool cVOXAsample::Parse(float startTime, float lengthTime, cParserT* parser) {
         break;
       case tokFile: {
         const std::string name = effects2d::ReadFileName(parser);
-        cVOXAdatacollector* collector = demo->FindDataCollector("sample");
-        if (!collector) return false;
-        sample = static_cast<music::voxaSample*>(collector->GetData(name.c_str()));
+        sample = effects2d::CollectedItem<music::voxaSample>(demo, "sample", name);
         if (!sample) return false;
         parser->Expect(tokSemicolon);
         break;

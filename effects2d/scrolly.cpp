@@ -83,9 +83,7 @@ bool cVOXAscrolly::Parse(float startTime, float lengthTime, cParserT* parser) {
     switch (parser->token->code) {
       case tokFile: {
         const std::string name = effects2d::ReadFileName(parser);
-        cVOXAdatacollector* collector = demo->FindDataCollector("scrolly");
-        if (!collector) return false;
-        description = static_cast<tScrolly*>(collector->GetData(name.c_str()));
+        description = effects2d::CollectedItem<tScrolly>(demo, "scrolly", name);
         if (!description) return false;
         parser->Expect(tokSemicolon);
         break;

@@ -17,7 +17,6 @@
 #include "effects2d/morphcollector.h"
 #include "foundation/random.h"
 #include "tests/effects2d/fx_fixture.h"
-#include "tests/effects2d/graypcx.h"
 #include "windxkernel/video.h"
 
 namespace fxtest {
@@ -34,7 +33,8 @@ void WritePicture(const std::string& name, const std::vector<Lit>& lit, int heig
   std::vector<std::uint8_t> pixels(static_cast<std::size_t>(256 * height), 0);
   for (const Lit& p : lit)
     pixels[static_cast<std::size_t>(p.r * 256 + p.c)] = static_cast<std::uint8_t>(p.g);
-  WriteBytes("morphs/" + name + ".pcx", GrayPcx(256, height, pixels));
+  WritePcx("morphs/" + name + ".pcx", 256, height,
+           [&](int x, int y) { return pixels[static_cast<std::size_t>(y * 256 + x)]; });
 }
 
 // The order in which a morph takes a picture's lit pixels: byte order.
