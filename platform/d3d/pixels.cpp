@@ -8,6 +8,7 @@
 
 #include "platform/d3d/fog.h"
 #include "platform/d3d/formats.h"
+#include "platform/d3d/simd.h"
 
 namespace platform::raster {
 namespace {
@@ -26,7 +27,7 @@ constexpr double kStartLimit = 8192.0, kStepLimit = 256.0;
 
 inline std::int32_t Clamp255(std::int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
-template <bool Gouraud, bool NeedW, bool VertexFog>
+template <bool Gouraud, bool NeedW, bool VertexFog, bool Vector>
 void Interpolate(const Interpolants& ip, Chunk& c) {
   const double x = c.x, y = c.y;
   const int n = c.n;
@@ -37,7 +38,10 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
       const std::int32_t s = Fixed(planes[k]->At(x, y), kStartLimit);
       const std::int32_t d = Fixed(planes[k]->dx, kStepLimit);
       std::int32_t* o = out[k];
-      for (int i = 0; i < n; ++i) o[i] = Clamp255((s + i * d) >> 16);
+      if constexpr (Vector)
+        simd::Ramp255(s, d, n, o);
+      else
+        for (int i = 0; i < n; ++i) o[i] = Clamp255((s + i * d) >> 16);
     }
   } else {
     // Flat: the setup put the first vertex's colour in c.
@@ -45,7 +49,7 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
                        g = Clamp255(Fixed(ip.g.c, kStartLimit) >> 16),
                        b = Clamp255(Fixed(ip.b.c, kStartLimit) >> 16),
                        a = Clamp255(Fixed(ip.a.c, kStartLimit) >> 16);
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < (Vector ? simd::Lanes(n) : n); ++i) {
       c.r[i] = r;
       c.g[i] = g;
       c.b[i] = b;
@@ -53,7 +57,10 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
     }
   }
   const float zs = static_cast<float>(ip.z.At(x, y)), dz = static_cast<float>(ip.z.dx);
-  for (int i = 0; i < n; ++i) c.z[i] = zs + static_cast<float>(i) * dz;
+  if constexpr (Vector)
+    simd::RampFloat(zs, dz, n, c.z);
+  else
+    for (int i = 0; i < n; ++i) c.z[i] = zs + static_cast<float>(i) * dz;
   if constexpr (NeedW) {
     const double qs = ip.rhw.At(x, y), dq = ip.rhw.dx;
     for (int i = 0; i < n; ++i) {
@@ -65,7 +72,8 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
     const std::int32_t s = Fixed(ip.fog.At(x, y), kStartLimit), d = Fixed(ip.fog.dx, kStepLimit);
     for (int i = 0; i < n; ++i) c.fog[i] = Clamp255((s + i * d) >> 16);
   }
-  for (int i = 0; i < n; ++i) c.live[i] = 1;
+  const int lanes = Vector ? simd::Lanes(n) : n;
+  for (int i = 0; i < lanes; ++i) c.live[i] = i < n;
 }
 
 // Wide: more than 24 depth bits, which float arithmetic cannot address.
@@ -112,14 +120,16 @@ void Fog(const PixelPipeline& p, Chunk& c) {
   }
 }
 
-template <PixelFormat F, bool Blend>
+template <PixelFormat F, bool Blend, bool Vector>
 void Write(const PixelPipeline& p, Chunk& c) {
   using Fmt = Format<F>;
   const Target& t = p.target;
   BYTE* row = t.pixels + static_cast<std::ptrdiff_t>(c.y) * t.pitch +
               static_cast<std::ptrdiff_t>(c.x) * Fmt::kBytes;
   const std::uint8_t* dith = &p.dither[(c.y & 3) * 4];
-  for (int i = 0; i < c.n; ++i) {
+  int i = 0;
+  if constexpr (Vector && F == PixelFormat::X8R8G8B8) i = simd::WriteX8R8G8B8<Blend>(p, c);
+  for (; i < c.n; ++i) {
     if (!c.live[i]) continue;
     BYTE* at = row + i * Fmt::kBytes;
     int r = c.r[i], g = c.g[i], b = c.b[i];
@@ -274,13 +284,14 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
   const Interpolants& ip = *c.values;
   const double x0 = c.x, y = c.y;
   const int n = c.n;
+  const int lanes = p.vector ? simd::Lanes(n) : n;  // what the vector loops read
   alignas(32) std::uint32_t tex[8][kChunk];
   alignas(32) float us[kChunk], vs[kChunk], lods[kChunk];
   for (int s = 0; s < p.stageCount; ++s) {
     const StageSetup& st = p.stages[s];
     if (!st.readsTexture) continue;
     if (!st.sampler.texture) {
-      for (int i = 0; i < n; ++i) tex[s][i] = 0xFFFFFFFFu;
+      for (int i = 0; i < lanes; ++i) tex[s][i] = 0xFFFFFFFFu;
       continue;
     }
     const auto& levels = st.sampler.texture->levels();
@@ -300,10 +311,17 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
       const double iq = std::fabs(q0) > 1e-30 ? 1.0 / q0 : 1e30;
       const float us0 = static_cast<float>(u0 * iq), dus = static_cast<float>(U.dx * iq);
       const float vs0 = static_cast<float>(v0 * iq), dvs = static_cast<float>(V.dx * iq);
-      for (int i = 0; i < n; ++i) {
-        us[i] = us0 + static_cast<float>(i) * dus;
-        vs[i] = vs0 + static_cast<float>(i) * dvs;
+      if (p.vector) {
+        simd::RampFloat(us0, dus, n, us);
+        simd::RampFloat(vs0, dvs, n, vs);
+      } else {
+        for (int i = 0; i < n; ++i) {
+          us[i] = us0 + static_cast<float>(i) * dus;
+          vs[i] = vs0 + static_cast<float>(i) * dvs;
+        }
       }
+    } else {
+      for (int i = n; i < lanes; ++i) us[i] = vs[i] = 0;
     }
     for (int i = 0; i < n && (needLod || Q.dx != 0); ++i) {
       double q = q0 + i * Q.dx;
@@ -324,9 +342,13 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
     if (!needLod && sm.magLinear && sm.addressU == D3DTADDRESS_WRAP &&
         sm.addressV == D3DTADDRESS_WRAP && IsPow2(level0.width) && IsPow2(level0.height) &&
         sm.maxLevel == 0) {
-      for (int i = 0; i < n; ++i) tex[s][i] = BilinearWrapPow2(level0, us[i], vs[i]);
+      if (p.vector)
+        simd::BilinearWrapPow2(level0, us, vs, n, tex[s]);
+      else
+        for (int i = 0; i < n; ++i) tex[s][i] = BilinearWrapPow2(level0, us[i], vs[i]);
     } else {
       for (int i = 0; i < n; ++i) tex[s][i] = Sample(sm, us[i], vs[i], needLod ? lods[i] : -64.0f);
+      for (int i = n; i < lanes; ++i) tex[s][i] = 0;
     }
   }
   alignas(32) std::int32_t sr[kChunk], sg[kChunk], sb[kChunk];
@@ -337,6 +359,10 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
       const double s0 = planes[k]->At(x0, y), d = planes[k]->dx;
       for (int i = 0; i < n; ++i) out[k][i] = Clamp255(static_cast<std::int32_t>(s0 + i * d + 0.5));
     }
+  }
+  if (p.modulateOnly && p.vector) {
+    simd::Modulate(c, tex[0]);
+    return;
   }
   if (p.modulateOnly) {
     // MODULATE(TEXTURE, DIFFUSE) for colour and alpha, nothing else.
@@ -419,11 +445,12 @@ std::uint32_t CombineStage(const StageSetup& st, const StageInputs& in) {
 namespace {
 
 // Function tables over the state keys.
-constexpr InterpolateFn kInterpolate[2][2][2] = {
-    {{Interpolate<false, false, false>, Interpolate<false, false, true>},
-     {Interpolate<false, true, false>, Interpolate<false, true, true>}},
-    {{Interpolate<true, false, false>, Interpolate<true, false, true>},
-     {Interpolate<true, true, false>, Interpolate<true, true, true>}}};
+template <bool V>
+constexpr InterpolateFn kInterpolateOf[2][2][2] = {
+    {{Interpolate<false, false, false, V>, Interpolate<false, false, true, V>},
+     {Interpolate<false, true, false, V>, Interpolate<false, true, true, V>}},
+    {{Interpolate<true, false, false, V>, Interpolate<true, false, true, V>},
+     {Interpolate<true, true, false, V>, Interpolate<true, true, true, V>}}};
 
 constexpr StageFn kDepth[2][4] = {
     {Depth<false, 2, false>, Depth<false, 3, false>, Depth<false, 4, false>, Depth<false, 4, true>},
@@ -432,11 +459,12 @@ constexpr StageFn kDepth[2][4] = {
 constexpr StageFn kFog[4] = {nullptr, Fog<FogKind::Vertex>, Fog<FogKind::TableZ>,
                              Fog<FogKind::TableW>};
 
-constexpr StageFn kWrite[4][2] = {
-    {Write<PixelFormat::R5G6B5, false>, Write<PixelFormat::R5G6B5, true>},
-    {Write<PixelFormat::X1R5G5B5, false>, Write<PixelFormat::X1R5G5B5, true>},
-    {Write<PixelFormat::R8G8B8, false>, Write<PixelFormat::R8G8B8, true>},
-    {Write<PixelFormat::X8R8G8B8, false>, Write<PixelFormat::X8R8G8B8, true>}};
+template <bool V>
+constexpr StageFn kWriteOf[4][2] = {
+    {Write<PixelFormat::R5G6B5, false, V>, Write<PixelFormat::R5G6B5, true, V>},
+    {Write<PixelFormat::X1R5G5B5, false, V>, Write<PixelFormat::X1R5G5B5, true, V>},
+    {Write<PixelFormat::R8G8B8, false, V>, Write<PixelFormat::R8G8B8, true, V>},
+    {Write<PixelFormat::X8R8G8B8, false, V>, Write<PixelFormat::X8R8G8B8, true, V>}};
 
 // Blend factors as k0·255 + ks·Sc + ksa·Sa + kd·Dc. Our targets have no alpha
 // channel, so the destination alpha reads as 1.
@@ -491,12 +519,14 @@ void PixelPipeline::Run(Chunk& c) const {
   write(*this, c);
 }
 
-PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t) {
+PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, bool vector) {
   PixelPipeline p;
   p.target = t;
+  p.vector = vector && simd::Available();
   const bool depthOn = s.depthTest && t.depth && t.depthBytes >= 2 && t.depthBytes <= 4;
   const bool needW = (depthOn && s.wBuffer) || s.fog == FogKind::TableW;
-  p.interpolate = kInterpolate[s.gouraud][needW][s.fog == FogKind::Vertex];
+  p.interpolate = (p.vector ? kInterpolateOf<true>
+                            : kInterpolateOf<false>)[s.gouraud][needW][s.fog == FogKind::Vertex];
   if (depthOn) {
     p.depth = kDepth[s.wBuffer][t.depthBytes - 2 + (t.depthMask > 0xFFFFFFu)];
     p.depthCompare = (s.depthFunc >= D3DCMP_NEVER && s.depthFunc <= D3DCMP_ALWAYS)
@@ -536,7 +566,7 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t) {
   }
   if (s.dither && (t.format == PixelFormat::R5G6B5 || t.format == PixelFormat::X1R5G5B5))
     for (int i = 0; i < 16; ++i) p.dither[i] = kBayer[i];
-  p.write = kWrite[static_cast<int>(t.format)][blending];
+  p.write = (p.vector ? kWriteOf<true> : kWriteOf<false>)[static_cast<int>(t.format)][blending];
 
   // The cascade runs up to the first disabled stage.
   for (int i = 0; i < 8; ++i) {

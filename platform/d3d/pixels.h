@@ -80,12 +80,15 @@ struct PixelPipeline {
   bool specularAdd = false;
   bool modulateOnly = false;   // one stage, MODULATE(TEXTURE, DIFFUSE) for colour and alpha
   bool readsSpecular = false;  // an argument or the specular add needs it
+  bool vector = false;         // the stages take their vector loops (simd.h)
 
   // Runs the chunk through every stage.
   void Run(Chunk& c) const;
 };
 
-PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t);
+// vector: the vector loops where they exist and the machine has them;
+// false keeps every stage on its plain per-pixel loop, which they match.
+PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, bool vector = true);
 
 // The combiner of one stage on one pixel: ARGB colours in and out, clamped.
 struct StageInputs {
