@@ -284,7 +284,8 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
   const Interpolants& ip = *c.values;
   const double x0 = c.x, y = c.y;
   const int n = c.n;
-  const int lanes = p.vector ? simd::Lanes(n) : n;  // what the vector loops read
+  const bool vector = p.vector != VectorLevel::None;
+  const int lanes = vector ? simd::Lanes(n) : n;  // what the vector loops read
   alignas(32) std::uint32_t tex[8][kChunk];
   alignas(32) float us[kChunk], vs[kChunk], lods[kChunk];
   for (int s = 0; s < p.stageCount; ++s) {
@@ -311,7 +312,7 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
       const double iq = std::fabs(q0) > 1e-30 ? 1.0 / q0 : 1e30;
       const float us0 = static_cast<float>(u0 * iq), dus = static_cast<float>(U.dx * iq);
       const float vs0 = static_cast<float>(v0 * iq), dvs = static_cast<float>(V.dx * iq);
-      if (p.vector) {
+      if (vector) {
         simd::RampFloat(us0, dus, n, us);
         simd::RampFloat(vs0, dvs, n, vs);
       } else {
@@ -342,7 +343,9 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
     if (!needLod && sm.magLinear && sm.addressU == D3DTADDRESS_WRAP &&
         sm.addressV == D3DTADDRESS_WRAP && IsPow2(level0.width) && IsPow2(level0.height) &&
         sm.maxLevel == 0) {
-      if (p.vector)
+      if (p.vector == VectorLevel::Avx2)
+        simd::BilinearWrapPow2Avx2(level0, us, vs, n, tex[s]);
+      else if (vector)
         simd::BilinearWrapPow2(level0, us, vs, n, tex[s]);
       else
         for (int i = 0; i < n; ++i) tex[s][i] = BilinearWrapPow2(level0, us[i], vs[i]);
@@ -360,7 +363,7 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
       for (int i = 0; i < n; ++i) out[k][i] = Clamp255(static_cast<std::int32_t>(s0 + i * d + 0.5));
     }
   }
-  if (p.modulateOnly && p.vector) {
+  if (p.modulateOnly && vector) {
     simd::Modulate(c, tex[0]);
     return;
   }
@@ -519,13 +522,14 @@ void PixelPipeline::Run(Chunk& c) const {
   write(*this, c);
 }
 
-PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, bool vector) {
+PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, VectorLevel most) {
   PixelPipeline p;
   p.target = t;
-  p.vector = vector && simd::Available();
+  p.vector = std::min(most, simd::Supported());
+  const bool vector = p.vector != VectorLevel::None;
   const bool depthOn = s.depthTest && t.depth && t.depthBytes >= 2 && t.depthBytes <= 4;
   const bool needW = (depthOn && s.wBuffer) || s.fog == FogKind::TableW;
-  p.interpolate = (p.vector ? kInterpolateOf<true>
+  p.interpolate = (vector ? kInterpolateOf<true>
                             : kInterpolateOf<false>)[s.gouraud][needW][s.fog == FogKind::Vertex];
   if (depthOn) {
     p.depth = kDepth[s.wBuffer][t.depthBytes - 2 + (t.depthMask > 0xFFFFFFu)];
@@ -566,7 +570,7 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, bool vec
   }
   if (s.dither && (t.format == PixelFormat::R5G6B5 || t.format == PixelFormat::X1R5G5B5))
     for (int i = 0; i < 16; ++i) p.dither[i] = kBayer[i];
-  p.write = (p.vector ? kWriteOf<true> : kWriteOf<false>)[static_cast<int>(t.format)][blending];
+  p.write = (vector ? kWriteOf<true> : kWriteOf<false>)[static_cast<int>(t.format)][blending];
 
   // The cascade runs up to the first disabled stage.
   for (int i = 0; i < 8; ++i) {

@@ -1,9 +1,9 @@
 // Vector inner loops of the pixel stages, four pixels at a time with SSE2
-// (the x86-64 baseline). Each one gives, bit for bit, what the plain loop of
-// the same stage in pixels.cpp gives; the pipeline takes them where the state
-// allows (CompilePipeline's vector choice), and the tests hold the two paths
-// to the same pixels. Where SSE2 is missing, Available() is false and the
-// pipeline keeps the plain loops.
+// (the x86-64 baseline), and eight with AVX2 where the processor has it for
+// the loops that gain from it. Each one gives, bit for bit, what the plain
+// loop of the same stage in pixels.cpp gives; the pipeline takes them where
+// the state allows (CompilePipeline's VectorLevel), and the tests hold every
+// level to the same pixels.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +12,8 @@
 
 namespace platform::raster::simd {
 
-bool Available();
+// The best level this build and this processor offer.
+VectorLevel Supported();
 
 // The loops below fill Lanes(n) entries of their outputs (a chunk's arrays
 // have room for them); the entries past n are never read as pixels.
@@ -27,6 +28,9 @@ void RampFloat(float start, float step, int n, float* out);
 // arithmetic of BilinearWrapPow2 in pixels.cpp.
 void BilinearWrapPow2(const TextureLevel& l, const float* u, const float* v, int n,
                       std::uint32_t* out);
+// The same eight pixels at a time, for processors with AVX2.
+void BilinearWrapPow2Avx2(const TextureLevel& l, const float* u, const float* v, int n,
+                          std::uint32_t* out);
 
 // The chunk's colour and alpha times the texels' (ARGB), (x·t + 127) / 255.
 void Modulate(Chunk& c, const std::uint32_t* texels);

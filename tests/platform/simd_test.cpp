@@ -103,7 +103,7 @@ double SpecialCoordinate(std::mt19937& rng) {
 class VectorStages : public ::testing::TestWithParam<StateCase> {};
 
 TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
-  ASSERT_TRUE(raster::simd::Available());
+  ASSERT_NE(raster::simd::Supported(), raster::VectorLevel::None);
   const StateCase& sc = GetParam();
   std::mt19937 rng(12345);
   auto uniform = [&](double lo, double hi) {
@@ -150,17 +150,22 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
     s.textures[0] = &texture;
   }
 
-  // Two targets with the same random contents, one per path.
+  // The plain loops first, then every vector level this processor has, each
+  // on its own copy of the same random target.
+  std::vector<raster::VectorLevel> levels = {raster::VectorLevel::None, raster::VectorLevel::Sse2};
+  if (raster::simd::Supported() == raster::VectorLevel::Avx2)
+    levels.push_back(raster::VectorLevel::Avx2);
+  const int paths = static_cast<int>(levels.size());
   const int bytes = BytesOf(sc.format);
-  std::vector<BYTE> pixels[2], depth[2];
+  std::vector<BYTE> pixels[3], depth[3];
   pixels[0].resize(static_cast<size_t>(kWidth * kHeight * bytes));
   depth[0].resize(static_cast<size_t>(kWidth * kHeight * 4));
   for (BYTE& b : pixels[0]) b = static_cast<BYTE>(rng());
   for (BYTE& b : depth[0]) b = static_cast<BYTE>(rng());
-  pixels[1] = pixels[0];
-  depth[1] = depth[0];
-  raster::PixelPipeline pipes[2];
-  for (int k = 0; k < 2; ++k) {
+  raster::PixelPipeline pipes[3];
+  for (int k = 0; k < paths; ++k) {
+    pixels[k] = pixels[0];
+    depth[k] = depth[0];
     raster::Target t;
     t.pixels = pixels[k].data();
     t.pitch = kWidth * bytes;
@@ -171,10 +176,9 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
     t.depthPitch = kWidth * 4;
     t.depthBytes = 4;
     t.depthMask = 0xFFFFFF;
-    pipes[k] = raster::CompilePipeline(s, t, k == 0);
+    pipes[k] = raster::CompilePipeline(s, t, levels[static_cast<size_t>(k)]);
+    ASSERT_EQ(pipes[k].vector, levels[static_cast<size_t>(k)]);
   }
-  ASSERT_TRUE(pipes[0].vector);
-  ASSERT_FALSE(pipes[1].vector);
 
   for (int round = 0; round < 400; ++round) {
     raster::Interpolants ip;
@@ -188,11 +192,11 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
       *pl = {uniform(-scale, scale), uniform(-scale, scale) / 64, uniform(-scale, scale) / 64};
       if (rng() % 8 == 0) *pl = {SpecialCoordinate(rng), rng() % 2 ? 0.0 : uniform(-1, 1), 0};
     }
-    raster::Chunk chunks[2];
+    raster::Chunk chunks[3];
     const int n = 1 + static_cast<int>(rng() % raster::kChunk);
     const int x = static_cast<int>(rng() % static_cast<unsigned>(kWidth - n + 1));
     const int y = static_cast<int>(rng() % kHeight);
-    for (int k = 0; k < 2; ++k) {
+    for (int k = 0; k < paths; ++k) {
       raster::Chunk& c = chunks[k];
       c.x = x;
       c.y = y;
@@ -201,17 +205,20 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
       pipes[k].interpolate(ip, c);
       pipes[k].Run(c);
     }
-    const raster::Chunk &a = chunks[0], &b = chunks[1];
-    for (int i = 0; i < n; ++i) {
-      ASSERT_EQ(a.live[i], b.live[i]) << "round " << round << " pixel " << i;
-      if (!a.live[i]) continue;
-      ASSERT_EQ(a.r[i], b.r[i]) << "round " << round << " pixel " << i;
-      ASSERT_EQ(a.g[i], b.g[i]) << "round " << round << " pixel " << i;
-      ASSERT_EQ(a.b[i], b.b[i]) << "round " << round << " pixel " << i;
-      ASSERT_EQ(a.a[i], b.a[i]) << "round " << round << " pixel " << i;
+    for (int k = 1; k < paths; ++k) {
+      SCOPED_TRACE(::testing::Message() << "level " << k << ", round " << round);
+      const raster::Chunk &a = chunks[0], &b = chunks[k];
+      for (int i = 0; i < n; ++i) {
+        ASSERT_EQ(a.live[i], b.live[i]) << "pixel " << i;
+        if (!a.live[i]) continue;
+        ASSERT_EQ(a.r[i], b.r[i]) << "pixel " << i;
+        ASSERT_EQ(a.g[i], b.g[i]) << "pixel " << i;
+        ASSERT_EQ(a.b[i], b.b[i]) << "pixel " << i;
+        ASSERT_EQ(a.a[i], b.a[i]) << "pixel " << i;
+      }
+      ASSERT_EQ(pixels[0], pixels[k]);
+      ASSERT_EQ(depth[0], depth[k]);
     }
-    ASSERT_EQ(pixels[0], pixels[1]) << "round " << round;
-    ASSERT_EQ(depth[0], depth[1]) << "round " << round;
   }
   if (surface) surface->Release();
 }
