@@ -27,8 +27,9 @@ constexpr double kStartLimit = 8192.0, kStepLimit = 256.0;
 
 inline std::int32_t Clamp255(std::int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
-template <bool Gouraud, bool NeedW, bool VertexFog, bool Vector>
+template <bool Gouraud, bool NeedW, bool VertexFog, VectorLevel L>
 void Interpolate(const Interpolants& ip, Chunk& c) {
+  constexpr bool Vector = L != VectorLevel::None;
   const double x = c.x, y = c.y;
   const int n = c.n;
   if constexpr (Gouraud) {
@@ -39,7 +40,7 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
       const std::int32_t d = Fixed(planes[k]->dx, kStepLimit);
       std::int32_t* o = out[k];
       if constexpr (Vector)
-        simd::Ramp255(s, d, n, o);
+        simd::Ramp255<L>(s, d, n, o);
       else
         for (int i = 0; i < n; ++i) o[i] = Clamp255((s + i * d) >> 16);
     }
@@ -58,7 +59,7 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
   }
   const float zs = static_cast<float>(ip.z.At(x, y)), dz = static_cast<float>(ip.z.dx);
   if constexpr (Vector)
-    simd::RampFloat(zs, dz, n, c.z);
+    simd::RampFloat<L>(zs, dz, n, c.z);
   else
     for (int i = 0; i < n; ++i) c.z[i] = zs + static_cast<float>(i) * dz;
   if constexpr (NeedW) {
@@ -120,7 +121,7 @@ void Fog(const PixelPipeline& p, Chunk& c) {
   }
 }
 
-template <PixelFormat F, bool Blend, bool Vector>
+template <PixelFormat F, bool Blend, VectorLevel L>
 void Write(const PixelPipeline& p, Chunk& c) {
   using Fmt = Format<F>;
   const Target& t = p.target;
@@ -128,7 +129,8 @@ void Write(const PixelPipeline& p, Chunk& c) {
               static_cast<std::ptrdiff_t>(c.x) * Fmt::kBytes;
   const std::uint8_t* dith = &p.dither[(c.y & 3) * 4];
   int i = 0;
-  if constexpr (Vector && F == PixelFormat::X8R8G8B8) i = simd::WriteX8R8G8B8<Blend>(p, c);
+  if constexpr (L != VectorLevel::None && F == PixelFormat::X8R8G8B8)
+    i = simd::WriteX8R8G8B8<L, Blend>(p, c);
   for (; i < c.n; ++i) {
     if (!c.live[i]) continue;
     BYTE* at = row + i * Fmt::kBytes;
@@ -280,11 +282,12 @@ inline std::uint32_t BilinearWrapPow2(const TextureLevel& l, float u, float v) {
 
 inline bool IsPow2(int v) { return v > 0 && (v & (v - 1)) == 0; }
 
+template <VectorLevel L>
 void ShadeChunk(const PixelPipeline& p, Chunk& c) {
   const Interpolants& ip = *c.values;
   const double x0 = c.x, y = c.y;
   const int n = c.n;
-  const bool vector = p.vector != VectorLevel::None;
+  constexpr bool vector = L != VectorLevel::None;
   const int lanes = vector ? simd::Lanes(n) : n;  // what the vector loops read
   alignas(32) std::uint32_t tex[8][kChunk];
   alignas(32) float us[kChunk], vs[kChunk], lods[kChunk];
@@ -312,9 +315,9 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
       const double iq = std::fabs(q0) > 1e-30 ? 1.0 / q0 : 1e30;
       const float us0 = static_cast<float>(u0 * iq), dus = static_cast<float>(U.dx * iq);
       const float vs0 = static_cast<float>(v0 * iq), dvs = static_cast<float>(V.dx * iq);
-      if (vector) {
-        simd::RampFloat(us0, dus, n, us);
-        simd::RampFloat(vs0, dvs, n, vs);
+      if constexpr (vector) {
+        simd::RampFloat<L>(us0, dus, n, us);
+        simd::RampFloat<L>(vs0, dvs, n, vs);
       } else {
         for (int i = 0; i < n; ++i) {
           us[i] = us0 + static_cast<float>(i) * dus;
@@ -343,10 +346,8 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
     if (!needLod && sm.magLinear && sm.addressU == D3DTADDRESS_WRAP &&
         sm.addressV == D3DTADDRESS_WRAP && IsPow2(level0.width) && IsPow2(level0.height) &&
         sm.maxLevel == 0) {
-      if (p.vector == VectorLevel::Avx2)
-        simd::BilinearWrapPow2Avx2(level0, us, vs, n, tex[s]);
-      else if (vector)
-        simd::BilinearWrapPow2(level0, us, vs, n, tex[s]);
+      if constexpr (vector)
+        simd::BilinearWrapPow2<L>(level0, us, vs, n, tex[s]);
       else
         for (int i = 0; i < n; ++i) tex[s][i] = BilinearWrapPow2(level0, us[i], vs[i]);
     } else {
@@ -363,9 +364,11 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
       for (int i = 0; i < n; ++i) out[k][i] = Clamp255(static_cast<std::int32_t>(s0 + i * d + 0.5));
     }
   }
-  if (p.modulateOnly && vector) {
-    simd::Modulate(c, tex[0]);
-    return;
+  if constexpr (vector) {
+    if (p.modulateOnly) {
+      simd::Modulate<L>(c, tex[0]);
+      return;
+    }
   }
   if (p.modulateOnly) {
     // MODULATE(TEXTURE, DIFFUSE) for colour and alpha, nothing else.
@@ -448,7 +451,7 @@ std::uint32_t CombineStage(const StageSetup& st, const StageInputs& in) {
 namespace {
 
 // Function tables over the state keys.
-template <bool V>
+template <VectorLevel V>
 constexpr InterpolateFn kInterpolateOf[2][2][2] = {
     {{Interpolate<false, false, false, V>, Interpolate<false, false, true, V>},
      {Interpolate<false, true, false, V>, Interpolate<false, true, true, V>}},
@@ -462,7 +465,7 @@ constexpr StageFn kDepth[2][4] = {
 constexpr StageFn kFog[4] = {nullptr, Fog<FogKind::Vertex>, Fog<FogKind::TableZ>,
                              Fog<FogKind::TableW>};
 
-template <bool V>
+template <VectorLevel V>
 constexpr StageFn kWriteOf[4][2] = {
     {Write<PixelFormat::R5G6B5, false, V>, Write<PixelFormat::R5G6B5, true, V>},
     {Write<PixelFormat::X1R5G5B5, false, V>, Write<PixelFormat::X1R5G5B5, true, V>},
@@ -526,11 +529,12 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, VectorLe
   PixelPipeline p;
   p.target = t;
   p.vector = std::min(most, simd::Supported());
-  const bool vector = p.vector != VectorLevel::None;
   const bool depthOn = s.depthTest && t.depth && t.depthBytes >= 2 && t.depthBytes <= 4;
   const bool needW = (depthOn && s.wBuffer) || s.fog == FogKind::TableW;
-  p.interpolate = (vector ? kInterpolateOf<true>
-                            : kInterpolateOf<false>)[s.gouraud][needW][s.fog == FogKind::Vertex];
+  const auto& interpolate = p.vector == VectorLevel::Avx2   ? kInterpolateOf<VectorLevel::Avx2>
+                            : p.vector == VectorLevel::Sse2 ? kInterpolateOf<VectorLevel::Sse2>
+                                                            : kInterpolateOf<VectorLevel::None>;
+  p.interpolate = interpolate[s.gouraud][needW][s.fog == FogKind::Vertex];
   if (depthOn) {
     p.depth = kDepth[s.wBuffer][t.depthBytes - 2 + (t.depthMask > 0xFFFFFFu)];
     p.depthCompare = (s.depthFunc >= D3DCMP_NEVER && s.depthFunc <= D3DCMP_ALWAYS)
@@ -570,7 +574,10 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, VectorLe
   }
   if (s.dither && (t.format == PixelFormat::R5G6B5 || t.format == PixelFormat::X1R5G5B5))
     for (int i = 0; i < 16; ++i) p.dither[i] = kBayer[i];
-  p.write = (vector ? kWriteOf<true> : kWriteOf<false>)[static_cast<int>(t.format)][blending];
+  const auto& write = p.vector == VectorLevel::Avx2   ? kWriteOf<VectorLevel::Avx2>
+                      : p.vector == VectorLevel::Sse2 ? kWriteOf<VectorLevel::Sse2>
+                                                      : kWriteOf<VectorLevel::None>;
+  p.write = write[static_cast<int>(t.format)][blending];
 
   // The cascade runs up to the first disabled stage.
   for (int i = 0; i < 8; ++i) {
@@ -623,7 +630,9 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, VectorLe
     passes = plain(st.colorOp, st.colorArg1, st.colorArg2) &&
              (st.alphaOp == D3DTOP_DISABLE || plain(st.alphaOp, st.alphaArg1, st.alphaArg2));
   }
-  p.shade = passes ? nullptr : ShadeChunk;
+  constexpr StageFn kShade[3] = {ShadeChunk<VectorLevel::None>, ShadeChunk<VectorLevel::Sse2>,
+                                 ShadeChunk<VectorLevel::Avx2>};  // in VectorLevel's order
+  p.shade = passes ? nullptr : kShade[static_cast<int>(p.vector)];
   if (p.stageCount == 1 && !p.readsSpecular) {
     const StageSetup& st = p.stages[0];
     auto texDiffuse = [](DWORD a1, DWORD a2) {

@@ -1,6 +1,8 @@
 // The vector loops of the pixel stages against the plain per-pixel loops:
 // the same random chunks through a pipeline compiled each way must leave the
 // same colours, depths and chunk values, state by state.
+#include "platform/d3d/simd.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +13,6 @@
 #include <vector>
 
 #include "platform/d3d/pixels.h"
-#include "platform/d3d/simd.h"
 #include "platform/d3d/texture.h"
 #include "platform/fakehardware.h"
 #include "tests/platform/raster_support.h"
@@ -45,18 +46,19 @@ const StateCase kStates[] = {
      D3DTFG_LINEAR, D3DTADDRESS_WRAP, true, false, false, raster::FogKind::None, false},
     {"TinyTexture", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_ONE, D3DBLEND_ONE, 1, 2,
      D3DTFG_LINEAR, D3DTADDRESS_WRAP, true, false, false, raster::FogKind::None, false},
-    {"Perspective", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_SRCCOLOR, D3DBLEND_INVSRCCOLOR, 32,
-     128, D3DTFG_LINEAR, D3DTADDRESS_WRAP, true, true, false, raster::FogKind::None, false},
-    {"FlatWithDepth", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_DESTCOLOR, D3DBLEND_INVDESTCOLOR,
-     8, 8, D3DTFG_LINEAR, D3DTADDRESS_WRAP, false, false, true, raster::FogKind::None, false},
+    {"Perspective", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_SRCCOLOR, D3DBLEND_INVSRCCOLOR,
+     32, 128, D3DTFG_LINEAR, D3DTADDRESS_WRAP, true, true, false, raster::FogKind::None, false},
+    {"FlatWithDepth", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_DESTCOLOR,
+     D3DBLEND_INVDESTCOLOR, 8, 8, D3DTFG_LINEAR, D3DTADDRESS_WRAP, false, false, true,
+     raster::FogKind::None, false},
     {"ClampedTexture", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA,
      16, 16, D3DTFG_LINEAR, D3DTADDRESS_CLAMP, true, false, false, raster::FogKind::None, false},
     {"PointSampled", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_ZERO, D3DBLEND_SRCCOLOR, 16, 16,
      D3DTFG_POINT, D3DTADDRESS_WRAP, true, false, false, raster::FogKind::None, false},
     {"GouraudOnly", raster::PixelFormat::X8R8G8B8, false, D3DBLEND_ONE, D3DBLEND_ZERO, 0, 0, 0, 0,
      true, false, true, raster::FogKind::None, false},
-    {"FogAndAlphaTest", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_SRCALPHA, D3DBLEND_ONE, 64, 64,
-     D3DTFG_LINEAR, D3DTADDRESS_WRAP, true, false, true, raster::FogKind::Vertex, true},
+    {"FogAndAlphaTest", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_SRCALPHA, D3DBLEND_ONE, 64,
+     64, D3DTFG_LINEAR, D3DTADDRESS_WRAP, true, false, true, raster::FogKind::Vertex, true},
     {"TableFogPerspective", raster::PixelFormat::X8R8G8B8, false, D3DBLEND_ONE, D3DBLEND_ZERO, 128,
      4, D3DTFG_LINEAR, D3DTADDRESS_WRAP, true, true, true, raster::FogKind::TableW, false},
     {"SixteenBitTarget", raster::PixelFormat::R5G6B5, true, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA,
