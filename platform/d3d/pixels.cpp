@@ -8,6 +8,7 @@
 
 #include "platform/d3d/fog.h"
 #include "platform/d3d/formats.h"
+#include "platform/d3d/simd.h"
 
 namespace platform::raster {
 namespace {
@@ -26,8 +27,9 @@ constexpr double kStartLimit = 8192.0, kStepLimit = 256.0;
 
 inline std::int32_t Clamp255(std::int32_t v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
-template <bool Gouraud, bool NeedW, bool VertexFog>
+template <bool Gouraud, bool NeedW, bool VertexFog, VectorLevel L>
 void Interpolate(const Interpolants& ip, Chunk& c) {
+  constexpr bool Vector = L != VectorLevel::None;
   const double x = c.x, y = c.y;
   const int n = c.n;
   if constexpr (Gouraud) {
@@ -37,7 +39,10 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
       const std::int32_t s = Fixed(planes[k]->At(x, y), kStartLimit);
       const std::int32_t d = Fixed(planes[k]->dx, kStepLimit);
       std::int32_t* o = out[k];
-      for (int i = 0; i < n; ++i) o[i] = Clamp255((s + i * d) >> 16);
+      if constexpr (Vector)
+        simd::Ramp255<L>(s, d, n, o);
+      else
+        for (int i = 0; i < n; ++i) o[i] = Clamp255((s + i * d) >> 16);
     }
   } else {
     // Flat: the setup put the first vertex's colour in c.
@@ -45,7 +50,7 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
                        g = Clamp255(Fixed(ip.g.c, kStartLimit) >> 16),
                        b = Clamp255(Fixed(ip.b.c, kStartLimit) >> 16),
                        a = Clamp255(Fixed(ip.a.c, kStartLimit) >> 16);
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < (Vector ? simd::Lanes(n) : n); ++i) {
       c.r[i] = r;
       c.g[i] = g;
       c.b[i] = b;
@@ -53,7 +58,10 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
     }
   }
   const float zs = static_cast<float>(ip.z.At(x, y)), dz = static_cast<float>(ip.z.dx);
-  for (int i = 0; i < n; ++i) c.z[i] = zs + static_cast<float>(i) * dz;
+  if constexpr (Vector)
+    simd::RampFloat<L>(zs, dz, n, c.z);
+  else
+    for (int i = 0; i < n; ++i) c.z[i] = zs + static_cast<float>(i) * dz;
   if constexpr (NeedW) {
     const double qs = ip.rhw.At(x, y), dq = ip.rhw.dx;
     for (int i = 0; i < n; ++i) {
@@ -65,7 +73,8 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
     const std::int32_t s = Fixed(ip.fog.At(x, y), kStartLimit), d = Fixed(ip.fog.dx, kStepLimit);
     for (int i = 0; i < n; ++i) c.fog[i] = Clamp255((s + i * d) >> 16);
   }
-  for (int i = 0; i < n; ++i) c.live[i] = 1;
+  const int lanes = Vector ? simd::Lanes(n) : n;
+  for (int i = 0; i < lanes; ++i) c.live[i] = i < n;
 }
 
 // Wide: more than 24 depth bits, which float arithmetic cannot address.
@@ -112,14 +121,17 @@ void Fog(const PixelPipeline& p, Chunk& c) {
   }
 }
 
-template <PixelFormat F, bool Blend>
+template <PixelFormat F, bool Blend, VectorLevel L>
 void Write(const PixelPipeline& p, Chunk& c) {
   using Fmt = Format<F>;
   const Target& t = p.target;
   BYTE* row = t.pixels + static_cast<std::ptrdiff_t>(c.y) * t.pitch +
               static_cast<std::ptrdiff_t>(c.x) * Fmt::kBytes;
   const std::uint8_t* dith = &p.dither[(c.y & 3) * 4];
-  for (int i = 0; i < c.n; ++i) {
+  int i = 0;
+  if constexpr (L != VectorLevel::None && F == PixelFormat::X8R8G8B8)
+    i = simd::WriteX8R8G8B8<L, Blend>(p, c);
+  for (; i < c.n; ++i) {
     if (!c.live[i]) continue;
     BYTE* at = row + i * Fmt::kBytes;
     int r = c.r[i], g = c.g[i], b = c.b[i];
@@ -270,17 +282,20 @@ inline std::uint32_t BilinearWrapPow2(const TextureLevel& l, float u, float v) {
 
 inline bool IsPow2(int v) { return v > 0 && (v & (v - 1)) == 0; }
 
+template <VectorLevel L>
 void ShadeChunk(const PixelPipeline& p, Chunk& c) {
   const Interpolants& ip = *c.values;
   const double x0 = c.x, y = c.y;
   const int n = c.n;
+  constexpr bool vector = L != VectorLevel::None;
+  const int lanes = vector ? simd::Lanes(n) : n;  // what the vector loops read
   alignas(32) std::uint32_t tex[8][kChunk];
   alignas(32) float us[kChunk], vs[kChunk], lods[kChunk];
   for (int s = 0; s < p.stageCount; ++s) {
     const StageSetup& st = p.stages[s];
     if (!st.readsTexture) continue;
     if (!st.sampler.texture) {
-      for (int i = 0; i < n; ++i) tex[s][i] = 0xFFFFFFFFu;
+      for (int i = 0; i < lanes; ++i) tex[s][i] = 0xFFFFFFFFu;
       continue;
     }
     const auto& levels = st.sampler.texture->levels();
@@ -300,10 +315,17 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
       const double iq = std::fabs(q0) > 1e-30 ? 1.0 / q0 : 1e30;
       const float us0 = static_cast<float>(u0 * iq), dus = static_cast<float>(U.dx * iq);
       const float vs0 = static_cast<float>(v0 * iq), dvs = static_cast<float>(V.dx * iq);
-      for (int i = 0; i < n; ++i) {
-        us[i] = us0 + static_cast<float>(i) * dus;
-        vs[i] = vs0 + static_cast<float>(i) * dvs;
+      if constexpr (vector) {
+        simd::RampFloat<L>(us0, dus, n, us);
+        simd::RampFloat<L>(vs0, dvs, n, vs);
+      } else {
+        for (int i = 0; i < n; ++i) {
+          us[i] = us0 + static_cast<float>(i) * dus;
+          vs[i] = vs0 + static_cast<float>(i) * dvs;
+        }
       }
+    } else {
+      for (int i = n; i < lanes; ++i) us[i] = vs[i] = 0;
     }
     for (int i = 0; i < n && (needLod || Q.dx != 0); ++i) {
       double q = q0 + i * Q.dx;
@@ -324,9 +346,13 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
     if (!needLod && sm.magLinear && sm.addressU == D3DTADDRESS_WRAP &&
         sm.addressV == D3DTADDRESS_WRAP && IsPow2(level0.width) && IsPow2(level0.height) &&
         sm.maxLevel == 0) {
-      for (int i = 0; i < n; ++i) tex[s][i] = BilinearWrapPow2(level0, us[i], vs[i]);
+      if constexpr (vector)
+        simd::BilinearWrapPow2<L>(level0, us, vs, n, tex[s]);
+      else
+        for (int i = 0; i < n; ++i) tex[s][i] = BilinearWrapPow2(level0, us[i], vs[i]);
     } else {
       for (int i = 0; i < n; ++i) tex[s][i] = Sample(sm, us[i], vs[i], needLod ? lods[i] : -64.0f);
+      for (int i = n; i < lanes; ++i) tex[s][i] = 0;
     }
   }
   alignas(32) std::int32_t sr[kChunk], sg[kChunk], sb[kChunk];
@@ -336,6 +362,12 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
     for (int k = 0; k < 3; ++k) {
       const double s0 = planes[k]->At(x0, y), d = planes[k]->dx;
       for (int i = 0; i < n; ++i) out[k][i] = Clamp255(static_cast<std::int32_t>(s0 + i * d + 0.5));
+    }
+  }
+  if constexpr (vector) {
+    if (p.modulateOnly) {
+      simd::Modulate<L>(c, tex[0]);
+      return;
     }
   }
   if (p.modulateOnly) {
@@ -419,11 +451,12 @@ std::uint32_t CombineStage(const StageSetup& st, const StageInputs& in) {
 namespace {
 
 // Function tables over the state keys.
-constexpr InterpolateFn kInterpolate[2][2][2] = {
-    {{Interpolate<false, false, false>, Interpolate<false, false, true>},
-     {Interpolate<false, true, false>, Interpolate<false, true, true>}},
-    {{Interpolate<true, false, false>, Interpolate<true, false, true>},
-     {Interpolate<true, true, false>, Interpolate<true, true, true>}}};
+template <VectorLevel V>
+constexpr InterpolateFn kInterpolateOf[2][2][2] = {
+    {{Interpolate<false, false, false, V>, Interpolate<false, false, true, V>},
+     {Interpolate<false, true, false, V>, Interpolate<false, true, true, V>}},
+    {{Interpolate<true, false, false, V>, Interpolate<true, false, true, V>},
+     {Interpolate<true, true, false, V>, Interpolate<true, true, true, V>}}};
 
 constexpr StageFn kDepth[2][4] = {
     {Depth<false, 2, false>, Depth<false, 3, false>, Depth<false, 4, false>, Depth<false, 4, true>},
@@ -432,11 +465,12 @@ constexpr StageFn kDepth[2][4] = {
 constexpr StageFn kFog[4] = {nullptr, Fog<FogKind::Vertex>, Fog<FogKind::TableZ>,
                              Fog<FogKind::TableW>};
 
-constexpr StageFn kWrite[4][2] = {
-    {Write<PixelFormat::R5G6B5, false>, Write<PixelFormat::R5G6B5, true>},
-    {Write<PixelFormat::X1R5G5B5, false>, Write<PixelFormat::X1R5G5B5, true>},
-    {Write<PixelFormat::R8G8B8, false>, Write<PixelFormat::R8G8B8, true>},
-    {Write<PixelFormat::X8R8G8B8, false>, Write<PixelFormat::X8R8G8B8, true>}};
+template <VectorLevel V>
+constexpr StageFn kWriteOf[4][2] = {
+    {Write<PixelFormat::R5G6B5, false, V>, Write<PixelFormat::R5G6B5, true, V>},
+    {Write<PixelFormat::X1R5G5B5, false, V>, Write<PixelFormat::X1R5G5B5, true, V>},
+    {Write<PixelFormat::R8G8B8, false, V>, Write<PixelFormat::R8G8B8, true, V>},
+    {Write<PixelFormat::X8R8G8B8, false, V>, Write<PixelFormat::X8R8G8B8, true, V>}};
 
 // Blend factors as k0·255 + ks·Sc + ksa·Sa + kd·Dc. Our targets have no alpha
 // channel, so the destination alpha reads as 1.
@@ -491,12 +525,16 @@ void PixelPipeline::Run(Chunk& c) const {
   write(*this, c);
 }
 
-PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t) {
+PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, VectorLevel most) {
   PixelPipeline p;
   p.target = t;
+  p.vector = std::min(most, simd::Supported());
   const bool depthOn = s.depthTest && t.depth && t.depthBytes >= 2 && t.depthBytes <= 4;
   const bool needW = (depthOn && s.wBuffer) || s.fog == FogKind::TableW;
-  p.interpolate = kInterpolate[s.gouraud][needW][s.fog == FogKind::Vertex];
+  const auto& interpolate = p.vector == VectorLevel::Avx2   ? kInterpolateOf<VectorLevel::Avx2>
+                            : p.vector == VectorLevel::Sse2 ? kInterpolateOf<VectorLevel::Sse2>
+                                                            : kInterpolateOf<VectorLevel::None>;
+  p.interpolate = interpolate[s.gouraud][needW][s.fog == FogKind::Vertex];
   if (depthOn) {
     p.depth = kDepth[s.wBuffer][t.depthBytes - 2 + (t.depthMask > 0xFFFFFFu)];
     p.depthCompare = (s.depthFunc >= D3DCMP_NEVER && s.depthFunc <= D3DCMP_ALWAYS)
@@ -536,7 +574,10 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t) {
   }
   if (s.dither && (t.format == PixelFormat::R5G6B5 || t.format == PixelFormat::X1R5G5B5))
     for (int i = 0; i < 16; ++i) p.dither[i] = kBayer[i];
-  p.write = kWrite[static_cast<int>(t.format)][blending];
+  const auto& write = p.vector == VectorLevel::Avx2   ? kWriteOf<VectorLevel::Avx2>
+                      : p.vector == VectorLevel::Sse2 ? kWriteOf<VectorLevel::Sse2>
+                                                      : kWriteOf<VectorLevel::None>;
+  p.write = write[static_cast<int>(t.format)][blending];
 
   // The cascade runs up to the first disabled stage.
   for (int i = 0; i < 8; ++i) {
@@ -589,7 +630,9 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t) {
     passes = plain(st.colorOp, st.colorArg1, st.colorArg2) &&
              (st.alphaOp == D3DTOP_DISABLE || plain(st.alphaOp, st.alphaArg1, st.alphaArg2));
   }
-  p.shade = passes ? nullptr : ShadeChunk;
+  constexpr StageFn kShade[3] = {ShadeChunk<VectorLevel::None>, ShadeChunk<VectorLevel::Sse2>,
+                                 ShadeChunk<VectorLevel::Avx2>};  // in VectorLevel's order
+  p.shade = passes ? nullptr : kShade[static_cast<int>(p.vector)];
   if (p.stageCount == 1 && !p.readsSpecular) {
     const StageSetup& st = p.stages[0];
     auto texDiffuse = [](DWORD a1, DWORD a2) {

@@ -40,6 +40,10 @@ struct Chunk {
   alignas(32) std::uint8_t live[kChunk];
 };
 
+// The vector loops the stages may take (simd.h). None keeps every stage on
+// its plain per-pixel loop, which the vector loops match bit for bit.
+enum class VectorLevel { None, Sse2, Avx2 };
+
 struct PixelPipeline;
 using InterpolateFn = void (*)(const Interpolants&, Chunk&);
 using StageFn = void (*)(const PixelPipeline&, Chunk&);
@@ -80,12 +84,15 @@ struct PixelPipeline {
   bool specularAdd = false;
   bool modulateOnly = false;   // one stage, MODULATE(TEXTURE, DIFFUSE) for colour and alpha
   bool readsSpecular = false;  // an argument or the specular add needs it
+  VectorLevel vector = VectorLevel::None;
 
   // Runs the chunk through every stage.
   void Run(Chunk& c) const;
 };
 
-PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t);
+// The vector loops up to `most`, as far as the machine has them.
+PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t,
+                              VectorLevel most = VectorLevel::Avx2);
 
 // The combiner of one stage on one pixel: ARGB colours in and out, clamped.
 struct StageInputs {
