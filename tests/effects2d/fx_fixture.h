@@ -13,6 +13,7 @@
 #include "demo/demo.h"
 #include "platform/d3d.h"
 #include "platform/ddraw.h"
+#include "tests/support/picture_fixtures.h"
 #include "tests/support/tempdir.h"
 
 namespace fxtest {
@@ -25,16 +26,10 @@ struct PixelMode {
 void PrintTo(const PixelMode& mode, std::ostream* os);
 extern const PixelMode kModes[3];  // 565, 555, 32-bit
 
-void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+using testsupport::WriteBytes;
+using testsupport::WritePcx;
+using testsupport::WriteTga;
 void WriteText(const std::string& path, const std::string& text);
-// An opaque 32-bit TGA; pixel(x, y) gives 0xRRGGBB, (0, 0) the top left.
-void WriteTga(const std::string& path, int width, int height,
-              const std::function<std::uint32_t(int, int)>& pixel);
-// A run-length coded 8-bit PCX; gray(x, y) gives the byte, (0, 0) the top left.
-// One plane carries a gray-ramp palette, so that index and gray agree; three
-// planes put the byte into red, green and blue (a 24-bit picture).
-void WritePcx(const std::string& path, int width, int height,
-              const std::function<std::uint8_t(int, int)>& gray, int planes = 1);
 
 // The device's render state, and a state of texture stage 0, as last set.
 DWORD State(D3DRENDERSTATETYPE state);
