@@ -1,13 +1,25 @@
-// Milliseconds per frame of the commands "rotozoomer" and "wobble" themselves
-// (compiled from a script, run through their Execute on the headless display:
-// states, batch or grid building, and the software rasteriser), at 640x480
-// and 1024x768 in 16 bits (565) and 32 bits. bench/raster_bench.cpp times
-// the same device work without the commands. Build in Release:
+// Milliseconds per frame of the 2D commands themselves, each compiled from one
+// script and run through its Execute on the headless display, at 640x480 and
+// 1024x768 in 16 bits (565) and 32 bits:
+//  - "rotozoomer" and "wobble": states, batch or grid building, and the
+//    software rasteriser (bench/raster_bench.cpp times the same device work
+//    without the commands);
+//  - the software pixel commands: "pixel_crossfade" (a temporary buffer into
+//    the back buffer at position 0.5), "motion_blur" (the back buffer into a
+//    temporary buffer), "grab_texture" (the back buffer into a 256x256 screen
+//    texture), "blob" (three blobs into a 256x256 screen texture),
+//    "bumpscroller" (its 320x400 text, 256x256 light map and 320x200
+//    background, gray PCX pictures written here) and "morph" (two 256x256 gray
+//    PCX pictures of a few thousand lit pixels each, at frames 0.5).
+// One line per command and mode. Build in Release:
 //
-//   cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DVOXA2_SANITIZE=OFF
-//   ninja -C build-release bench_effects2d && build-release/bench/bench_effects2d
+//   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVOXA2_TESTS=OFF
+//   cmake --build build/release --target bench_effects2d && build/release/bench/bench_effects2d
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -23,6 +35,7 @@
 #include "platform/backend.h"
 #include "platform/fakehardware.h"
 #include "platform/headless.h"
+#include "tests/support/picture_fixtures.h"
 #include "windxkernel/3dkernel.h"
 #include "windxkernel/application.h"
 #include "windxkernel/d3dinit.h"
@@ -36,25 +49,83 @@ namespace {
 
 using namespace VOXA2;
 
+using testsupport::WritePcx;
+
 // A 256x256 opaque 32-bit TGA of coloured checks and gradients.
 void WritePattern() {
-  std::vector<unsigned char> out(18, 0);
-  out[2] = 10;
-  out[12] = 0;
-  out[13] = 1;
-  out[14] = 0;
-  out[15] = 1;
-  out[16] = 32;
-  for (int y = 255; y >= 0; y--)
-    for (int x = 0; x < 256; x++) {
-      const bool check = ((x / 32) + (y / 32)) % 2 != 0;
-      out.insert(out.end(), {0, static_cast<unsigned char>(check ? 40 : (x ^ y) & 255),
-                             static_cast<unsigned char>(check ? 200 : y),
-                             static_cast<unsigned char>(check ? 255 : x), 0xFF});
-    }
-  std::filesystem::create_directories("textures");
-  std::ofstream("textures/pattern.tga", std::ios::binary)
-      .write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+  testsupport::WriteTga("textures/pattern.tga", 256, 256, [](int x, int y) {
+    const bool check = ((x / 32) + (y / 32)) % 2 != 0;
+    return check ? 0xFFC828u
+                 : static_cast<std::uint32_t>(x << 16 | y << 8 | ((x ^ y) & 255));
+  });
+}
+
+// The bump scroller's pictures: blocks of "letters" in lines down the text, a
+// round light, and a finely textured background.
+void WriteBumpPictures() {
+  WritePcx("pictures/bumptext.PCX", 320, 400, [](int x, int y) {
+    const bool letter = y % 50 < 24 && x % 20 < 14 && (x / 20 + y / 50) % 3 != 0;
+    return static_cast<std::uint8_t>(letter ? 220 : 0);
+  });
+  WritePcx("pictures/bumplight.PCX", 256, 256, [](int x, int y) {
+    const double d = std::hypot(x - 128, y - 128);
+    return static_cast<std::uint8_t>(d < 128 ? 255 - 2 * static_cast<int>(d) : 0);
+  });
+  WritePcx("pictures/bumpback.PCX", 320, 200, [](int x, int y) {
+    return static_cast<std::uint8_t>(48 + ((x / 4) ^ (y / 4)) % 32);
+  });
+}
+
+// The morph's pictures: a ring (about 4,100 lit pixels) and a diamond (about
+// 3,200), lit in grays 128 to 255.
+void WriteMorphPictures() {
+  auto gray = [](bool lit, int x, int y) {
+    return static_cast<std::uint8_t>(lit ? 128 + (x ^ y) % 128 : 0);
+  };
+  WritePcx("morphs/ring.PCX", 256, 256, [&](int x, int y) {
+    const int d2 = (x - 128) * (x - 128) + (y - 128) * (y - 128);
+    return gray(d2 >= 60 * 60 && d2 < 70 * 70, x, y);
+  });
+  WritePcx("morphs/diamond.PCX", 256, 256, [&](int x, int y) {
+    return gray(std::abs(x - 128) + std::abs(y - 128) < 40, x, y);
+  });
+}
+
+// The commands timed, in the order of the script's one pipeline. The look of
+// a default demo: bilinear and dithered on the hardware device.
+struct tBenchCommand {
+  const char* name;
+  const char* window;  // start : length
+  const char* block;
+};
+const tBenchCommand kCommands[] = {
+    {"rotozoomer", "0 : 1000", "file \"pattern\"; angle linear 0 to 3600; zoom 1.3;"},
+    {"wobble", "0 : 1000", "file \"pattern\";"},
+    {"pixel_crossfade", "0 : 1000",
+     "buffer temp to DDSsecondary; file \"dissolve\"; position 0.5;"},
+    {"motion_blur", "0 : 1000", "buffer DDSsecondary to temp;"},
+    {"grab_texture", "0 : 1000", "buffer DDSsecondary; texture \"grab\";"},
+    {"blob", "0 : 1000",
+     "file \"blobs\";"
+     " blob { position linear (0.3, 0.3) to (0.7, 0.6); multiply 6; }"
+     " blob { position linear (0.7, 0.4) to (0.3, 0.5); multiply 4; }"
+     " blob { position linear (0.5, 0.8) to (0.5, 0.2); multiply 8; }"},
+    // Six seconds as in a demo: the text rises through the picture and out.
+    {"bumpscroller", "0 : 6",
+     "buffer DDSsecondary; file \"bumptext\", \"bumplight\", \"bumpback\";"},
+    {"morph", "0 : 1000", "buffer DDSsecondary; file \"ring\" to \"diamond\"; frames 0.5;"},
+};
+constexpr std::size_t kCommandCount = std::size(kCommands);
+
+std::string Script() {
+  std::string text =
+      "buffer temp;\n"
+      "texture \"blobs\", 256, 256;\n"
+      "texture \"grab\", 256, 256;\n"
+      "pipeline p {\n";
+  for (const tBenchCommand& c : kCommands)
+    text += std::string("  entry ") + c.window + " : " + c.name + " { " + c.block + " }\n";
+  return text + "}\n";
 }
 
 class BenchApp : public kernel::cApplication {
@@ -98,25 +169,31 @@ void ResetAll() {
   kernel::SetApplicationFactory(nullptr);
 }
 
-// Milliseconds per Execute, over at least a second and ten frames.
+// Milliseconds per Execute, over at least a second and ten frames. Demo time
+// steps 20 ms a frame and wraps within the command's window; the command gets
+// its time since start and fraction as its pipeline gives them.
 double MillisecondsPerFrame(cVOXAcommand* command) {
   using Clock = std::chrono::steady_clock;
-  float t = 0;
-  command->Execute(t, t, 0);  // warm-up
+  int frame = 0;
+  auto next = [&] {
+    const float r = std::fmod(0.02f * static_cast<float>(frame++), command->length);
+    return command->Execute(command->start + r, r, r / command->length);
+  };
+  if (!next()) return -1;  // warm-up
   int frames = 0;
   const auto start = Clock::now();
   double elapsed = 0;
   while (elapsed < 1.0 || frames < 10) {
-    t += 0.02f;
-    if (!command->Execute(t, t, 0)) return -1;
+    if (!next()) return -1;
     ++frames;
     elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   }
   return elapsed * 1000.0 / frames;
 }
 
-// Runs both commands at one mode; false when the display or script failed.
-bool Measure(int width, int height, int bits, double* roto, double* wobble) {
+// Times every command at one mode (a negative figure for a command that
+// failed); false when the display or the script failed.
+bool Measure(int width, int height, int bits, std::vector<double>* ms) {
   ResetAll();
   platform::Hardware().displays[0].modes = {
       platform::MakeMode(static_cast<DWORD>(width), static_cast<DWORD>(height),
@@ -128,10 +205,13 @@ bool Measure(int width, int height, int bits, double* roto, double* wobble) {
           threedee::Setup3DDevice();
           auto demo = std::make_unique<cVOXAdemo>();
           demo->clock = [] { return 0.0f; };
-          if (!demo->Load("bench.txt")) return;
-          *roto = MillisecondsPerFrame(demo->pipelines.at(0)->commands.at(0));
-          *wobble = MillisecondsPerFrame(demo->pipelines.at(0)->commands.at(1));
-          ok = *roto >= 0 && *wobble >= 0;
+          if (!demo->Load("bench.txt") || demo->pipelines.empty() ||
+              demo->pipelines[0]->commands.size() != kCommandCount)
+            return;
+          ms->clear();
+          for (cVOXAcommand* command : demo->pipelines[0]->commands)
+            ms->push_back(MillisecondsPerFrame(command));
+          ok = true;
         },
         width, height, bits);
   });
@@ -149,27 +229,37 @@ int main() {
   std::filesystem::create_directories(dir);
   std::filesystem::current_path(dir);
   WritePattern();
-  // The look of a default demo: bilinear and dithered on the hardware device.
-  std::ofstream("bench.txt") << "pipeline p {\n"
-                                "  entry 0 : 1000 : rotozoomer { file \"pattern\";"
-                                " angle linear 0 to 3600; zoom 1.3; }\n"
-                                "  entry 0 : 1000 : wobble { file \"pattern\"; }\n"
-                                "}\n";
+  WriteBumpPictures();
+  WriteMorphPictures();
+  std::ofstream("bench.txt") << Script();
   ClearFileAccessFunctions();
   AddFileAccessFunction(kernel::PlainFileAccess);
   if (!InitCommandRegistry() || !RegisterEffects2D() || !RegisterCommands()) return 1;
-  std::printf("%-10s %-6s %14s %14s\n", "mode", "bits", "rotozoomer ms", "wobble ms");
+  struct tMode {
+    int width, height, bits;
+    std::vector<double> ms;
+  };
+  std::vector<tMode> modes;
   for (int width : {640, 1024})
-    for (int bits : {16, 32}) {
-      const int height = width * 3 / 4;
-      double roto = 0, wobble = 0;
-      if (!Measure(width, height, bits, &roto, &wobble)) {
-        std::printf("%dx%d %d-bit: failed\n", width, height, bits);
-        return 1;
+    for (int bits : {16, 32}) modes.push_back({width, width * 3 / 4, bits, {}});
+  for (tMode& mode : modes)
+    if (!Measure(mode.width, mode.height, mode.bits, &mode.ms)) {
+      std::printf("%dx%d %d-bit: failed\n", mode.width, mode.height, mode.bits);
+      return 1;
+    }
+  bool failed = false;
+  std::printf("%-16s %-10s %-6s %10s\n", "command", "mode", "bits", "ms");
+  for (std::size_t i = 0; i < kCommandCount; i++)
+    for (const tMode& mode : modes) {
+      std::printf("%-16s %4dx%-5d %-6d ", kCommands[i].name, mode.width, mode.height, mode.bits);
+      if (mode.ms[i] < 0) {
+        std::printf("%10s\n", "failed");
+        failed = true;
+      } else {
+        std::printf("%10.2f\n", mode.ms[i]);
       }
-      std::printf("%4dx%-5d %-6d %14.2f %14.2f\n", width, height, bits, roto, wobble);
     }
   FreeCommandRegistry();
   FreeFileAccessLists();
-  return 0;
+  return failed ? 1 : 0;
 }
