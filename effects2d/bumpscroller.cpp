@@ -54,9 +54,7 @@ bool cVOXAbumpscroller::Parse(float startTime, float lengthTime, cParserT* parse
     if (skipped) continue;
     switch (parser->token->code) {
       case tokBuffer:
-        parser->GetToken();
-        buffer = ReadBufferName(parser);
-        parser->Expect(tokSemicolon);
+        buffer = ReadBufferStatement(parser);
         break;
       case tokFile:
         if (!ReadPictures(parser)) return false;

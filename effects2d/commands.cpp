@@ -35,9 +35,7 @@ bool cVOXAclear::Parse(float startTime, float lengthTime, cParserT* parser) {
     if (skipped) continue;
     switch (parser->token->code) {
       case tokBuffer:
-        parser->GetToken();
-        AppendToList(buffers, ReadBufferName(parser), "surface list");
-        parser->Expect(tokSemicolon);
+        AppendToList(buffers, effects2d::ReadBufferStatement(parser), "surface list");
         break;
       case tokColor:
         color.reset(ReadTrack(parser, 3, length));
@@ -110,9 +108,7 @@ bool cVOXApicture::Parse(float startTime, float lengthTime, cParserT* parser) {
     if (skipped) continue;
     switch (parser->token->code) {
       case tokBuffer:
-        parser->GetToken();
-        buffer = ReadBufferName(parser);
-        parser->Expect(tokSemicolon);
+        buffer = effects2d::ReadBufferStatement(parser);
         break;
       case tokPosition:
         position.reset(ReadTrack(parser, 2, length));

@@ -64,6 +64,13 @@ video::voxaSurface* ReadTemporaryBufferName(cParserT* parser) {
   return ReadBufferName(parser);
 }
 
+video::voxaSurface* ReadBufferStatement(cParserT* parser) {
+  parser->GetToken();
+  video::voxaSurface* surface = ReadBufferName(parser);
+  parser->Expect(tokSemicolon);
+  return surface;
+}
+
 void RefuseSameBuffer(cParserT* parser, video::voxaSurface* source, video::voxaSurface* target) {
   if (source == target) parser->Error(errBufferExpected, "Source and target must be different buffers!");
 }

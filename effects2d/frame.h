@@ -28,6 +28,8 @@ enum : std::int32_t {
 // The current token must name a buffer (screen or temporary): consumes it and
 // returns its surface; "Buffer expected!" (202) otherwise.
 video::voxaSurface* ReadBufferName(cParserT* parser);
+// At "buffer": the statement "buffer" name ";", returning the name's surface.
+video::voxaSurface* ReadBufferStatement(cParserT* parser);
 // Likewise for a temporary buffer ("DDStemporary" or a declared one) only;
 // "Temporary buffer expected!" (202) otherwise.
 video::voxaSurface* ReadTemporaryBufferName(cParserT* parser);

@@ -35,9 +35,7 @@ bool cVOXAmorph::Parse(float startTime, float lengthTime, cParserT* parser) {
     if (skipped) continue;
     switch (parser->token->code) {
       case tokBuffer:
-        parser->GetToken();
-        buffer = ReadBufferName(parser);
-        parser->Expect(tokSemicolon);
+        buffer = ReadBufferStatement(parser);
         break;
       case tokFrames:
         position.reset(ReadTrack(parser, 1, length));
