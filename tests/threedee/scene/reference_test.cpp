@@ -8,8 +8,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
+#include <iterator>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tests/support/tempdir.h"
@@ -20,28 +24,31 @@ namespace {
 
 using namespace VOXA2;
 
+// The table is constant data: initializer lists rather than vectors, so that
+// the compiler lays it out once instead of generating code for each of its
+// thousands of nested containers.
 struct RefKey {
   float time;
-  std::vector<float> values;
-  std::vector<float> params;  // tension, continuity, bias, ease from, ease to
+  std::initializer_list<float> values;
+  std::initializer_list<float> params;  // tension, continuity, bias, ease from, ease to
 };
 
 struct RefProbe {
   float time;
-  std::vector<double> expected;
+  std::initializer_list<double> expected;
 };
 
 struct RefCase {
   const char* name;
-  std::string kind;
+  std::string_view kind;
   int mode;
   int width;
-  std::vector<RefKey> keys;
-  std::vector<RefProbe> probes;
+  std::initializer_list<RefKey> keys;
+  std::initializer_list<RefProbe> probes;
 };
 
-const std::vector<RefCase>& Cases() {
-  static const std::vector<RefCase> cases = {
+std::span<const RefCase> Cases() {
+  static constexpr RefCase cases[] = {
 #include "tests/threedee/scene/reference_tracks.inc"
   };
   return cases;
@@ -53,46 +60,46 @@ std::unique_ptr<cView3Dinterpolator> Build(const RefCase& c) {
     cView3Di_position* value = nullptr;
     if (c.kind == "linear") {
       auto* t = new cView3Di_linear(c.width);
-      for (const RefKey& k : c.keys) t->AddKey(k.time, k.values.data());
+      for (const RefKey& k : c.keys) t->AddKey(k.time, std::data(k.values));
       value = t;
     } else if (c.kind == "softy") {
       auto* t = new cView3Di_softy(c.width);
-      for (const RefKey& k : c.keys) t->AddKey(k.time, k.values.data());
+      for (const RefKey& k : c.keys) t->AddKey(k.time, std::data(k.values));
       value = t;
     } else {
       auto* t = new cView3Di_discreet(c.width);
-      for (const RefKey& k : c.keys) t->AddKey(k.time, k.values.data());
+      for (const RefKey& k : c.keys) t->AddKey(k.time, std::data(k.values));
       value = t;
     }
     track.reset(value);
   } else if (c.kind == "enum") {
     auto* t = new cView3Di_enum;
-    for (const RefKey& k : c.keys) t->AddKey(k.time, static_cast<int>(k.values[0]));
+    for (const RefKey& k : c.keys) t->AddKey(k.time, static_cast<int>(*k.values.begin()));
     track.reset(t);
   } else if (c.kind == "kb") {
     auto* t = new cView3Di_kbsplines(c.width);
     for (const RefKey& k : c.keys) {
-      const float* p = k.params.data();
-      t->AddKey(k.time, k.values.data(), p[0], p[1], p[2], p[3], p[4]);
+      const float* p = std::data(k.params);
+      t->AddKey(k.time, std::data(k.values), p[0], p[1], p[2], p[3], p[4]);
     }
     track.reset(t);
   } else if (c.kind == "linear_quat" || c.kind == "softy_quat") {
     cView3Di_linear_quat* t =
         c.kind == "linear_quat" ? new cView3Di_linear_quat : new cView3Di_softy_quat;
-    for (const RefKey& k : c.keys) t->AddKey(k.time, k.values.data());
+    for (const RefKey& k : c.keys) t->AddKey(k.time, std::data(k.values));
     track.reset(t);
   } else if (c.kind == "kb_quat") {
     auto* t = new cView3Di_kbsplines_quat;
     for (const RefKey& k : c.keys) {
-      const float* p = k.params.data();
-      t->AddKey(k.time, k.values.data(), p[0], p[1], p[2], p[3], p[4]);
+      const float* p = std::data(k.params);
+      t->AddKey(k.time, std::data(k.values), p[0], p[1], p[2], p[3], p[4]);
     }
     track.reset(t);
   } else if (c.kind == "kb_morph") {
     auto* t = new cView3Di_kbsplines_morph(c.width / 3);
     for (const RefKey& k : c.keys) {
-      const float* p = k.params.data();
-      t->AddKey(k.time, reinterpret_cast<const threedee::Vector*>(k.values.data()), p[0], p[1],
+      const float* p = std::data(k.params);
+      t->AddKey(k.time, reinterpret_cast<const threedee::Vector*>(std::data(k.values)), p[0], p[1],
                 p[2], p[3], p[4]);
     }
     track.reset(t);
@@ -127,8 +134,8 @@ TEST(TrackReference, EveryCaseMatchesTheIndependentCalculation) {
       const std::vector<float> got = Result(*track, c.width);
       ASSERT_EQ(got.size(), probe.expected.size());
       for (size_t i = 0; i < got.size(); ++i) {
-        const double tolerance = 2e-4 * std::max(1.0, std::fabs(probe.expected[i]));
-        EXPECT_NEAR(got[i], probe.expected[i], tolerance) << "entry " << i;
+        const double tolerance = 2e-4 * std::max(1.0, std::fabs(std::data(probe.expected)[i]));
+        EXPECT_NEAR(got[i], std::data(probe.expected)[i], tolerance) << "entry " << i;
       }
     }
   }
