@@ -1,7 +1,6 @@
 // The backend with a display, through SDL2.
 #include <SDL.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <map>
@@ -179,6 +178,10 @@ int ButtonFromSdl(Uint8 b) {
 class SdlBackend final : public Backend {
  public:
   ~SdlBackend() override {
+    for (auto& [id, v] : views_) {
+      if (v.texture) SDL_DestroyTexture(v.texture);
+      if (v.renderer) SDL_DestroyRenderer(v.renderer);
+    }
     for (auto& [id, window] : windows_) SDL_DestroyWindow(window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
@@ -202,12 +205,22 @@ class SdlBackend final : public Backend {
         SDL_CreateWindow(title, x, y, width > 0 ? width : 1, height > 0 ? height : 1, flags);
     if (!w) return false;
     windows_[id] = w;
+    // The frames are made in software already: SDL's own software renderer only
+    // copies and scales them, without a GL driver and its threads, and without
+    // making the X window anew as a GL renderer may.
+    views_[id].renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
     return true;
   }
 
   void DestroyWindow(HWND id) override {
     auto it = windows_.find(id);
     if (it == windows_.end()) return;
+    auto v = views_.find(id);
+    if (v != views_.end()) {
+      if (v->second.texture) SDL_DestroyTexture(v->second.texture);
+      if (v->second.renderer) SDL_DestroyRenderer(v->second.renderer);
+      views_.erase(v);
+    }
     SDL_DestroyWindow(it->second);
     windows_.erase(it);
   }
@@ -294,40 +307,32 @@ class SdlBackend final : public Backend {
   }
 
   // Full-screen is a borderless window over the desktop: the monitor keeps its
-  // mode, and the frame is scaled onto it with its aspect ratio kept. The frames
-  // are made in software already, so they go straight onto the window's own
-  // surface, without a GL driver and its threads. That surface is asked for at
-  // every frame: a change of the window's size (going full-screen, a new mode)
-  // may reach SDL in any later event pump and make the surface it had invalid,
-  // and SDL then makes a new one on request. A frame presented onto a surface
-  // that went invalid meanwhile is lost, the next one shows.
+  // mode, and the frame is scaled onto it with its aspect ratio kept.
   void Present(HWND id, const std::uint32_t* pixels, int width, int height,
                bool fullScreen) override {
     SDL_Window* w = Get(id);
     if (!w || width <= 0 || height <= 0) return;
+    View& v = views_[id];
     if (fullScreen && !(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP))
       SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    SDL_Surface* target = SDL_GetWindowSurface(w);
-    if (!target || target->w <= 0 || target->h <= 0) return;
-    SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<std::uint32_t*>(pixels), width, height, 32, width * 4, SDL_PIXELFORMAT_RGB888);
-    if (!frame) return;
-    // The largest size of the frame's aspect ratio that fits, centred.
-    const double scale = std::min(static_cast<double>(target->w) / width,
-                                  static_cast<double>(target->h) / height);
-    SDL_Rect placed;
-    placed.w = std::max(1, static_cast<int>(width * scale));
-    placed.h = std::max(1, static_cast<int>(height * scale));
-    placed.x = (target->w - placed.w) / 2;
-    placed.y = (target->h - placed.h) / 2;
-    if (placed.w != target->w || placed.h != target->h)
-      SDL_FillRect(target, nullptr, SDL_MapRGB(target->format, 0, 0, 0));
-    if (placed.w == width && placed.h == height)
-      SDL_BlitSurface(frame, nullptr, target, &placed);
-    else
-      SDL_BlitScaled(frame, nullptr, target, &placed);
-    SDL_FreeSurface(frame);
-    SDL_UpdateWindowSurface(w);
+    if (!v.renderer) {
+      v.renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
+      if (!v.renderer) return;
+    }
+    if (!v.texture || v.width != width || v.height != height) {
+      if (v.texture) SDL_DestroyTexture(v.texture);
+      v.texture = SDL_CreateTexture(v.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                    width, height);
+      if (!v.texture) return;
+      v.width = width;
+      v.height = height;
+      SDL_RenderSetLogicalSize(v.renderer, width, height);
+    }
+    SDL_UpdateTexture(v.texture, nullptr, pixels, width * 4);
+    SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(v.renderer);
+    SDL_RenderCopy(v.renderer, v.texture, nullptr, nullptr);
+    SDL_RenderPresent(v.renderer);
   }
 
   // The input thread may ask for it; the main thread applies it at the next pump.
@@ -355,7 +360,14 @@ class SdlBackend final : public Backend {
     return nullptr;
   }
 
+  struct View {
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int width = 0, height = 0;
+  };
+
   std::map<HWND, SDL_Window*> windows_;
+  std::map<HWND, View> views_;
   std::atomic<bool> relativeWanted_{false};
 };
 
@@ -366,9 +378,6 @@ std::unique_ptr<Backend> CreateSdlBackend() {
   // then runs headless instead.
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER"))
     return nullptr;
-  // A window's surface is to be plain memory shown by the window system (X11's
-  // shared images), never a texture of a GL renderer.
-  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
   return std::make_unique<SdlBackend>();
 }
