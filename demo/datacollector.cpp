@@ -30,6 +30,13 @@ cVOXAdatacollector::cVOXAdatacollector(const char* kind) : kindName(DuplicateNam
 
 cVOXAdatacollector::~cVOXAdatacollector() { FreeEntries(); }
 
+void cVOXAdatacollector::ReadEveryByte(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  volatile std::uint8_t sink = 0;
+  for (std::size_t i = 0; i < size; i++) sink = sink ^ bytes[i];
+  (void)sink;
+}
+
 void cVOXAdatacollector::FreeEntries() {
   std::vector<tDataEntry*> list;
   list.swap(entries);

@@ -69,8 +69,6 @@ bool cVOXAbumpscroller::Parse(float startTime, float lengthTime, cParserT* parse
 // 320 x 200 bytes, the light map as 256 x 256 and the text as rows of 320, so a
 // picture of another size is refused here rather than read past its end.
 bool cVOXAbumpscroller::ReadPictures(cParserT* parser) {
-  cVOXAdatacollector* collector = demo->FindDataCollector("graypicture");
-  if (!collector) return false;
   struct tSlot {
     cMonoPic** picture;
     bool (*fits)(const cMonoPic& picture);
@@ -90,7 +88,7 @@ bool cVOXAbumpscroller::ReadPictures(cParserT* parser) {
     if (!first) parser->Check(tokComma);
     first = false;
     const std::string name = ReadFileName(parser);
-    *slot.picture = static_cast<cMonoPic*>(collector->GetData(name.c_str()));
+    *slot.picture = CollectedItem<cMonoPic>(demo, "graypicture", name);
     if (!*slot.picture) return false;
     if (!slot.fits(**slot.picture)) {
       *slot.picture = nullptr;

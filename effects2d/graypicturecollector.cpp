@@ -38,11 +38,8 @@ bool cVOXAgraypicturecollector::LoadItem(tDataEntry* entry) {
 void cVOXAgraypicturecollector::PrepareItem(void* data) {
   const auto* picture = static_cast<const cMonoPic*>(data);
   if (!picture || !picture->pixels) return;
-  const std::size_t size =
-      static_cast<std::size_t>(picture->width) * static_cast<std::size_t>(picture->height);
-  volatile std::uint8_t sink = 0;
-  for (std::size_t i = 0; i < size; i++) sink = sink ^ picture->pixels[i];
-  (void)sink;
+  ReadEveryByte(picture->pixels,
+                static_cast<std::size_t>(picture->width) * static_cast<std::size_t>(picture->height));
 }
 
 }  // namespace VOXA2

@@ -6,6 +6,7 @@
 #include "effects2d/frame.h"
 #include "effects2d/morphcollector.h"
 #include "foundation/numeric.h"
+#include "gui/pixels.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/video.h"
 
@@ -82,21 +83,18 @@ bool cVOXAmorph::Execute(float, float sinceStart, float) {
 void cVOXAmorph::DrawPoints(const tMorph& morph, float t, std::uint8_t* pixels, std::int32_t pitch,
                             std::int32_t width, std::int32_t height, std::int32_t bytesPerPixel,
                             const std::uint32_t (&grays)[256]) {
-  if (bytesPerPixel < 2 || bytesPerPixel > 4 || !pixels) return;
-  for (const tMorphPoint& p : morph.points) {
-    const std::int32_t X = TruncToInt(p.x + p.dx * t + 0.5f);
-    const std::int32_t Y = TruncToInt(p.y + p.dy * t + 0.5f);
-    const std::int32_t G = p.value + TruncToInt(t * p.dvalue);
-    // The cloud's far edge (row H) and screens narrower than the square put
-    // points outside; a point set made by hand could hold any gray.
-    if (X < 0 || X >= width || Y < 0 || Y >= height || G < 0 || G > 255) continue;
-    const std::uint32_t c = grays[G];
-    std::uint8_t* out = pixels + static_cast<std::ptrdiff_t>(Y) * pitch + X * bytesPerPixel;
-    out[0] = static_cast<std::uint8_t>(c);
-    out[1] = static_cast<std::uint8_t>(c >> 8);
-    if (bytesPerPixel >= 3) out[2] = static_cast<std::uint8_t>(c >> 16);
-    if (bytesPerPixel == 4) out[3] = static_cast<std::uint8_t>(c >> 24);
-  }
+  if (!pixels) return;
+  ZGUI::pixels::ForDepth(bytesPerPixel, [&]<int B>() {
+    for (const tMorphPoint& p : morph.points) {
+      const std::int32_t X = TruncToInt(p.x + p.dx * t + 0.5f);
+      const std::int32_t Y = TruncToInt(p.y + p.dy * t + 0.5f);
+      const std::int32_t G = p.value + TruncToInt(t * p.dvalue);
+      // The cloud's far edge (row H) and screens narrower than the square put
+      // points outside; a point set made by hand could hold any gray.
+      if (X < 0 || X >= width || Y < 0 || Y >= height || G < 0 || G > 255) continue;
+      ZGUI::pixels::Store<B>(pixels + static_cast<std::ptrdiff_t>(Y) * pitch + X * B, grays[G]);
+    }
+  });
 }
 
 }  // namespace VOXA2

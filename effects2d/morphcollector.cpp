@@ -154,11 +154,7 @@ bool cVOXAmorphcollector::LoadItem(tDataEntry* entry) {
 void cVOXAmorphcollector::PrepareItem(void* data) {
   const auto* morph = static_cast<const tMorph*>(data);
   if (!morph) return;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(morph->points.data());
-  const std::size_t size = morph->points.size() * sizeof(tMorphPoint);
-  volatile unsigned char sink = 0;
-  for (std::size_t i = 0; i < size; i++) sink = sink ^ bytes[i];
-  (void)sink;
+  ReadEveryByte(morph->points.data(), morph->points.size() * sizeof(tMorphPoint));
 }
 
 }  // namespace VOXA2

@@ -30,12 +30,9 @@ void cVOXApicturecollector::PrepareItem(void* data) {
   if (!bitmap) return;
   if (!bitmap->LockDevice()) return;
   if (const std::uint8_t* pixels = bitmap->GetData()) {
-    const std::size_t size = static_cast<std::size_t>(bitmap->GetWidth()) *
-                             static_cast<std::size_t>(bitmap->GetHeight()) *
-                             static_cast<std::size_t>(screenInfo.bytesPerPixel);
-    volatile std::uint8_t sink = 0;
-    for (std::size_t i = 0; i < size; i++) sink = sink ^ pixels[i];
-    (void)sink;
+    ReadEveryByte(pixels, static_cast<std::size_t>(bitmap->GetWidth()) *
+                              static_cast<std::size_t>(bitmap->GetHeight()) *
+                              static_cast<std::size_t>(screenInfo.bytesPerPixel));
   }
   bitmap->UnlockDevice();
 }

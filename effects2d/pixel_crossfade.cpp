@@ -9,6 +9,7 @@
 #include "effects2d/xfadecollector.h"
 #include "foundation/numeric.h"
 #include "foundation/pictures.h"
+#include "gui/pixels.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/video.h"
 
@@ -19,7 +20,7 @@ using namespace effects2d;
 namespace {
 
 // One loop per pixel size, so that the size is not asked per pixel.
-template <std::size_t kBytes>
+template <int kBytes>
 void CrossFadeRows(const std::uint8_t* pattern, const std::uint8_t* source,
                    std::int32_t sourcePitch, std::uint8_t* destination,
                    std::int32_t destinationPitch, std::int32_t columns, std::int32_t rows,
@@ -126,22 +127,10 @@ void cVOXApixel_crossfade::CrossFade(const std::uint8_t* pattern, const std::uin
                                      std::int32_t rows, std::int32_t bytesPerPixel,
                                      std::uint8_t threshold) {
   if (!pattern || !source || !destination) return;
-  switch (bytesPerPixel) {
-    case 2:
-      CrossFadeRows<2>(pattern, source, sourcePitch, destination, destinationPitch, columns, rows,
-                       threshold);
-      break;
-    case 3:
-      CrossFadeRows<3>(pattern, source, sourcePitch, destination, destinationPitch, columns, rows,
-                       threshold);
-      break;
-    case 4:
-      CrossFadeRows<4>(pattern, source, sourcePitch, destination, destinationPitch, columns, rows,
-                       threshold);
-      break;
-    default:
-      break;
-  }
+  ZGUI::pixels::ForDepth(bytesPerPixel, [&]<int B>() {
+    CrossFadeRows<B>(pattern, source, sourcePitch, destination, destinationPitch, columns, rows,
+                     threshold);
+  });
 }
 
 }  // namespace VOXA2

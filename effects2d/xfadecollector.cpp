@@ -47,11 +47,8 @@ bool cVOXAxfadecollector::LoadItem(tDataEntry* entry) {
 void cVOXAxfadecollector::PrepareItem(void* data) {
   auto* pattern = static_cast<cMonoPic*>(data);
   if (!pattern || !pattern->pixels) return;
-  const std::size_t size =
-      static_cast<std::size_t>(pattern->width) * static_cast<std::size_t>(pattern->height);
-  volatile std::uint8_t sink = 0;
-  for (std::size_t i = 0; i < size; i++) sink = sink ^ pattern->pixels[i];
-  (void)sink;
+  ReadEveryByte(pattern->pixels,
+                static_cast<std::size_t>(pattern->width) * static_cast<std::size_t>(pattern->height));
 }
 
 }  // namespace VOXA2
