@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "gui/bitmap.h"
+#include "gui/keyboard.h"
+#include "gui/messages.h"
 #include "tests/gui/pixel_fixtures.h"
 
 namespace {
@@ -32,6 +34,8 @@ TEST(ObjectRoot, ClassesAnswerTheirNameIdAndAncestorsOnly) {
   guitest::UseFormat(guitest::Formats()[3]);
   ExpectIdentity(cObject(), {"cObject", 16, {}});
   ExpectIdentity(ZGUI::cBitmap(), {"cBitmap", 56, {16}});
+  ExpectIdentity(ZGUI::cMessageQueue(), {"cMessageQueue", 55, {16}});
+  ExpectIdentity(ZGUI::cKeyboardManager(), {"cKeyboardManager", 54, {16}});
 }
 
 class Probe : public cObject {
