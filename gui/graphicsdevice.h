@@ -13,6 +13,8 @@
 namespace ZGUI {
 
 class cBitmap;
+class cBitmapFont;
+class cFont;
 
 class cGraphicsDevice : public virtual basis::basisObject {
  public:
@@ -62,6 +64,11 @@ class cGraphicsDevice : public virtual basis::basisObject {
   void SetTextColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
   void BuildFontPalette(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
   std::uint32_t GetTextColor() const { return textColor_; }
+  // One line of text, its colour added onto the pixels by glyph intensity,
+  // saturating; the top-left corner at (x, y), or at the rectangle's, which
+  // then cuts the text too.
+  void DrawTextEx(const cFont* font, std::int32_t x, std::int32_t y, const char* text);
+  void DrawTextInRect(const cFont* font, tRect rect, const char* text);
   const std::uint32_t* GetFontPalette() const { return palette_.get(); }
 
   tRect GetClipRect() const { return clip_; }
@@ -78,6 +85,7 @@ class cGraphicsDevice : public virtual basis::basisObject {
                 int parity);
   void PlaceWhole(const cBitmap* bitmap, tRect destination, int mode);
   void PlacePart(const cBitmap* bitmap, tRect source, tRect destination, int parity);
+  void DrawGlyphs(const cBitmapFont* font, tRect rect, const tRect& visible, const char* text);
   void PlaceAtPoint(std::int32_t x, std::int32_t y, const cBitmap* bitmap, bool darken);
 
   // A fresh device is empty, so nothing drawn before a buffer is attached can

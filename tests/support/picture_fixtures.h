@@ -44,8 +44,9 @@ inline void WriteTga(const std::string& path, int width, int height,
 // A run-length coded 8-bit PCX; gray(x, y) gives the byte, (0, 0) the top left.
 // One plane carries a gray-ramp palette, so that index and gray agree; three
 // planes put the byte into red, green and blue (a 24-bit picture).
-inline void WritePcx(const std::string& path, int width, int height,
-                     const std::function<std::uint8_t(int, int)>& gray, int planes = 1) {
+inline std::vector<unsigned char> PcxBytes(int width, int height,
+                                           const std::function<std::uint8_t(int, int)>& gray,
+                                           int planes = 1) {
   const int bytesPerLine = width + (width & 1);  // lines of an even length, as PCX has them
   std::vector<unsigned char> out(128, 0);
   auto word = [&](std::size_t at, int value) {
@@ -79,7 +80,12 @@ inline void WritePcx(const std::string& path, int width, int height,
     out.push_back(0x0C);
     for (int i = 0; i < 256; i++) out.insert(out.end(), 3, static_cast<unsigned char>(i));
   }
-  WriteBytes(path, out);
+  return out;
+}
+
+inline void WritePcx(const std::string& path, int width, int height,
+                     const std::function<std::uint8_t(int, int)>& gray, int planes = 1) {
+  WriteBytes(path, PcxBytes(width, height, gray, planes));
 }
 
 }  // namespace testsupport
