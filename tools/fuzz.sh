@@ -2,7 +2,7 @@
 # Builds one libFuzzer target (fuzz/<target>.cpp) with Debian's clang under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and runs it.
 #   tools/fuzz.sh TARGET [SECONDS]     (default 180 seconds)
-# Targets: archives, pictures, script. Findings are written to build/fuzz/findings-TARGET/.
+# Targets: archives, fonts, pictures, script. Findings are written to build/fuzz/findings-TARGET/.
 set -euo pipefail
 target=${1:?usage: tools/fuzz.sh TARGET [SECONDS]}
 seconds=${2:-180}
@@ -52,6 +52,9 @@ seed_archives() {
 }
 seed_pictures() {
   "$root/fuzz/make_picture_seeds.sh" "$corpus"
+}
+seed_fonts() {
+  cp "$root"/fuzz/corpus/fonts/* "$corpus"/
 }
 seed_script() {
   cp "$root"/fuzz/corpus/script/* "$corpus"/
