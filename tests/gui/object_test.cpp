@@ -5,6 +5,8 @@
 #include <memory>
 
 #include "gui/bitmap.h"
+#include "gui/control.h"
+#include "gui/fonts.h"
 #include "gui/keyboard.h"
 #include "gui/messages.h"
 #include "tests/gui/pixel_fixtures.h"
@@ -34,6 +36,11 @@ TEST(ObjectRoot, ClassesAnswerTheirNameIdAndAncestorsOnly) {
   guitest::UseFormat(guitest::Formats()[3]);
   ExpectIdentity(cObject(), {"cObject", 16, {}});
   ExpectIdentity(ZGUI::cBitmap(), {"cBitmap", 56, {16}});
+  ExpectIdentity(ZGUI::cElement(), {"cElement", 17, {16}});
+  ExpectIdentity(ZGUI::cVisElement(), {"cVisElement", 18, {16, 17}});
+  ExpectIdentity(ZGUI::cControl(), {"cControl", 19, {16, 17, 18}});
+  ExpectIdentity(ZGUI::cFont(), {"cFont", 57, {16}});
+  ExpectIdentity(ZGUI::cFontManager(), {"cFontManager", 58, {16}});
   ExpectIdentity(ZGUI::cMessageQueue(), {"cMessageQueue", 55, {16}});
   ExpectIdentity(ZGUI::cKeyboardManager(), {"cKeyboardManager", 54, {16}});
 }
