@@ -41,6 +41,10 @@ void MoveEntry(std::vector<T*>& list, std::size_t from, std::size_t to) {
 
 cElement::~cElement() {
   ClearFocusQuietly();
+  DestroyChildren();
+}
+
+void cElement::DestroyChildren() {
   while (!children_.empty()) {
     cElement* child = children_.front();
     children_.erase(children_.begin());
@@ -49,6 +53,7 @@ cElement::~cElement() {
   }
   modal_.clear();
   tabStops_.clear();
+  focus_ = nullptr;
 }
 
 void cElement::ClearFocusQuietly() {
@@ -237,15 +242,7 @@ void cElement::RemoveChild(cElement* element) {
 
 void cElement::DeleteChildren() {
   SetFocus(nullptr);
-  while (!children_.empty()) {
-    cElement* child = children_.front();
-    children_.erase(children_.begin());
-    Notify(event::ChildRemoved, 0, child, nullptr);
-    delete child;
-  }
-  modal_.clear();
-  tabStops_.clear();
-  focus_ = nullptr;
+  DestroyChildren();
 }
 
 bool cElement::IsModal(const cElement* element) const { return Contains(modal_, element); }

@@ -83,6 +83,8 @@ class cElement : public cObject {
 
  private:
   void ClearFocusQuietly();
+  // Takes the children off the front one by one, announces and destroys them.
+  void DestroyChildren();
 
   std::vector<cElement*> children_;
   std::vector<cElement*> modal_;
