@@ -1,6 +1,8 @@
 // What the headless sound output plays, read back for tests.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -27,6 +29,14 @@ inline Channels Capture16Stereo(std::size_t frames) {
     c.right.push_back(r / 32768.0);
   }
   return c;
+}
+
+// The root mean square of the values from index from up to, not including, to.
+inline double Rms(const std::vector<double>& v, std::size_t from = 0, std::size_t to = SIZE_MAX) {
+  to = std::min(to, v.size());
+  double sum = 0;
+  for (std::size_t i = from; i < to; ++i) sum += v[i] * v[i];
+  return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0;
 }
 
 // Frames up to and including the last one that is not silent.

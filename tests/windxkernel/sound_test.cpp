@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -20,6 +19,7 @@
 
 using testsupport::Capture16Stereo;
 using testsupport::Channels;
+using testsupport::Rms;
 using testsupport::SoundingLength;
 using VOXA2::music::kernelSample;
 
@@ -36,13 +36,6 @@ std::vector<std::string> LogLines() {
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
-}
-
-double Rms(const std::vector<double>& v, std::size_t from = 0, std::size_t to = SIZE_MAX) {
-  to = std::min(to, v.size());
-  double sum = 0;
-  for (std::size_t i = from; i < to; ++i) sum += v[i] * v[i];
-  return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0;
 }
 
 class SoundKernel : public testing::Test {
