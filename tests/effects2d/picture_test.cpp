@@ -110,7 +110,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, PicturePosition,
                                          PositionCase{"Ramp", "linear (0, 0) to (0.5, 0.5)", 16,
                                                       12},
                                          PositionCase{"OffTopLeft", "(-0.0625, -0.125)", -4, -6},
-                                         PositionCase{"PastTheCorner", "(1.0, 1.0)", 64, 48}),
+                                         PositionCase{"PastTheCorner", "(1.0, 1.0)", 64, 48},
+                                         // far beyond any int: nothing drawn, nothing overflows
+                                         PositionCase{"FarPastTheCorner", "(1e30, 1e30)", 64, 48},
+                                         PositionCase{"FarOffTopLeft", "(-1e30, -1e30)", -8, -8}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Formats, PictureCommand, testing::ValuesIn(kModes),

@@ -385,7 +385,7 @@ const Refusal kRefusals[] = {
     {"JpegCmyk", "$C base.ppm -colorspace CMYK JPEG:f.bin", false, nullptr},
     {"PngTruncated",
      "$C rgba.png PNG32:full.png; head -c $(( $(stat -c%s full.png) * 6 / 10 )) full.png > f.bin",
-     false, "PNG Error: Chunk runs past the end of the file"},
+     false, "PNG Error: Read Error"},
     // Without a signature to judge, the PNG reader is offered the empty file too.
     {"EmptyFile", ": > f.bin", false, "PNG Error: Read Error"},
     {"EmptyFileAsGray", ": > f.bin", true, "PNG Error: Read Error"},
