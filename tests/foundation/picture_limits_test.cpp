@@ -73,38 +73,22 @@ void WriteJpeg(const char* path, int width, int height) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-void Put16(std::string& s, std::size_t at, int v) {
-  s[at] = static_cast<char>(v & 0xFF);
-  s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-
 // A one-plane PCX of index 0 in runs of 63, with its palette.
 void WritePcx(const char* path, int width, int height) {
-  std::string file(128, '\0');
-  file[0] = 0x0A;
-  file[1] = 5;
-  file[2] = 1;
-  file[3] = 8;
-  Put16(file, 8, width - 1);
-  Put16(file, 10, height - 1);
-  file[65] = 1;
-  Put16(file, 66, width);
-  const std::int64_t bytes = static_cast<std::int64_t>(width) * height;
-  for (std::int64_t done = 0; done < bytes; done += 63) file += std::string("\xFF\0", 2);
-  file += std::string(768, '\0');
-  std::ofstream(path, std::ios::binary) << file;
+  std::vector<std::uint8_t> runs;
+  for (std::int64_t done = 0; done < static_cast<std::int64_t>(width) * height; done += 63) {
+    runs.insert(runs.end(), {0xFF, 0});
+  }
+  std::ofstream(path, std::ios::binary) << picturetest::Pcx(width, height, width, 1, runs, true);
 }
 
 // A run-length TGA of opaque black in packets of 128 pixels.
 void WriteTga(const char* path, int width, int height) {
-  std::string file(18, '\0');
-  file[2] = 10;
-  Put16(file, 12, width);
-  Put16(file, 14, height);
-  file[16] = 32;
-  const std::int64_t pixels = static_cast<std::int64_t>(width) * height;
-  for (std::int64_t done = 0; done < pixels; done += 128) file += std::string("\xFF\0\0\0\xFF", 5);
-  std::ofstream(path, std::ios::binary) << file;
+  std::vector<std::uint8_t> packets;
+  for (std::int64_t done = 0; done < static_cast<std::int64_t>(width) * height; done += 128) {
+    packets.insert(packets.end(), {0xFF, 0, 0, 0, 0xFF});
+  }
+  std::ofstream(path, std::ios::binary) << picturetest::Tga(width, height, 10, 32, 0, "", packets);
 }
 
 struct Limit {
