@@ -42,8 +42,8 @@ std::uint64_t DecodedLimit(std::int32_t fileSize) {
   return 1032ull * static_cast<std::uint64_t>(fileSize > 0 ? fileSize : 0) + 65536;
 }
 
-// A header that asks for more filtered bytes than the file can hold is refused
-// before anything is allocated.
+// A header that asks for more filtered bytes than the file can hold, or for a
+// picture above the limits, is refused before anything is allocated.
 void CheckSize(png_structp png, png_uint_32 width, png_uint_32 height, int bitDepth, int colorType,
                std::int32_t fileSize) {
   int channels = 1;
@@ -57,6 +57,7 @@ void CheckSize(png_structp png, png_uint_32 width, png_uint_32 height, int bitDe
       static_cast<std::uint64_t>(width) * height > 0x7FFF'FFFFu) {
     png_error(png, "Image size does not fit the file");
   }
+  CheckPictureSize(width, height);
 }
 
 // Whether every chunk up to IEND lies inside the file. The library allocates

@@ -318,6 +318,17 @@ TEST_F(SoundKernel, UnreadableSamples) {
   EXPECT_EQ(Rms(Capture16Stereo(1000).left), 0);
 }
 
+// A sample longer than the limit plays nothing, and the log names it.
+TEST_F(SoundKernel, SamplesAboveTheLengthLimitPlayNothing) {
+  StartOutput();
+  WriteFile("long.flac", testsupport::MakeSilentFlac(8000, 660, true));
+  std::unique_ptr<kernelSample> s(kernelSample::Load("long.flac"));
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->handle, 0u);
+  EXPECT_EQ(LogLines().back(),
+            "Sample long.flac refused: it plays longer than the limit of 600 seconds");
+}
+
 TEST_F(SoundKernel, SamplePathsUseBackslashes) {
   StartOutput();
   std::filesystem::create_directory("samples");
