@@ -38,6 +38,7 @@ bool cTARGAreader::ReadColor(TStream* stream, cColorPic* picture, tChannelDepths
     LogMessage(5, "TGA: a %i x %i picture does not fit its file", width, height);
     return false;
   }
+  CheckPictureSize(width, height);
 
   picture->Create(width, height);
   if (depths) *depths = {8, 8, 8, 8};

@@ -164,6 +164,10 @@ void TZipArchive::ExtractMember(const char* path, int32_t& size, uint8_t*& data,
     size = kZipDecoderFailed;
     return;
   }
+  if (!DecodedSizeAllowed("ZIP", entry.name.c_str(), entry.uncompressedSize)) {
+    size = kZipNoMemory;
+    return;
+  }
 
   uint8_t* output = static_cast<uint8_t*>(std::malloc(entry.uncompressedSize));
   if (!output) {
