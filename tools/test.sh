@@ -19,3 +19,6 @@ cd "$build"
 # machine can upset: those tests get a second try; every other test gets one.
 ctest --output-on-failure -L e2e --repeat until-pass:2
 ctest --output-on-failure -j "$(nproc)" -LE e2e
+# The toolkit's queue and keyboard manager are shared by two threads: their
+# tests run once more under ThreadSanitizer (build/tsan).
+bash "$root/tools/tsan.sh" test_gui
