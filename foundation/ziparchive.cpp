@@ -4,13 +4,14 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/decoders.h"
 #include "foundation/errors.h"
 #include "foundation/vornarc.h"
 #include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
-using VOXA::errors::eCouldNotCreateObject;
+using VOXA::errors::NewOrThrow;
 
 namespace {
 
@@ -27,8 +28,7 @@ uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8)
 
 TZipArchive::TZipArchive(std::unique_ptr<TStream> stream) : stream_(std::move(stream)) {
   if (!stream_) {
-    stream_.reset(new (std::nothrow) TStream);
-    if (!stream_) throw new eCouldNotCreateObject("TStream");
+    stream_.reset(NewOrThrow<TStream>("TStream"));
   }
 }
 
