@@ -13,9 +13,11 @@
 #include <jerror.h>
 // clang-format on
 
+#include "foundation/log.h"
 #include "foundation/pictures.h"
 #include "foundation/stream.h"
-#include "windxkernel/debuglog.h"
+
+using VOXA::logging::LogMessage;
 
 namespace JPEGlib {
 

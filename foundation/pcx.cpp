@@ -5,11 +5,12 @@
 #include <memory>
 
 #include "foundation/errors.h"
+#include "foundation/log.h"
 #include "foundation/pictures.h"
 #include "foundation/stream.h"
-#include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
+using VOXA::logging::LogMessage;
 
 namespace PCXlib {
 

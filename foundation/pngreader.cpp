@@ -8,9 +8,11 @@
 #include <csetjmp>
 #include <cstring>
 
+#include "foundation/log.h"
 #include "foundation/pictures.h"
 #include "foundation/stream.h"
-#include "windxkernel/debuglog.h"
+
+using VOXA::logging::LogMessage;
 
 namespace PNGlib {
 

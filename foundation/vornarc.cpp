@@ -7,12 +7,13 @@
 
 #include "foundation/decoders.h"
 #include "foundation/errors.h"
+#include "foundation/log.h"
 #include "foundation/streams.h"
 #include "foundation/text.h"
-#include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 using VOXA::errors::eCouldNotCreateObject;
+using VOXA::logging::LogMessage;
 
 namespace {
 

@@ -6,11 +6,12 @@
 
 #include "foundation/decoders.h"
 #include "foundation/errors.h"
+#include "foundation/log.h"
 #include "foundation/vornarc.h"
-#include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 using VOXA::errors::eCouldNotCreateObject;
+using VOXA::logging::LogMessage;
 
 namespace {
 

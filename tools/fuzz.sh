@@ -31,7 +31,7 @@ cmake --build "$build" --target "fuzz_$target"
 
 corpus="$build/corpus-$target"
 findings="$build/findings-$target"
-work="$build/work-$target"  # the readers' debug.txt lands here
+work="$build/work-$target"  # the script target's debug.txt lands here
 rm -rf "$work"
 mkdir -p "$corpus" "$findings" "$work"
 
