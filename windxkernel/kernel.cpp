@@ -17,8 +17,11 @@
 #include "windxkernel/debuglog.h"
 #include "windxkernel/input.h"
 #include "windxkernel/launcher.h"
+#include "windxkernel/rendermodes.h"
 #include "windxkernel/sound.h"
+#include "windxkernel/vertexarray.h"
 #include "windxkernel/video.h"
+#include "windxkernel/viewport.h"
 
 namespace kernel {
 
@@ -268,6 +271,20 @@ bool cWinDXKernel::Render() {
   std::lock_guard lock(InputLock());
   FlushMouseMove();
   return VOXA2::Frame(GetTime());
+}
+
+void ResetKernelState() {
+  videoState = tVideoState{};
+  d3dState = t3DState{};
+  VOXA2::screenInfo = VOXA2::tScreenInfo{};
+  VOXA2::threedee::ResetRenderModes();
+  VOXA2::threedee::InvalidateViewport();
+  VOXA2::threedee::wBufferingInUse = false;
+  VOXA2::threedee::wFogInUse = false;
+  VOXA2::threedee::keptLightingState = true;
+  SetDebugLogCreated(false);
+  SetApplicationFactory(nullptr);
+  VOXA2::ResetLauncherState();
 }
 
 }  // namespace kernel
