@@ -440,4 +440,6 @@ HRESULT Renderer::ClearDepth(const DeviceState& st, const D3DRECT* rects, DWORD 
   return D3D_OK;
 }
 
+std::unique_ptr<Rasteriser> CreateSoftwareRasteriser() { return std::make_unique<Renderer>(); }
+
 }  // namespace platform::raster
