@@ -1,9 +1,9 @@
 #include "platform/d3d.h"
 
-#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "platform/fakehardware.h"
@@ -68,14 +68,14 @@ void FinishDrawing() {
 // Both devices draw with the same software rasteriser; the first one claims
 // hardware rasterisation and transform, the look the player was tuned for.
 FakeD3DDevice HardwareD3DDevice() {
-  FakeD3DDevice dev{"VOXA2 rasteriser", "VOXA2 HAL", CommonDesc()};
+  FakeD3DDevice dev{"VOXA2 rasteriser", "VOXA2 HAL", CommonDesc(), {}};
   dev.desc.dwDevCaps = D3DDEVCAPS_HWRASTERIZATION | D3DDEVCAPS_HWTRANSFORMANDLIGHT;
   dev.desc.deviceGUID = GUID{0x56584132, 0x0001, 0x0007, {'H', 'A', 'L', 0, 0, 0, 0, 1}};
   return dev;
 }
 
 FakeD3DDevice SoftwareD3DDevice() {
-  FakeD3DDevice dev{"VOXA2 reference rasteriser", "VOXA2 RGB", CommonDesc()};
+  FakeD3DDevice dev{"VOXA2 reference rasteriser", "VOXA2 RGB", CommonDesc(), {}};
   dev.desc.deviceGUID = GUID{0x56584132, 0x0002, 0x0007, {'R', 'G', 'B', 0, 0, 0, 0, 2}};
   return dev;
 }
@@ -141,7 +141,8 @@ HRESULT IDirect3D7::CreateDevice(const GUID& device, IDirectDrawSurface7* target
       return r;
     }
   }
-  auto* dev = new (std::nothrow) IDirect3DDevice7;
+  auto* dev = new (std::nothrow) IDirect3DDevice7(
+      found->rasteriser ? found->rasteriser() : platform::raster::CreateSoftwareRasteriser());
   if (!dev) {
     if (depth) depth->Release();
     return DDERR_OUTOFMEMORY;
@@ -200,7 +201,8 @@ HRESULT IDirect3DVertexBuffer7::GetVertexBufferDesc(D3DVERTEXBUFFERDESC* desc) {
 }
 
 // Direct3D 7's defaults for every state the player may leave alone.
-IDirect3DDevice7::IDirect3DDevice7() : rasteriser_(platform::raster::CreateSoftwareRasteriser()) {
+IDirect3DDevice7::IDirect3DDevice7(std::unique_ptr<platform::raster::Rasteriser> rasteriser)
+    : rasteriser_(std::move(rasteriser)) {
   {
     std::lock_guard lock(Live().mutex);
     Live().all.push_back(rasteriser_.get());
@@ -539,7 +541,7 @@ HRESULT IDirect3DDevice7::Draw(D3DPRIMITIVETYPE type, DWORD fvf, const BYTE* ver
   if (!vertices || count > 65536) return DDERR_INVALIDPARAMS;
   if (target_->lockCount() > 0) return DDERR_SURFACEBUSY;
   return rasteriser_->Draw(State(), type, layout, vertices, static_cast<int>(count), indices,
-                         static_cast<int>(indexCount));
+                           static_cast<int>(indexCount));
 }
 
 HRESULT IDirect3DDevice7::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, void* vertices,

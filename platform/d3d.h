@@ -381,7 +381,7 @@ void FinishDrawing();
 
 class IDirect3DDevice7 : public DDObject {
  public:
-  IDirect3DDevice7();
+  explicit IDirect3DDevice7(std::unique_ptr<platform::raster::Rasteriser> rasteriser);
   ~IDirect3DDevice7() override;
 
   HRESULT GetCaps(D3DDEVICEDESC7* desc);

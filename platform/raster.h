@@ -26,11 +26,8 @@ struct VertexLayout {
 // False for a format without a position.
 bool DecodeFVF(DWORD fvf, VertexLayout* out);
 
-// False for a format without a position.
-bool DecodeFVF(DWORD fvf, VertexLayout* out);
-
 // The device state a draw reads. serial changes whenever any of it changes,
-// so the renderer rebuilds its derived state only then.
+// so a rasteriser rebuilds what it derives from the state only then.
 struct DeviceState {
   const DWORD* renderStates = nullptr;    // kD3DRenderStateCount entries
   const D3DMATRIX* transforms = nullptr;  // indexed by D3DTRANSFORMSTATE_ (1..6)

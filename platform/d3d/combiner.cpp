@@ -161,8 +161,9 @@ Combiner CompileCombiner(const RenderSettings& s) {
       if (op == D3DTOP_SELECTARG2) return diffuseOrWhite(a2);
       return false;
     };
-    k.passesDiffuse = plain(st.colorOp, st.colorArg1, st.colorArg2) &&
-             (st.alphaOp == D3DTOP_DISABLE || plain(st.alphaOp, st.alphaArg1, st.alphaArg2));
+    k.passesDiffuse =
+        plain(st.colorOp, st.colorArg1, st.colorArg2) &&
+        (st.alphaOp == D3DTOP_DISABLE || plain(st.alphaOp, st.alphaArg1, st.alphaArg2));
   }
   if (k.stageCount == 1 && !k.readsSpecular) {
     const StageSetup& st = k.stages[0];

@@ -21,8 +21,7 @@ class Renderer final : public Rasteriser {
  public:
   HRESULT Draw(const DeviceState& state, D3DPRIMITIVETYPE type, const VertexLayout& layout,
                const BYTE* data, int count, const WORD* indices, int indexCount) override;
-  HRESULT ClearDepth(const DeviceState& state, const D3DRECT* rects, DWORD count,
-                     float z) override;
+  HRESULT ClearDepth(const DeviceState& state, const D3DRECT* rects, DWORD count, float z) override;
   // Every call has finished its writes when it returns: nothing is pending.
   void Finish() override {}
 

@@ -1,10 +1,10 @@
+#include "platform/backends/sdl/audio_sdl.h"
+
 #include <SDL.h>
 
 #include <algorithm>
 #include <deque>
 #include <string>
-
-#include "platform/backends/sdl/audio_sdl.h"
 
 namespace platform::sound {
 namespace {
