@@ -36,8 +36,9 @@ inline std::string FormatName(const testing::TestParamInfo<tFormat>& info) {
   return info.param.name;
 }
 
-// Makes the format the screen's, as the display set-up would.
-inline void UseFormat(const tFormat& f, std::int32_t width = 640, std::int32_t height = 480) {
+// Describes the screen as the platform does after a mode change, before the
+// toolkit is told.
+inline void SetScreen(const tFormat& f, std::int32_t width, std::int32_t height) {
   VOXA2::tScreenInfo s{};
   s.width = s.virtualWidth = width;
   s.height = s.virtualHeight = height;
@@ -54,6 +55,11 @@ inline void UseFormat(const tFormat& f, std::int32_t width = 640, std::int32_t h
   s.greenMask = ((1 << f.bits[1]) - 1) << f.shifts[1];
   s.blueMask = ((1 << f.bits[2]) - 1) << f.shifts[2];
   VOXA2::screenInfo = s;
+}
+
+// Makes the format the screen's, as the display set-up would.
+inline void UseFormat(const tFormat& f, std::int32_t width = 640, std::int32_t height = 480) {
+  SetScreen(f, width, height);
   ZGUI::UpdatePixelFormat();
 }
 

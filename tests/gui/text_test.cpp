@@ -9,7 +9,6 @@
 #include "gui/metrics.h"
 #include "tests/gui/font_fixtures.h"
 #include "tests/gui/pixel_fixtures.h"
-#include "windxkernel/video.h"
 
 namespace {
 
@@ -151,6 +150,14 @@ class TextNumbers : public testing::Test {
     manager_.AddFont("Face", face);
     font_ = std::make_unique<cFont>("Face", 4);
   }
+  // Red text at full intensity over a black 2-byte pixel.
+  std::uint16_t RedOverBlack16() {
+    std::uint16_t pixels[2] = {0, 0};
+    cGraphicsDevice device(pixels, 4, {0, 0, 1, 0});
+    device.SetTextColor(0xFF0000);
+    device.DrawTextEx(font_.get(), 0, 0, "W");
+    return pixels[0];
+  }
   cFontManager manager_;
   std::unique_ptr<cFont> font_;
 };
@@ -166,34 +173,15 @@ TEST_F(TextNumbers, FullIntensityOnThirtyTwoBits) {
 
 TEST_F(TextNumbers, RedOnFiveSixFive) {
   Use(0);
-  std::uint16_t pixels[2] = {0, 0};
-  cGraphicsDevice device(pixels, 4, {0, 0, 1, 0});
-  device.SetTextColor(0xFF0000);
-  device.DrawTextEx(font_.get(), 0, 0, "W");
-  EXPECT_EQ(pixels[0], 30u << 11);
+  EXPECT_EQ(RedOverBlack16(), 30u << 11);
 }
 
 // The 16-bit tables follow the screen's format without an explicit update
 // after the mode changed.
 TEST_F(TextNumbers, SixteenBitTextAfterAModeChangeWithoutUpdate) {
   Use(3);
-  const tFormat& f = guitest::Formats()[0];
-  VOXA2::screenInfo.bytesPerPixel = 2;
-  VOXA2::screenInfo.bitsPerPixel = 16;
-  VOXA2::screenInfo.redShift = f.shifts[0];
-  VOXA2::screenInfo.greenShift = f.shifts[1];
-  VOXA2::screenInfo.blueShift = f.shifts[2];
-  VOXA2::screenInfo.redBits = f.bits[0];
-  VOXA2::screenInfo.greenBits = f.bits[1];
-  VOXA2::screenInfo.blueBits = f.bits[2];
-  VOXA2::screenInfo.redMask = 0xF800;
-  VOXA2::screenInfo.greenMask = 0x07E0;
-  VOXA2::screenInfo.blueMask = 0x001F;
-  std::uint16_t pixels[2] = {0, 0};
-  cGraphicsDevice device(pixels, 4, {0, 0, 1, 0});
-  device.SetTextColor(0xFF0000);
-  device.DrawTextEx(font_.get(), 0, 0, "W");
-  EXPECT_EQ(pixels[0], 30u << 11);
+  guitest::SetScreen(guitest::Formats()[0], 640, 480);
+  EXPECT_EQ(RedOverBlack16(), 30u << 11);
 }
 
 TEST_F(TextNumbers, ASubDeviceDrawsInItsParentsColour) {
