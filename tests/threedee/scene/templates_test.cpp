@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "foundation/errors.h"
 #include "platform/fakehardware.h"
 #include "tests/threedee/scene/scene_device.h"
 #include "threedee/scene/templates.h"
+#include "windxkernel/3dkernel.h"
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/texture.h"
 
@@ -351,6 +353,35 @@ TEST(RenderStage, EnvironmentMappingOnSeveralPassesOrTransparentAddsAPass) {
     EXPECT_EQ(t.reflectionAmountTarget.kind, opaque ? sPosition::kNone : sPosition::kMaterial);
     EXPECT_EQ(t.passes.back()->destBlend, kBlendOne);
   }
+}
+
+TEST(MaterialTemplates, ADeviceChangeRebuildsTheTableForTheNewDevice) {
+  OnDevice(scenetest::kMode8888, nullptr, [] {
+    ASSERT_EQ(Plan(materialTemplates[8]), "F");
+    platform::Hardware().validateDevice = scenetest::RefuseAll;
+    ASSERT_TRUE(Apply3DSettings());
+    EXPECT_EQ(Plan(materialTemplates[8]), "B, T");
+    platform::Hardware().validateDevice = nullptr;
+  });
+}
+
+TEST(MaterialTemplates, WithoutADummyTextureNothingIsBuilt) {
+  OnDevice(scenetest::kMode8888, nullptr, [] {
+    FreeMaterialTemplates();
+    platform::Hardware().surfaceResult = [](const DDSURFACEDESC2& d) -> HRESULT {
+      return (d.ddsCaps.dwCaps & DDSCAPS_TEXTURE) ? DDERR_OUTOFVIDEOMEMORY : DD_OK;
+    };
+    EXPECT_EQ(VOXA2::video::kernelTexture::FromPicture(2, 2), nullptr);
+    try {
+      BuildMaterialTemplates();
+      ADD_FAILURE() << "built without a dummy texture";
+    } catch (VOXA::errors::eError* e) {
+      EXPECT_STREQ(e->GetMessage(), "Out of memory: Could not create dummy texture!() object!");
+      delete e;
+    }
+    for (const cMatTemplate* t : materialTemplates) EXPECT_EQ(t, nullptr);
+    platform::Hardware().surfaceResult = nullptr;
+  });
 }
 
 TEST(MaterialTemplates, FreeingAnEmptyTableDoesNothing) {
