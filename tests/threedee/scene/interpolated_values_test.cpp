@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/support/tempdir.h"
+#include "tests/threedee/scene/parse_support.h"
 #include "threedee/scene/interpolatedvalues.h"
 
 namespace {
@@ -18,43 +19,16 @@ using namespace VOXA2;
 
 using Op = std::function<cView3Dinterpolator*(cParserT*)>;
 
-struct Outcome {
-  bool ok = false;
+struct Outcome : parsetest::Result {
   std::unique_ptr<cView3Dinterpolator> track;
-  std::int32_t next = tokNone;  // the token the parse left the parser on
-  std::int32_t code = 0;
-  std::string message;
-  std::int32_t line = 0, column = 0;
 };
-
-struct Context {
-  const Op* op;
-  Outcome* out;
-};
-
-void RunOp(cParserT* parser, void* data) {
-  auto* context = static_cast<Context*>(data);
-  try {
-    context->out->track.reset((*context->op)(parser));
-    context->out->next = parser->token->code;
-  } catch (cParserR::CompilerError* error) {
-    context->out->code = error->code;
-    context->out->message = error->GetMessage() ? error->GetMessage() : "";
-    context->out->line = parser->line;
-    context->out->column = parser->column;
-    throw;
-  }
-}
 
 class InterpolatedValues : public ::testing::Test {
  protected:
   Outcome Parse(const std::string& text, const Op& op) {
     Outcome out;
-    cParser parser;
-    parser.SetSourceName("values.txt");
-    EXPECT_TRUE(parser.LoadBytes(text.data(), static_cast<std::int32_t>(text.size())));
-    Context context{&op, &out};
-    out.ok = parser.Run(RunOp, &context);
+    static_cast<parsetest::Result&>(out) =
+        parsetest::Run(text, [&](cParserT* parser) { out.track.reset(op(parser)); });
     return out;
   }
   std::string Log() const { return testsupport::ReadFile("debug.txt"); }
