@@ -75,6 +75,12 @@ void AppendKey(std::vector<T>& keys, T&& key, const char* what) {
   });
 }
 
+// A typed copy of a track that may be absent.
+template <class T>
+T* CloneOrNull(const T* track) {
+  return track ? track->CloneTyped() : nullptr;
+}
+
 template <class T, class... Args>
 T* CreateTrack(const char* className, Args&&... args) {
   T* track = new (std::nothrow) T(std::forward<Args>(args)...);

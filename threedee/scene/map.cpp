@@ -6,6 +6,7 @@
 
 #include "demo/datacollector.h"
 #include "foundation/stream.h"
+#include "threedee/scene/interpolator.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/texture.h"
 
@@ -35,11 +36,6 @@ void* CopyText(const void* text) {
   if (!copy)
     throw new VOXA::errors::eOutOfMemory("Could not allocate memory to duplicate duplicate string");
   return copy;
-}
-
-template <class T>
-T* CloneTrack(const T* track) {
-  return track ? track->CloneTyped() : nullptr;
 }
 
 }  // namespace
@@ -130,12 +126,12 @@ cMap* cIMap::Clone() const {
   auto* copy = NewMap<cIMap>("cIMap");
   try {
     CopyFieldsTo(*copy);
-    copy->uScaleTrack = CloneTrack(uScaleTrack);
-    copy->uOffsetTrack = CloneTrack(uOffsetTrack);
-    copy->vScaleTrack = CloneTrack(vScaleTrack);
-    copy->vOffsetTrack = CloneTrack(vOffsetTrack);
-    copy->amountTrack = CloneTrack(amountTrack);
-    copy->textureTrack = CloneTrack(textureTrack);
+    copy->uScaleTrack = tracks::CloneOrNull(uScaleTrack);
+    copy->uOffsetTrack = tracks::CloneOrNull(uOffsetTrack);
+    copy->vScaleTrack = tracks::CloneOrNull(vScaleTrack);
+    copy->vOffsetTrack = tracks::CloneOrNull(vOffsetTrack);
+    copy->amountTrack = tracks::CloneOrNull(amountTrack);
+    copy->textureTrack = tracks::CloneOrNull(textureTrack);
     copy->texturesResolved = texturesResolved;
     cView3Di_pointer* names = copy->textureTrack;
     // Loaded textures are shared; names are the copy's own texts.

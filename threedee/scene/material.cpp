@@ -61,11 +61,6 @@ cSceneView& NoView() {
   return view;
 }
 
-template <class T>
-T* CloneTrack(const T* track) {
-  return track ? track->CloneTyped() : nullptr;
-}
-
 }  // namespace
 
 std::uint32_t ModulateColor(std::uint32_t color, float red, float green, float blue) {
@@ -365,15 +360,15 @@ cMaterial* cIMaterial::Clone() const {
   if (!copy) throw new VOXA::errors::eCouldNotCreateObject("cIMaterial");
   try {
     CopyFieldsTo(*copy);
-    copy->ambientTrack = CloneTrack(ambientTrack);
-    copy->diffuseTrack = CloneTrack(diffuseTrack);
-    copy->specularTrack = CloneTrack(specularTrack);
-    copy->emissiveTrack = CloneTrack(emissiveTrack);
-    copy->powerTrack = CloneTrack(powerTrack);
-    copy->transparencyTrack = CloneTrack(transparencyTrack);
-    copy->transparencyModeTrack = CloneTrack(transparencyModeTrack);
-    copy->twoSidedTrack = CloneTrack(twoSidedTrack);
-    copy->ditheringTrack = CloneTrack(ditheringTrack);
+    copy->ambientTrack = tracks::CloneOrNull(ambientTrack);
+    copy->diffuseTrack = tracks::CloneOrNull(diffuseTrack);
+    copy->specularTrack = tracks::CloneOrNull(specularTrack);
+    copy->emissiveTrack = tracks::CloneOrNull(emissiveTrack);
+    copy->powerTrack = tracks::CloneOrNull(powerTrack);
+    copy->transparencyTrack = tracks::CloneOrNull(transparencyTrack);
+    copy->transparencyModeTrack = tracks::CloneOrNull(transparencyModeTrack);
+    copy->twoSidedTrack = tracks::CloneOrNull(twoSidedTrack);
+    copy->ditheringTrack = tracks::CloneOrNull(ditheringTrack);
   } catch (...) {
     delete copy;
     throw;

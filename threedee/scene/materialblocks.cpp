@@ -6,6 +6,7 @@
 #include <new>
 
 #include "foundation/stream.h"
+#include "script/filters.h"
 #include "threedee/scene/interpolatedvalues.h"
 
 namespace VOXA2::threedee {
@@ -53,13 +54,7 @@ std::string ReadString(cParserT* parser) {
 // colour := "(" r "," g "," b ")", components 0..1.
 std::uint32_t ReadColour(cParserT* parser) {
   float rgb[3];
-  parser->Expect(tokOpenParen);
-  rgb[0] = parser->ParseFloatExpression();
-  parser->Expect(tokComma);
-  rgb[1] = parser->ParseFloatExpression();
-  parser->Expect(tokComma);
-  rgb[2] = parser->ParseFloatExpression();
-  parser->Expect(tokCloseParen);
+  filter::ParseColorTriple(parser, rgb);
   return PackColor(rgb);
 }
 

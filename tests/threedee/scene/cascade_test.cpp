@@ -105,108 +105,51 @@ struct Inputs {
   Rgba texture, environment, background;
 };
 
-struct Case {
-  const char* rule;
-  scenetest::Policy policy;
-  int expectedTemplate;
-  std::function<void(cMaterial&, VOXA2::video::voxaTexture* texture,
-                     VOXA2::video::voxaTexture* environment)>
-      set;
-  std::function<Rgba(const Inputs&)> expected;
-};
-
 const float kHalf = 127 / 255.0f;  // an amount or opacity of 0.5 as a byte
 
 // Opaque white pass material, as a texture or factor-blend pass has.
 Rgba WhiteLit() { return Lit(0xFFFFFFFFu, 0xFFFFFFFFu, 0); }
 
+Rgba TextureLit(const Inputs& in) { return Mul(in.texture, WhiteLit()); }
+Rgba MaterialLit(const Inputs&) { return Lit(kDiffuse, kDiffuse, 0); }
+Rgba FactorBlendLit(const Inputs& in) {
+  return Mul(Mix(in.texture, FromWord(kDiffuse), kHalf), WhiteLit());
+}
+// Half of the top over the frame.
+Rgba HalfOver(Rgba top, const Rgba& frame) {
+  top.c[3] = kHalf;
+  return Over(top, frame);
+}
+Rgba TextureOverFrame(const Inputs& in) { return HalfOver(TextureLit(in), in.background); }
+
+struct Case {
+  const char* rule;
+  scenetest::Policy policy;
+  int expectedTemplate;
+  float textureAmount;  // no texture map below 0
+  bool environment;
+  float transparency;
+  Rgba (*expected)(const Inputs&);
+};
+
 const Case kCases[] = {
-    {"opaque texture: texture × white light", nullptr, 2,
-     [](cMaterial& m, auto* t, auto*) {
-       m.maps[0] = new cMap;
-       m.maps[0]->texture = t;
-     },
-     [](const Inputs& in) { return Mul(in.texture, WhiteLit()); }},
-    {"half texture, one factor-blend pass", nullptr, 8,
-     [](cMaterial& m, auto* t, auto*) {
-       m.maps[0] = new cMap;
-       m.maps[0]->texture = t;
-       m.maps[0]->amount = 0.5f;
-     },
-     [](const Inputs& in) {
-       return Mul(Mix(in.texture, FromWord(kDiffuse), kHalf), WhiteLit());
-     }},
-    {"half texture, lit material then texture over it", scenetest::RefuseAll, 8,
-     [](cMaterial& m, auto* t, auto*) {
-       m.maps[0] = new cMap;
-       m.maps[0]->texture = t;
-       m.maps[0]->amount = 0.5f;
-     },
-     [](const Inputs& in) {
-       Rgba top = Mul(in.texture, WhiteLit());
-       top.c[3] = kHalf;
-       return Over(top, Lit(kDiffuse, kDiffuse, 0));
-     }},
-    {"no maps: the lit material", nullptr, 14, [](cMaterial&, auto*, auto*) {},
-     [](const Inputs&) { return Lit(kDiffuse, kDiffuse, 0); }},
-    {"texture with an added reflection stage", nullptr, 0,
-     [](cMaterial& m, auto* t, auto* e) {
-       m.maps[0] = new cMap;
-       m.maps[0]->texture = t;
-       m.maps[2] = new cMap;
-       m.maps[2]->texture = e;
-     },
-     [](const Inputs& in) { return Add(Mul(in.texture, WhiteLit()), in.environment); }},
-    {"texture, then a reflection pass added", scenetest::RefuseAll, 0,
-     [](cMaterial& m, auto* t, auto* e) {
-       m.maps[0] = new cMap;
-       m.maps[0]->texture = t;
-       m.maps[2] = new cMap;
-       m.maps[2]->texture = e;
-     },
-     [](const Inputs& in) { return Add(Mul(in.texture, WhiteLit()), in.environment); }},
-    {"lit material with an added reflection stage", nullptr, 12,
-     [](cMaterial& m, auto*, auto* e) {
-       m.maps[2] = new cMap;
-       m.maps[2]->texture = e;
-     },
-     [](const Inputs& in) { return Add(Lit(kDiffuse, kDiffuse, 0), in.environment); }},
-    {"half transparent textured material over the frame", nullptr, 20,
-     [](cMaterial& m, auto* t, auto*) {
-       m.maps[0] = new cMap;
-       m.maps[0]->texture = t;
-       m.transparency = 0.5f;
-     },
-     [](const Inputs& in) {
-       Rgba top = Mul(in.texture, WhiteLit());
-       top.c[3] = kHalf;
-       return Over(top, in.background);
-     }},
-    {"half transparent, half texture: factor blend over the frame", nullptr, 26,
-     [](cMaterial& m, auto* t, auto*) {
-       m.maps[0] = new cMap;
-       m.maps[0]->texture = t;
-       m.maps[0]->amount = 0.5f;
-       m.transparency = 0.5f;
-     },
-     [](const Inputs& in) {
-       Rgba top = Mul(Mix(in.texture, FromWord(kDiffuse), kHalf), WhiteLit());
-       top.c[3] = kHalf;
-       return Over(top, in.background);
-     }},
+    {"opaque texture: texture × white light", nullptr, 2, 1, false, 0, TextureLit},
+    {"half texture, one factor-blend pass", nullptr, 8, 0.5f, false, 0, FactorBlendLit},
+    {"half texture, lit material then texture over it", scenetest::RefuseAll, 8, 0.5f, false, 0,
+     [](const Inputs& in) { return HalfOver(TextureLit(in), MaterialLit(in)); }},
+    {"no maps: the lit material", nullptr, 14, -1, false, 0, MaterialLit},
+    {"texture with an added reflection stage", nullptr, 0, 1, true, 0,
+     [](const Inputs& in) { return Add(TextureLit(in), in.environment); }},
+    {"texture, then a reflection pass added", scenetest::RefuseAll, 0, 1, true, 0,
+     [](const Inputs& in) { return Add(TextureLit(in), in.environment); }},
+    {"lit material with an added reflection stage", nullptr, 12, -1, true, 0,
+     [](const Inputs& in) { return Add(MaterialLit(in), in.environment); }},
+    {"half transparent textured material over the frame", nullptr, 20, 1, false, 0.5f,
+     TextureOverFrame},
+    {"half transparent, half texture: factor blend over the frame", nullptr, 26, 0.5f, false,
+     0.5f, [](const Inputs& in) { return HalfOver(FactorBlendLit(in), in.background); }},
     {"the same without the factor blend: the texture, still transparent", scenetest::RefuseAll,
-     26,
-     [](cMaterial& m, auto* t, auto*) {
-       m.maps[0] = new cMap;
-       m.maps[0]->texture = t;
-       m.maps[0]->amount = 0.5f;
-       m.transparency = 0.5f;
-     },
-     [](const Inputs& in) {
-       Rgba top = Mul(in.texture, WhiteLit());
-       top.c[3] = kHalf;
-       return Over(top, in.background);
-     }},
+     26, 0.5f, false, 0.5f, TextureOverFrame},
 };
 
 // A quad facing the camera over the middle half of the screen, with a normal
@@ -272,7 +215,16 @@ void Render(const Case& c, const scenetest::Mode& mode) {
   m->diffuse = m->ambient = kDiffuse;
   m->twoSided = true;
   m->dithering = false;
-  c.set(*m, texture.get(), environment.get());
+  if (c.textureAmount >= 0) {
+    m->maps[0] = new cMap;
+    m->maps[0]->texture = texture.get();
+    m->maps[0]->amount = c.textureAmount;
+  }
+  if (c.environment) {
+    m->maps[2] = new cMap;
+    m->maps[2]->texture = environment.get();
+  }
+  m->transparency = c.transparency;
 
   for (std::uint32_t type : {0u, kTransformView, kTransformProjection})
     SetTransform(type, identityMatrix.m);
