@@ -455,6 +455,10 @@ HRESULT IDirect3DDevice7::ValidateDevice(DWORD* passes) {
     if (!knownArg(t[D3DTSS_ALPHAARG1]) || !knownArg(t[D3DTSS_ALPHAARG2]))
       return D3DERR_UNSUPPORTEDALPHAARG;
   }
+  if (auto& policy = platform::Hardware().validateDevice) {
+    const HRESULT verdict = policy(*this);
+    if (verdict != D3D_OK) return verdict;
+  }
   *passes = 1;
   return D3D_OK;
 }

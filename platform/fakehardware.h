@@ -59,6 +59,9 @@ struct FakeHardware {
   HRESULT createVertexBufferResult = D3D_OK;
   // Sees every state change, scene bracket and draw of a Direct3D device.
   std::function<void(const D3DCall&)> observeD3D;
+  // Consulted by ValidateDevice once the stage set-up passed its own checks:
+  // a device that takes fewer set-ups than the software rasteriser.
+  std::function<HRESULT(IDirect3DDevice7& device)> validateDevice;
 };
 
 // A full-screen mode record as the enumeration delivers it.

@@ -130,18 +130,21 @@ void ParseSize(cParserT* parser, std::int32_t* mode, float* value) {
   *value = parser->ParseFloatExpression();
 }
 
+void ParseColorTriple(cParserT* parser, float rgb[3]) {
+  parser->Expect(tokOpenParen);
+  rgb[0] = parser->ParseFloatExpression();
+  parser->Expect(tokComma);
+  rgb[1] = parser->ParseFloatExpression();
+  parser->Expect(tokComma);
+  rgb[2] = parser->ParseFloatExpression();
+  parser->Expect(tokCloseParen);
+}
+
 void ParseColor(cParserT* parser, float rgb[3]) {
-  if (Code(parser) == tokOpenParen) {
-    parser->Expect(tokOpenParen);
-    rgb[0] = parser->ParseFloatExpression();
-    parser->Expect(tokComma);
-    rgb[1] = parser->ParseFloatExpression();
-    parser->Expect(tokComma);
-    rgb[2] = parser->ParseFloatExpression();
-    parser->Expect(tokCloseParen);
-  } else {
+  if (Code(parser) == tokOpenParen)
+    ParseColorTriple(parser, rgb);
+  else
     rgb[0] = rgb[1] = rgb[2] = parser->ParseFloatExpression();
-  }
 }
 
 // ---- cResample ------------------------------------------------------------

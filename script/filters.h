@@ -45,6 +45,8 @@ std::int32_t ComputeHeight(std::int32_t mode, float value);
 void ParseSize(cParserT* parser, std::int32_t* mode, float* value);
 // "(" r "," g "," b ")" or one expression for all three.
 void ParseColor(cParserT* parser, float rgb[3]);
+// "(" r "," g "," b ")" only.
+void ParseColorTriple(cParserT* parser, float rgb[3]);
 
 class cResample : public cFilter {
  public:

@@ -7,6 +7,7 @@
 #include "effects2d/frame.h"
 #include "foundation/errors.h"
 #include "script/filters.h"
+#include "threedee/scene/templates.h"
 #include "viewer/launcher.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/kernel.h"
@@ -111,9 +112,12 @@ void CreateDeviceResources() {
   format.diffuse = true;
   format.GetVertexSize();
   launcherVertices = threedee::VertexArray::Create(false, 4, format);
+  // The plans of the materials depend on what this device accepts.
+  threedee::BuildMaterialTemplates();
 }
 
 void ReleaseDeviceResources() {
+  threedee::FreeMaterialTemplates();
   delete launcherVertices;
   launcherVertices = nullptr;
 }

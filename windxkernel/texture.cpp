@@ -309,7 +309,12 @@ kernelTexture* kernelTexture::FromPicture(std::int32_t width, std::int32_t heigh
     throw;
   }
   t->screenTexture = 1;
-  kernel::CreateScreenSurface(t->owner, width, height);
+  // A texture without a surface would bind nothing and fill nothing: callers
+  // are told at once instead.
+  if (!kernel::CreateScreenSurface(t->owner, width, height)) {
+    delete t;
+    return nullptr;
+  }
   t->TakeSurface();
   return t;
 }

@@ -55,6 +55,7 @@ class kernelTexture : public voxaTexture {
   ~kernelTexture() override;
   static kernelTexture* LoadFile(cColorPic* picture, const tChannelDepths* depths);
   // A screen texture; a width below 1 becomes 256, a height below 1 the width.
+  // Null when the texture cannot be created.
   static kernelTexture* FromPicture(std::int32_t width, std::int32_t height);
 
   void Bind(std::uint32_t stage) override;

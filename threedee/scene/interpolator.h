@@ -75,5 +75,11 @@ void AppendKey(std::vector<T>& keys, T&& key, const char* what) {
   });
 }
 
+// A typed copy of a track that may be absent.
+template <class T>
+T* CloneOrNull(const T* track) {
+  return track ? track->CloneTyped() : nullptr;
+}
+
 }  // namespace tracks
 }  // namespace VOXA2
