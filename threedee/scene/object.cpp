@@ -31,7 +31,7 @@ bool c3Dobject::Update(float frame, float time, float sinceStart, float fraction
     world = parent ? parent->world : identityMatrix;
     inverseWorld = parent ? parent->inverseWorld : identityMatrix;
   }
-  // One failing branch does not stop the walk, but the walk reports it.
+  // A failing branch does not stop the walk, but the walk reports it.
   bool ok = true;
   if (firstChild) ok = firstChild->Update(frame, time, sinceStart, fraction) && ok;
   if (nextSibling) ok = nextSibling->Update(frame, time, sinceStart, fraction) && ok;
