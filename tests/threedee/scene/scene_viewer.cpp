@@ -56,9 +56,9 @@ void SceneViewer::Camera(c3Dcamera& camera) {
   SetTransform(kTransformProjection, projection.m);
 }
 
-bool SceneViewer::Draw(std::uint32_t background) {
+bool SceneViewer::Draw(std::uint32_t background, bool depthTest) {
   ForgetDeviceState();
-  SetRenderMode(1, 0, 1);  // depth test on
+  SetRenderMode(1, 0, depthTest ? 1 : 0);
   SetRenderMode(1, 1, 1);  // and written
   if (!BeginScene()) return false;
   IDirectDrawSurface7* back = kernel::videoState.back;

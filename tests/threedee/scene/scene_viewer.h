@@ -22,7 +22,7 @@ class SceneViewer {
   // "camera": the camera's view and projection to the device.
   void Camera(VOXA2::threedee::c3Dcamera& camera);
   // One frame's drawing: a cleared target and depth, the tree, then the batch.
-  bool Draw(std::uint32_t background);
+  bool Draw(std::uint32_t background, bool depthTest = true);
 
   VOXA2::threedee::c3Dscene& scene;
   VOXA2::threedee::cSceneView view;
