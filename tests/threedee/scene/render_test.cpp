@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -268,3 +269,157 @@ TEST(Render, LitCubeFacesFollowTheLightingEquation) {
 }
 
 }  // namespace
+
+// ---- a small animation, end to end
+
+constexpr std::uint32_t kSky = 0x182030;
+constexpr std::uint32_t kTexel = 0xC08040;
+
+struct Animation {
+  c3Dscene scene;
+  c3DScamera* camera;
+  c3DSmesh* box;
+  c3DSmesh* glass;
+};
+
+// The camera flies past a textured box at the origin, aimed at a target above
+// it; a spot light shines down on it; a half-transparent box stands beside it.
+void BuildAnimation(Animation& a, video::kernelTexture* texture) {
+  auto* textured = new cMaterial;
+  textured->SetName("crate");
+  textured->maps[cMaterial::kTextureMap] = new cMap;
+  textured->maps[cMaterial::kTextureMap]->texture = texture;
+  auto* clear = new cMaterial;
+  clear->SetName("glass");
+  clear->diffuse = clear->ambient = 0xFF40C0FFu;
+  clear->transparency = 0.5f;
+  a.scene.AddMaterial(textured);
+  a.scene.AddMaterial(clear);
+
+  a.camera = new c3DScamera;
+  a.camera->SetName("cam");
+  a.camera->nearPlane = 1;
+  a.camera->farPlane = 100;
+  a.camera->positionTrack = Linear({-6, -8, 3}, {6, -8, 4}, 50);
+  a.camera->fovTrack = Constant({60});
+  auto* aim = new c3DStarget;
+  aim->SetName("cam.target");
+  aim->positionTrack = Constant({0, 0, 0.5f});
+  auto* spot = new c3DSlight_spot;
+  spot->SetName("spot");
+  spot->positionTrack = Constant({0, -6, 8});
+  spot->hotspotTrack = Constant({60});
+  spot->falloffTrack = Constant({90});
+  auto* spotAim = new c3DStarget;
+  spotAim->SetName("spot.target");
+  auto* ambient = new c3DSlight_ambient;
+  ambient->colourTrack = Constant({0.2f, 0.2f, 0.2f});
+  a.box = MakeBox({1, 1, 1}, textured, textured);
+  a.box->SetName("box");
+  a.box->rotationTrack = Turn(0, 0, 1, 0.3f);
+  a.glass = MakeBox({0.6, 0.6, 0.6}, clear, clear);
+  a.glass->SetName("glass");
+  a.glass->positionTrack = Constant({2.5f, -2, 0.5f});
+  a.camera->target = aim;
+  spot->target = spotAim;
+  Link(a.scene, {a.camera, aim, spot, spotAim, ambient, a.box, a.glass});
+}
+
+// The view of a camera at eye aimed at target, from the rules: rows R, U, F
+// with the eye pulled back by f along F.
+Matrix4 LookAt(V3 eye, const V3& target, double f) {
+  const V3 forward = Unit(Sub(target, eye));
+  const V3 right = Unit({forward[1], -forward[0], 0});
+  const V3 up = Unit(Cross(forward, right));
+  for (int k = 0; k < 3; ++k) eye[k] -= f * forward[k];
+  Matrix4 m = identityMatrix;
+  const V3 rows[3] = {right, up, forward};
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) m.m[4 * r + c] = static_cast<float>(rows[r][c]);
+    m.m[4 * r + 3] = static_cast<float>(-Dot(rows[r], eye));
+  }
+  return m;
+}
+
+TEST(Render, AnimationFrameByFrame) {
+  scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
+    std::unique_ptr<video::kernelTexture> texture(video::kernelTexture::FromPicture(8, 8));
+    ASSERT_NE(texture, nullptr);
+    texture->GetSurface()->Fill(kTexel);
+    Animation a;
+    BuildAnimation(a, texture.get());
+    scenetest::SceneViewer viewer(a.scene);
+    viewer.Use();
+    for (float frame : {0.0f, 25.0f, 50.0f}) {
+      SCOPED_TRACE("frame " + std::to_string(frame));
+      ASSERT_TRUE(viewer.Frame(frame));
+      viewer.Camera(*a.camera);
+      std::vector<std::string> calls;
+      platform::Hardware().observeD3D = [&](const platform::D3DCall& c) {
+        if (c.method.rfind("DrawIndexedPrimitive", 0) == 0) calls.push_back("draw");
+        if (c.method == "SetRenderState" && c.a == D3DRENDERSTATE_ZWRITEENABLE)
+          calls.push_back("zwrite " + std::to_string(c.b));
+      };
+      ASSERT_TRUE(viewer.Draw(kSky));
+      platform::Hardware().observeD3D = nullptr;
+      // The box's triangles, then Z writes off for the deferred glass, then on again.
+      const auto off = std::find(calls.begin(), calls.end(), "zwrite 0");
+      ASSERT_NE(off, calls.end());
+      EXPECT_NE(std::find(calls.begin(), off, "draw"), off) << "the opaque box first";
+      EXPECT_NE(std::find(off, calls.end(), "draw"), calls.end()) << "the glass after";
+      EXPECT_EQ(calls.back(), "zwrite 1");
+
+      // The camera's projection, from the rules (FOV 60, near 1, far 100).
+      const double f = 1 / std::tan(30 * std::numbers::pi / 180);
+      const double t = frame / 50;
+      const V3 eye{-6 + 12 * t, -8, 3 + t};
+      Projection proj{LookAt(eye, {0, 0, 0.5}, f), identityMatrix, 64, 48};
+      proj.projection.m[0] = static_cast<float>(f);
+      proj.projection.m[5] = static_cast<float>(-f * 4 / 3);
+      proj.projection.m[10] = static_cast<float>((100 + f) / 99);
+      proj.projection.m[11] = static_cast<float>(-(1 + f) * (100 + f) / 99);
+      proj.projection.m[14] = 1;
+      proj.projection.m[15] = 0;
+
+      auto rect = [&](const c3DSmesh& mesh, const V3& half) {
+        std::array<double, 4> r{1e9, 1e9, -1e9, -1e9};
+        for (int i = 0; i < 8; ++i) {
+          const V3 corner{i & 4 ? half[0] : -half[0], i & 2 ? half[1] : -half[1],
+                          i & 1 ? half[2] : -half[2]};
+          const auto s = proj.Screen(Place(mesh.world, corner));
+          r = {std::min(r[0], s[0]), std::min(r[1], s[1]), std::max(r[2], s[0]),
+               std::max(r[3], s[1])};
+        }
+        return r;
+      };
+      const auto box = rect(*a.box, {1, 1, 1});
+      const auto glass = rect(*a.glass, {0.6, 0.6, 0.6});
+      auto inGlass = [&](int x, int y) {
+        return x >= glass[0] - 1 && x <= glass[2] + 1 && y >= glass[1] - 1 && y <= glass[3] + 1;
+      };
+      const std::uint32_t sky = kSky;
+      // Just outside the box's projected corners: the sky, where the glass is not.
+      const int cx = static_cast<int>((box[0] + box[2]) / 2), cy = static_cast<int>((box[1] + box[3]) / 2);
+      const int probes[4][2] = {{static_cast<int>(box[0]) - 2, cy}, {static_cast<int>(box[2]) + 2, cy},
+                                {cx, static_cast<int>(box[1]) - 2}, {cx, static_cast<int>(box[3]) + 2}};
+      for (const auto& p : probes)
+        if (p[0] >= 0 && p[0] < 64 && p[1] >= 0 && p[1] < 48 && !inGlass(p[0], p[1]))
+          EXPECT_EQ(PixelAt(p[0], p[1]), sky) << "outside the box at " << p[0] << "," << p[1];
+      // Inside: the lit texture, in the texture's proportions.
+      const V3 centre = Place(a.box->world, {0, 0, 0});
+      const auto s = proj.Screen(centre);
+      const std::uint32_t lit = PixelAt(static_cast<int>(s[0]), static_cast<int>(s[1]));
+      EXPECT_NE(lit, sky);
+      EXPECT_GT(Channel(lit, 0), Channel(lit, 1));
+      EXPECT_GT(Channel(lit, 1), Channel(lit, 2));
+      // The glass over the sky: neither the sky nor its own colour.
+      const auto g = proj.Screen(Place(a.glass->world, {0, 0, 0}));
+      const std::uint32_t seen = PixelAt(static_cast<int>(g[0]), static_cast<int>(g[1]));
+      if (g[0] < box[0] - 2 || g[0] > box[2] + 2) {
+        EXPECT_NE(seen, sky);
+        EXPECT_GT(Channel(seen, 2), Channel(sky, 2)) << "blue light through the glass";
+      }
+      MaybeWritePng("render_animation_" + std::to_string(static_cast<int>(frame)));
+    }
+  });
+}
