@@ -81,12 +81,5 @@ T* CloneOrNull(const T* track) {
   return track ? track->CloneTyped() : nullptr;
 }
 
-template <class T, class... Args>
-T* CreateTrack(const char* className, Args&&... args) {
-  T* track = new (std::nothrow) T(std::forward<Args>(args)...);
-  if (!track) throw new VOXA::errors::eCouldNotCreateObject(className);
-  return track;
-}
-
 }  // namespace tracks
 }  // namespace VOXA2

@@ -2,9 +2,9 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "demo/datacollector.h"
+#include "foundation/allocate.h"
 #include "foundation/stream.h"
 #include "threedee/scene/interpolator.h"
 #include "windxkernel/debuglog.h"
@@ -14,13 +14,6 @@ namespace VOXA2::threedee {
 namespace {
 
 constexpr const char* kNoTexture = "Warning: Could not load texture for map!";
-
-template <class T>
-T* NewMap(const char* className) {
-  T* made = new (std::nothrow) T();
-  if (!made) throw new VOXA::errors::eCouldNotCreateObject(className);
-  return made;
-}
 
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -56,7 +49,7 @@ void cMap::CopyFieldsTo(cMap& copy) const {
 }
 
 cMap* cMap::Clone() const {
-  cMap* copy = NewMap<cMap>("cMap");
+  cMap* copy = VOXA::errors::NewOrThrow<cMap>("cMap");
   try {
     CopyFieldsTo(*copy);
   } catch (...) {
@@ -123,7 +116,7 @@ bool cIMap::Update(float time) {
 }
 
 cMap* cIMap::Clone() const {
-  auto* copy = NewMap<cIMap>("cIMap");
+  auto* copy = VOXA::errors::NewOrThrow<cIMap>("cIMap");
   try {
     CopyFieldsTo(*copy);
     copy->uScaleTrack = tracks::CloneOrNull(uScaleTrack);

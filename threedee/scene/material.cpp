@@ -1,8 +1,8 @@
 #include "threedee/scene/material.h"
 
 #include <algorithm>
-#include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/numeric.h"
 #include "foundation/stream.h"
 #include "threedee/scene/interpolator.h"
@@ -332,8 +332,7 @@ void cMaterial::CopyFieldsTo(cMaterial& copy) const {
 }
 
 cMaterial* cMaterial::Clone() const {
-  auto* copy = new (std::nothrow) cMaterial();
-  if (!copy) throw new VOXA::errors::eCouldNotCreateObject("cMaterial");
+  auto* copy = VOXA::errors::NewOrThrow<cMaterial>("cMaterial");
   try {
     CopyFieldsTo(*copy);
   } catch (...) {
@@ -384,8 +383,7 @@ bool cIMaterial::Update(float frame) {
 }
 
 cMaterial* cIMaterial::Clone() const {
-  auto* copy = new (std::nothrow) cIMaterial();
-  if (!copy) throw new VOXA::errors::eCouldNotCreateObject("cIMaterial");
+  auto* copy = VOXA::errors::NewOrThrow<cIMaterial>("cIMaterial");
   try {
     CopyFieldsTo(*copy);
     copy->ambientTrack = tracks::CloneOrNull(ambientTrack);

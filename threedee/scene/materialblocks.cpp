@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <new>
 
+#include "demo/block.h"
+#include "foundation/allocate.h"
 #include "foundation/stream.h"
 #include "script/filters.h"
 #include "threedee/scene/interpolatedvalues.h"
@@ -24,21 +25,7 @@ const tSymbolicName kSwitchNames[2] = {{0, tokDisabled, "disabled"}, {1, tokEnab
 const tSymbolicSplineDef kTwoSidedTable{2, kSwitchNames};
 const tSymbolicSplineDef kDitheringTable{2, kSwitchNames};
 
-template <class T>
-T* Create(const char* className) {
-  T* made = new (std::nothrow) T();
-  if (!made) throw new VOXA::errors::eCouldNotCreateObject(className);
-  return made;
-}
-
 std::int32_t Code(const cParserT* parser) { return parser->token ? parser->token->code : tokNone; }
-
-// Whether the current token is an identifier of exactly this text.
-bool IsWord(const cParserT* parser, const char* word) {
-  if (Code(parser) != tokIdentifier) return false;
-  const auto* ident = dynamic_cast<const cIdentToken*>(parser->token.get());
-  return ident && ident->text == word;
-}
 
 void SyntaxError(cParserT* parser) { parser->Error(errMaterialSyntax, "Syntax error!"); }
 
@@ -114,14 +101,14 @@ void ReadPlainItem(cParserT* parser, cMaterial& m, const std::string& word) {
   } else if (word == "emissive") {
     m.emissive = ReadColour(parser);
   } else if (word == "specular") {
-    if (IsWord(parser, "power")) {
+    if (IsExactWord(parser, "power")) {
       parser->GetToken();
       m.power = parser->ParseFloatExpression();
     } else {
       m.specular = ReadColour(parser);
     }
   } else if (word == "transparency") {
-    if (IsWord(parser, "mode")) {
+    if (IsExactWord(parser, "mode")) {
       parser->GetToken();
       parser->Check(tokIdentifier);
       const auto& text = static_cast<const cIdentToken*>(parser->token.get())->text;
@@ -160,7 +147,7 @@ void ReadInterpolatedItem(cParserT* parser, cIMaterial& m, const std::string& wo
   } else if (word == "emissive") {
     Replace(m.emissiveTrack, UnitTrack(ParseInterpolator(parser, 3, length)));
   } else if (word == "specular") {
-    if (IsWord(parser, "power")) {
+    if (IsExactWord(parser, "power")) {
       parser->GetToken();
       Replace(m.powerTrack, ParseInterpolator(parser, 1, length));
     } else {
@@ -170,7 +157,7 @@ void ReadInterpolatedItem(cParserT* parser, cIMaterial& m, const std::string& wo
       Replace(m.specularTrack, UnitTrack(track.release()));
     }
   } else if (word == "transparency") {
-    if (IsWord(parser, "mode")) {
+    if (IsExactWord(parser, "mode")) {
       parser->GetToken();
       Replace(m.transparencyModeTrack, ParseSymbolicInterpolator(parser, &kModeTable, length));
     } else {
@@ -197,11 +184,11 @@ std::string IdentifierText(const cParserT* parser) {
 }  // namespace
 
 cMaterial* ParseMaterial(cParserT* parser, float length) {
-  const bool interpolated = IsWord(parser, "interpolated");
+  const bool interpolated = IsExactWord(parser, "interpolated");
   if (interpolated) parser->GetToken();
   std::unique_ptr<cMaterial> material(
-      interpolated ? static_cast<cMaterial*>(Create<cIMaterial>("cIMaterial"))
-                   : Create<cMaterial>("cMaterial"));
+      interpolated ? static_cast<cMaterial*>(VOXA::errors::NewOrThrow<cIMaterial>("cIMaterial"))
+                   : VOXA::errors::NewOrThrow<cMaterial>("cMaterial"));
   auto* tracks = dynamic_cast<cIMaterial*>(material.get());
   material->name = ReadString(parser);
   parser->Expect(tokOpenBrace);
@@ -216,7 +203,7 @@ cMaterial* ParseMaterial(cParserT* parser, float length) {
     parser->GetToken();
     if (word == "self") {
       // A plain number even in an interpolated block; it acts only at the end.
-      if (!IsWord(parser, "illumination")) SyntaxError(parser);
+      if (!IsExactWord(parser, "illumination")) SyntaxError(parser);
       parser->GetToken();
       self = parser->ParseFloatExpression();
     } else if (word == "shading") {
@@ -236,7 +223,7 @@ cMaterial* ParseMaterial(cParserT* parser, float length) {
       Replace(material->maps[slot], ParseMap(parser, length));
     } else {
       if (word == "two") {
-        if (!IsWord(parser, "sided")) SyntaxError(parser);
+        if (!IsExactWord(parser, "sided")) SyntaxError(parser);
         parser->GetToken();
       }
       if (tracks)
@@ -254,11 +241,11 @@ cMaterial* ParseMaterial(cParserT* parser, float length) {
 }
 
 cMap* ParseMap(cParserT* parser, float length) {
-  const bool interpolated = IsWord(parser, "interpolated");
+  const bool interpolated = IsExactWord(parser, "interpolated");
   if (interpolated) parser->GetToken();
   std::unique_ptr<cMap> map(interpolated
-                                ? static_cast<cMap*>(Create<cIMap>("cIMap"))
-                                : Create<cMap>("cMap"));
+                                ? static_cast<cMap*>(VOXA::errors::NewOrThrow<cIMap>("cIMap"))
+                                : VOXA::errors::NewOrThrow<cMap>("cMap"));
   auto* tracks = dynamic_cast<cIMap*>(map.get());
   parser->Expect(tokOpenBrace);
   while (Code(parser) != tokCloseBrace) {
@@ -284,7 +271,7 @@ cMap* ParseMap(cParserT* parser, float length) {
                                          {"vadd", &cMap::vOffset, &cIMap::vOffsetTrack},
                                          {"vmul", &cMap::vScale, &cIMap::vScaleTrack},
                                          {"amount", &cMap::amount, &cIMap::amountTrack}};
-    const Value* value = std::find_if(kValues, kValues + 5, [&](const Value& v) { return IsWord(parser, v.word); });
+    const Value* value = std::find_if(kValues, kValues + 5, [&](const Value& v) { return IsExactWord(parser, v.word); });
     if (value == kValues + 5) SyntaxError(parser);
     parser->GetToken();
     if (!tracks) {

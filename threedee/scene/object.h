@@ -6,10 +6,10 @@
 #pragma once
 
 #include <cstdint>
-#include <new>
 #include <optional>
 #include <string>
 
+#include "foundation/allocate.h"
 #include "foundation/basis.h"
 #include "foundation/errors.h"
 #include "windxkernel/3dkernel.h"
@@ -85,8 +85,7 @@ class c3Dobject : public virtual basis::basisObject {
 // when it cannot be made) filled by its own CopyTo.
 template <class T>
 T* DuplicateAs(const T& source, const char* className) {
-  T* copy = new (std::nothrow) T();
-  if (!copy) throw new VOXA::errors::eCouldNotCreateObject(className);
+  T* copy = VOXA::errors::NewOrThrow<T>(className);
   try {
     source.CopyTo(copy);
   } catch (...) {

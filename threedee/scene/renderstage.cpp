@@ -1,7 +1,7 @@
 #include "threedee/scene/renderstage.h"
 
-#include <new>
 
+#include "foundation/allocate.h"
 #include "threedee/scene/interpolator.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/rendermodes.h"
@@ -11,9 +11,7 @@ namespace {
 
 template <class T>
 std::unique_ptr<T> New(const char* className) {
-  T* made = new (std::nothrow) T();
-  if (!made) throw new VOXA::errors::eCouldNotCreateObject(className);
-  return std::unique_ptr<T>(made);
+  return std::unique_ptr<T>(VOXA::errors::NewOrThrow<T>(className));
 }
 
 void SetFilters(cRenderStage& pass, int magMin, int mip) {

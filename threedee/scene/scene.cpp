@@ -3,6 +3,7 @@
 #include <new>
 
 #include "demo/lists.h"
+#include "foundation/allocate.h"
 #include "threedee/scene/cameras.h"
 #include "threedee/scene/material.h"
 
@@ -88,8 +89,7 @@ bool c3Dscene::CopyTo(c3Dscene* destination) {
 }
 
 c3Dscene* c3Dscene::Duplicate() {
-  auto* copy = new (std::nothrow) c3Dscene();
-  if (!copy) throw new VOXA::errors::eCouldNotCreateObject("c3Dscene");
+  auto* copy = VOXA::errors::NewOrThrow<c3Dscene>("c3Dscene");
   try {
     CopyInto(copy);
   } catch (...) {

@@ -1,8 +1,8 @@
 #include "threedee/scene/templates.h"
 
 #include <memory>
-#include <new>
 
+#include "foundation/allocate.h"
 #include "threedee/scene/interpolator.h"
 #include "windxkernel/3dkernel.h"
 #include "windxkernel/debuglog.h"
@@ -28,9 +28,7 @@ struct tBuild {
 };
 
 std::unique_ptr<cMatTemplate> NewTemplate() {
-  auto* made = new (std::nothrow) cMatTemplate();
-  if (!made) throw new VOXA::errors::eCouldNotCreateObject("cMatTemplate");
-  return std::unique_ptr<cMatTemplate>(made);
+  return std::unique_ptr<cMatTemplate>(VOXA::errors::NewOrThrow<cMatTemplate>("cMatTemplate"));
 }
 
 cMatTemplate* Place(int n, std::unique_ptr<cMatTemplate> made) {
@@ -41,9 +39,7 @@ cMatTemplate* Place(int n, std::unique_ptr<cMatTemplate> made) {
 // Ambient and diffuse opaque white, specular and emissive 0, blend SRCALPHA
 // and INVSRCALPHA, no stages yet.
 std::unique_ptr<cRenderStage> NewPass() {
-  auto* made = new (std::nothrow) cRenderStage();
-  if (!made) throw new VOXA::errors::eCouldNotCreateObject("cRenderStage");
-  std::unique_ptr<cRenderStage> pass(made);
+  std::unique_ptr<cRenderStage> pass(VOXA::errors::NewOrThrow<cRenderStage>("cRenderStage"));
   pass->ambient = pass->diffuse = 0xFFFFFFFFu;
   return pass;
 }

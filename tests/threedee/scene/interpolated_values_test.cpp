@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scriptread.h"
 #include "tests/support/tempdir.h"
-#include "tests/threedee/scene/parse_support.h"
 #include "threedee/scene/interpolatedvalues.h"
 
 namespace {
@@ -19,7 +19,8 @@ using namespace VOXA2;
 
 using Op = std::function<cView3Dinterpolator*(cParserT*)>;
 
-struct Outcome : parsetest::Result {
+// How the parse ended, and the track it gave.
+struct Outcome : testsupport::ScriptRead {
   std::unique_ptr<cView3Dinterpolator> track;
 };
 
@@ -27,8 +28,8 @@ class InterpolatedValues : public ::testing::Test {
  protected:
   Outcome Parse(const std::string& text, const Op& op) {
     Outcome out;
-    static_cast<parsetest::Result&>(out) =
-        parsetest::Run(text, [&](cParserT* parser) { out.track.reset(op(parser)); });
+    static_cast<testsupport::ScriptRead&>(out) =
+        testsupport::ReadScript(text, "values.txt", [&](cParserT* p) { out.track.reset(op(p)); });
     return out;
   }
   std::string Log() const { return testsupport::ReadFile("debug.txt"); }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "tests/support/tempdir.h"
-#include "tests/threedee/scene/parse_support.h"
+#include "tests/support/scriptread.h"
 #include "threedee/scene/materialblocks.h"
 
 namespace {
@@ -39,14 +39,16 @@ std::string Describe(cMaterial& m, float frame) {
   return out;
 }
 
-struct Parsed : parsetest::Result {
+struct Parsed : testsupport::ScriptRead {
   std::unique_ptr<cMaterial> material;
 };
 
 Parsed Parse(const std::string& text, float length = 1) {
   Parsed out;
-  static_cast<parsetest::Result&>(out) = parsetest::Run(
-      text + " ;", [&](cParserT* parser) { out.material.reset(ParseMaterial(parser, length)); });
+  static_cast<testsupport::ScriptRead&>(out) =
+      testsupport::ReadScript(text + " ;", "materials.txt", [&](cParserT* parser) {
+        out.material.reset(ParseMaterial(parser, length));
+      });
   return out;
 }
 

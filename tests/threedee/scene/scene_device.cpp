@@ -6,14 +6,11 @@
 #include <fstream>
 
 #include "platform/fakehardware.h"
-#include "platform/headless.h"
-#include "tests/windxkernel/display_support.h"
+#include "tests/support/display_fixture.h"
+#include "tests/support/tempdir.h"
 #include "threedee/scene/templates.h"
 #include "windxkernel/3dkernel.h"
-#include "windxkernel/d3dinit.h"
-#include "windxkernel/ddraw.h"
 #include "windxkernel/nolauncher/nolauncher.h"
-#include "windxkernel/video.h"
 
 namespace scenetest {
 
@@ -37,15 +34,12 @@ HRESULT AtMostTwoStages(IDirect3DDevice7& device) {
 
 std::vector<std::string> OnDevice(const Mode& mode, const Policy& policy,
                                   const std::function<void()>& body, int width, int height) {
-  displaytest::Environment env;
+  testsupport::DisplayEnvironment env;
   platform::Hardware().displays[0].modes = {platform::MakeMode(width, height, mode.format())};
   platform::Hardware().validateDevice = policy;
   VOXA2::Hooks().createDeviceResources = [] { VOXA2::threedee::BuildMaterialTemplates(); };
   VOXA2::Hooks().releaseDeviceResources = [] { VOXA2::threedee::FreeMaterialTemplates(); };
-  const int result = displaytest::RunWithDisplay("debugmode", [&] {
-    ASSERT_TRUE(kernel::DDInit());
-    ASSERT_TRUE(kernel::D3DCreate());
-    VOXA2::video::EnumerateVideoDevices();
+  const int result = testsupport::RunWithDevices("debugmode", [&] {
     // The start-up of the kernel: the only mode offered is the one set.
     VOXA2::threedee::Init3DKernel();
     body();
@@ -53,7 +47,7 @@ std::vector<std::string> OnDevice(const Mode& mode, const Policy& policy,
   });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(VOXA2::threedee::materialTemplates[0], nullptr) << "freed with the device";
-  return displaytest::LogLines();
+  return testsupport::DebugLogLines();
 }
 
 std::vector<std::string> Between(const std::vector<std::string>& lines, const std::string& from,
