@@ -26,6 +26,21 @@ std::uint32_t TrackColour(const cView3Di_position* colour) {
   return colour ? PackColor(colour->GetValues()) : 0xFFFFFFFFu;
 }
 
+// A light of the type at the world matrix's translation, in the colour of the
+// track, black in ambient and specular light, reaching as far as a float goes.
+void FillLightRecord(DeviceLight& record, std::uint32_t type, const Matrix4& world,
+                     const cView3Di_position* colour) {
+  record = DeviceLight{};
+  record.type = type;
+  const Vector at = Translation(world);
+  record.position[0] = at.x, record.position[1] = at.y, record.position[2] = at.z;
+  record.ambient = 0xFF000000u;
+  record.diffuse = TrackColour(colour);
+  record.specular = 0xFF000000u;
+  record.range = kLightRange;
+  record.attenuation0 = 1.0f;
+}
+
 // The object found under the target's name in the new scene, when it is keyframed.
 c3DStemporary* Rebind(const c3DStemporary* target, c3Dscene* scene) {
   if (!target || !target->GetName() || !scene) return nullptr;
@@ -250,15 +265,7 @@ void c3DStarget::CopyTo(c3DStarget* copy) const { c3DStemporary::CopyTo(copy); }
 // ---- lights
 
 void c3DSlight_omni::GetLightDescription(DeviceLight& record) {
-  record = DeviceLight{};
-  record.type = 2;
-  const Vector at = Translation(world);
-  record.position[0] = at.x, record.position[1] = at.y, record.position[2] = at.z;
-  record.ambient = 0xFF000000u;
-  record.diffuse = TrackColour(colourTrack);
-  record.specular = 0xFF000000u;
-  record.range = kLightRange;
-  record.attenuation0 = 1.0f;
+  FillLightRecord(record, 2, world, colourTrack);
 }
 
 c3Dobject* c3DSlight_omni::Duplicate() const { return DuplicateAs(*this, "c3DSlight_omni"); }
@@ -266,24 +273,17 @@ c3Dobject* c3DSlight_omni::Duplicate() const { return DuplicateAs(*this, "c3DSli
 void c3DSlight_omni::CopyTo(c3DSlight_omni* copy) const { c3DStemporary::CopyTo(copy); }
 
 void c3DSlight_spot::GetLightDescription(DeviceLight& record) {
-  record = DeviceLight{};
-  record.type = 3;
+  FillLightRecord(record, 3, world, colourTrack);
   const Vector at = Translation(world);
-  record.position[0] = at.x, record.position[1] = at.y, record.position[2] = at.z;
   if (target) {
     const Vector direction = Translation(target->world) - at;
     record.direction[0] = direction.x;
     record.direction[1] = direction.y;
     record.direction[2] = direction.z;
   }
-  record.ambient = 0xFF000000u;
-  record.diffuse = TrackColour(colourTrack);
-  record.specular = 0xFF000000u;
-  record.range = kLightRange;
   record.falloff = 1.0f;
   record.theta = hotspotTrack ? hotspotTrack->GetValue(0) * (1.0f / 360.0f) * kPi : 0.0f;
   record.phi = falloffTrack ? falloffTrack->GetValue(0) * (1.0f / 360.0f) * kPi : record.theta;
-  record.attenuation0 = 1.0f;
 }
 
 c3Dobject* c3DSlight_spot::Duplicate() const { return DuplicateAs(*this, "c3DSlight_spot"); }

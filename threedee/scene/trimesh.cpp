@@ -26,6 +26,15 @@ std::vector<T> CopyList(const std::vector<T>& source, const char* what) {
   return tracks::OrFailFor(what, [&] { return source; });
 }
 
+template <class Run>
+Run* CloneRun(const Run& source, const char* className, const char* what) {
+  std::unique_ptr<Run> copy(Create<Run>(className));
+  copy->indices = CopyList(source.indices, what);
+  copy->lowest = source.lowest;
+  copy->highest = source.highest;
+  return copy.release();
+}
+
 float* At(VertexArray* array, std::uint32_t offset, int i) {
   return reinterpret_cast<float*>(array->data + static_cast<std::size_t>(i) * array->pointer.stride +
                                   offset);
@@ -92,19 +101,11 @@ std::pair<std::uint16_t, std::uint16_t> IndexRange(const std::uint16_t* indices,
 }
 
 cTriStrip* cTriStrip::Clone(const cTriStrip& source) {
-  std::unique_ptr<cTriStrip> copy(Create<cTriStrip>("cTriStrip"));
-  copy->indices = CopyList(source.indices, "strip index list!");
-  copy->lowest = source.lowest;
-  copy->highest = source.highest;
-  return copy.release();
+  return CloneRun(source, "cTriStrip", "strip index list!");
 }
 
 cTriFan* cTriFan::Clone(const cTriFan& source) {
-  std::unique_ptr<cTriFan> copy(Create<cTriFan>("cTriFan"));
-  copy->indices = CopyList(source.indices, "fan index list!");
-  copy->lowest = source.lowest;
-  copy->highest = source.highest;
-  return copy.release();
+  return CloneRun(source, "cTriFan", "fan index list!");
 }
 
 // ---- render meshes

@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "tests/threedee/scene/track_makers.h"
 #include "threedee/scene/keyframed.h"
 #include "threedee/scene/kbsplines.h"
 #include "threedee/scene/scene.h"
@@ -17,29 +18,11 @@ namespace {
 
 using namespace VOXA2;
 using namespace VOXA2::threedee;
+using scenetest::Constant;
+using scenetest::Linear;
+using scenetest::Turn;
 
 constexpr float kPi = std::numbers::pi_v<float>;
-
-cView3Di_linear* Linear(int n, std::initializer_list<std::pair<float, std::vector<float>>> keys) {
-  auto* track = new cView3Di_linear(n);
-  for (const auto& [time, values] : keys) track->AddKey(time, values.data());
-  track->Prepare();
-  return track;
-}
-
-cView3Di_position* Constant(std::vector<float> values) {
-  auto* track = new cView3Di_position(static_cast<int>(values.size()));
-  for (std::size_t i = 0; i < values.size(); ++i) track->GetValues()[i] = values[i];
-  return track;
-}
-
-// One key: a constant rotation of angle about the axis.
-cView3Di_linear_quat* Turn(float x, float y, float z, float angle) {
-  auto* track = new cView3Di_linear_quat;
-  const float key[4] = {x, y, z, angle};
-  track->AddKey(0, key);
-  return track;
-}
 
 // ---- matrices formed here, from the rules
 

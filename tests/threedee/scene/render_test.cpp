@@ -20,6 +20,7 @@
 #include "platform/fakehardware.h"
 #include "tests/threedee/scene/scene_device.h"
 #include "tests/threedee/scene/scene_viewer.h"
+#include "tests/threedee/scene/track_makers.h"
 #include "threedee/scene/keyframed.h"
 #include "threedee/scene/material.h"
 #include "threedee/scene/mesher.h"
@@ -33,6 +34,9 @@ namespace {
 using namespace VOXA2;
 using namespace VOXA2::threedee;
 namespace px = platform::pixels;
+using scenetest::Constant;
+using scenetest::Linear;
+using scenetest::Turn;
 
 using V3 = std::array<double, 3>;
 
@@ -116,27 +120,6 @@ c3DSmesh* MakeBox(const V3& half, cMaterial* even, cMaterial* odd) {
   mesher.CountElements();
   mesher.BuildRenderMeshes(box);
   return box;
-}
-
-cView3Di_position* Constant(std::vector<float> values) {
-  auto* track = new cView3Di_position(static_cast<int>(values.size()));
-  for (std::size_t i = 0; i < values.size(); ++i) track->GetValues()[i] = values[i];
-  return track;
-}
-
-cView3Di_linear* Linear(std::vector<float> from, std::vector<float> to, float length) {
-  auto* track = new cView3Di_linear(static_cast<int>(from.size()));
-  track->AddKey(0, from.data());
-  track->AddKey(length, to.data());
-  track->Prepare();
-  return track;
-}
-
-cView3Di_linear_quat* Turn(float x, float y, float z, float angle) {
-  auto* track = new cView3Di_linear_quat;
-  const float key[4] = {x, y, z, angle};
-  track->AddKey(0, key);
-  return track;
 }
 
 void Link(c3Dscene& scene, std::initializer_list<c3Dobject*> objects) {
@@ -300,7 +283,7 @@ void BuildAnimation(Animation& a, video::kernelTexture* texture) {
   a.camera->SetName("cam");
   a.camera->nearPlane = 1;
   a.camera->farPlane = 100;
-  a.camera->positionTrack = Linear({-6, -8, 3}, {6, -8, 4}, 50);
+  a.camera->positionTrack = Linear(3, {{0, {-6, -8, 3}}, {50, {6, -8, 4}}});
   a.camera->fovTrack = Constant({60});
   auto* aim = new c3DStarget;
   aim->SetName("cam.target");
