@@ -2,4 +2,4 @@
 # ImageMagick decoding the same files to raw RGBA.
 add_executable(bench_pictures ${CMAKE_CURRENT_LIST_DIR}/pictures_bench.cpp)
 target_include_directories(bench_pictures PRIVATE ${CMAKE_SOURCE_DIR})
-target_link_libraries(bench_pictures PRIVATE voxa2_foundation voxa2_windxkernel voxa2_nolauncher)
+target_link_libraries(bench_pictures PRIVATE voxa2_foundation)

@@ -12,10 +12,14 @@ function(voxa2_library folder)
   target_link_libraries(voxa2_${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# voxa2_test(<folder> [DEPS <targets>...])
+# voxa2_test(<folder> [DEPS <targets>...] [SUPPORT <targets>...])
 # One GoogleTest program per tested folder: every .cpp under tests/<folder>.
+# SUPPORT replaces the shared main and helpers (voxa2_testsupport).
 function(voxa2_test folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;SUPPORT" ${ARGN})
+  if(NOT ARG_SUPPORT)
+    set(ARG_SUPPORT voxa2_testsupport)
+  endif()
   string(REPLACE "/" "_" name "${folder}")
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*.cpp)
   if(NOT sources)
@@ -23,7 +27,7 @@ function(voxa2_test folder)
   endif()
   add_executable(test_${name} ${sources})
   target_include_directories(test_${name} PRIVATE ${CMAKE_SOURCE_DIR})
-  target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} voxa2_testsupport GTest::gtest GTest::gmock)
+  target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} ${ARG_SUPPORT} GTest::gtest GTest::gmock)
   gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES ENVIRONMENT "VOXA2_SOURCE_DIR=${CMAKE_SOURCE_DIR}")

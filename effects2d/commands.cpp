@@ -1,5 +1,7 @@
 #include "effects2d/commands.h"
 
+#include <algorithm>
+
 #include "demo/demo.h"
 #include "demo/lists.h"
 #include "effects2d/frame.h"
@@ -145,6 +147,10 @@ bool cVOXApicture::Execute(float, float sinceStart, float) {
     x = (width - picture->GetWidth()) / 2;
     y = (height - picture->GetHeight()) / 2;
   }
+  // Wholly off the screen the picture draws nothing wherever it lies, so the
+  // corner is bounded to just off the screen before the size is added to it.
+  x = std::clamp(x, -picture->GetWidth(), width);
+  y = std::clamp(y, -picture->GetHeight(), height);
   {
     ZGUI::cGraphicsDevice device(pixels, pitch, ZGUI::tRect{0, 0, width - 1, height - 1});
     device.DrawBitmap(picture,

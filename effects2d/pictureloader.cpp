@@ -6,6 +6,7 @@
 #include "demo/lists.h"
 #include "foundation/archive.h"
 #include "foundation/errors.h"
+#include "foundation/gfxloader.h"
 #include "foundation/streams.h"
 #include "script/parser.h"
 #include "windxkernel/debuglog.h"
@@ -141,9 +142,21 @@ cColorPic* LoadPicture(const char* name, bool defaultResample, const char* folde
   for (auto& current : file->filters) {
     const filter::tFilterDesc* record = current->GetDescription();
     LogMessage(5, "  Executing filter %s...", FilterName(record, record->tokenCode));
-    cColorPic* picture = file->picture.release();
-    const bool applied = current->Apply(&picture);
-    file->picture.reset(picture);
+    // The picture stays owned here while the filter runs, so that an error
+    // raised by the filter frees it; a filter that makes a new picture has
+    // deleted the old one itself.
+    cColorPic* picture = file->picture.get();
+    bool applied = false;
+    try {
+      applied = current->Apply(&picture);
+    } catch (ePictureTooLarge* error) {
+      LogPictureTooLarge(name, *error);
+      delete error;
+    }
+    if (picture != file->picture.get()) {
+      static_cast<void>(file->picture.release());
+      file->picture.reset(picture);
+    }
     if (!applied) {
       LogMessage(5, "  Error on applying filter! Aborting...");
       LogMessage(5, "Could not apply filters to image \"%s\"", name);

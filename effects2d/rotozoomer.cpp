@@ -27,30 +27,21 @@ constexpr double kRadiansPerDegree = 0.017453292519943295;
 
 cVOXArotozoomer::cVOXArotozoomer(cVOXAdemo* owner) : cVOXAcommand(owner), options(kOptions) {
   FindOrCreateCollector<cVOXAtexturecollector>(owner, "texture", "cVOXAtexturecollector");
-  batchGeneration_ = threedee::BatchGeneration();
-  batch = threedee::CreateBatch(ScreenVertexFormat(), kBatchVertices, kBatchIndices);
+  batch.reset(threedee::CreateBatch(ScreenVertexFormat(), kBatchVertices, kBatchIndices));
 }
 
-cVOXArotozoomer::~cVOXArotozoomer() {
-  // A batch of an older generation was deleted with the others.
-  if (batchGeneration_ == threedee::BatchGeneration()) delete batch;
-}
+cVOXArotozoomer::~cVOXArotozoomer() = default;
 
 cVOXAcommand* cVOXArotozoomer::Create(cVOXAdemo* owner) {
   return CreateCommand<cVOXArotozoomer>(owner, "cVOXArotozoomer");
 }
 
 threedee::TriangleBatch* cVOXArotozoomer::Batch() {
-  const bool stale = batchGeneration_ != threedee::BatchGeneration();
   // Made before any device existed: it has no vertex array to fill.
-  const bool empty = !stale && (!batch || !batch->vertexArray) && kernel::d3dState.device;
-  if (stale || empty) {
-    if (empty) delete batch;
-    batch = nullptr;
-    batchGeneration_ = threedee::BatchGeneration();
-    batch = threedee::CreateBatch(ScreenVertexFormat(), kBatchVertices, kBatchIndices);
-  }
-  return batch;
+  const bool empty = batch && !batch->vertexArray && kernel::d3dState.device;
+  if (!batch || empty)
+    batch.reset(threedee::CreateBatch(ScreenVertexFormat(), kBatchVertices, kBatchIndices));
+  return batch.get();
 }
 
 bool cVOXArotozoomer::Parse(float startTime, float lengthTime, cParserT* parser) {

@@ -10,7 +10,7 @@
 #include "demo/command.h"
 #include "effects2d/drawoptions.h"
 #include "threedee/scene/valuetracks.h"
-#include "windxkernel/vertexarray.h"
+#include "windxkernel/deviceowned.h"
 
 namespace VOXA2 {
 
@@ -33,7 +33,7 @@ class cVOXArotozoomer : public cVOXAcommand {
   static constexpr std::int32_t kMaxBlurCopies = 256;
 
   video::voxaTexture* texture = nullptr;  // the texture collector's
-  threedee::TriangleBatch* batch = nullptr;
+  threedee::BatchHandle batch;
   std::unique_ptr<cView3Di_position> tint;  // alpha, red, green, blue in 0 … 1
   std::unique_ptr<cView3Di_position> zoom;
   std::unique_ptr<cView3Di_position> angle;  // degrees
@@ -47,7 +47,6 @@ class cVOXArotozoomer : public cVOXAcommand {
   threedee::TriangleBatch* Batch();
   std::int32_t BlurCount(cView3Di_position* count, float time);
 
-  std::uint32_t batchGeneration_ = 0;
   bool warnedBlur_ = false;
 };
 

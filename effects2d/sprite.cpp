@@ -56,25 +56,17 @@ cVOXAsprite::cVOXAsprite(cVOXAdemo* owner)
   Batch();
 }
 
-cVOXAsprite::~cVOXAsprite() {
-  // A batch of an older generation was deleted with the device's batches.
-  if (batch_ && batchGeneration_ == threedee::BatchGeneration()) delete batch_;
-}
+cVOXAsprite::~cVOXAsprite() = default;
 
 cVOXAcommand* cVOXAsprite::Create(cVOXAdemo* owner) {
   return effects2d::CreateCommand<cVOXAsprite>(owner, "cVOXAsprite");
 }
 
 threedee::TriangleBatch* cVOXAsprite::Batch() {
-  const std::uint32_t generation = threedee::BatchGeneration();
-  if (batch_ && batchGeneration_ == generation) {
-    if (batch_->vertexArray) return batch_;
-    delete batch_;  // made before there was a device
-  }
-  batch_ = nullptr;
-  batch_ = threedee::CreateBatch(effects2d::ScreenVertexFormat(), 2048, 4096);
-  batchGeneration_ = generation;
-  return batch_;
+  // A batch made before there was a device has no vertex array to fill.
+  if (!batch_ || !batch_->vertexArray)
+    batch_.reset(threedee::CreateBatch(effects2d::ScreenVertexFormat(), 2048, 4096));
+  return batch_.get();
 }
 
 bool cVOXAsprite::Parse(float startTime, float lengthTime, cParserT* parser) {

@@ -11,14 +11,12 @@
 #include "effects2d/drawoptions.h"
 #include "effects2d/quademit.h"
 #include "threedee/scene/valuetracks.h"
+#include "windxkernel/deviceowned.h"
 
 namespace VOXA2 {
 
 namespace video {
 class voxaTexture;
-}
-namespace threedee {
-class TriangleBatch;
 }
 
 class cVOXAsprite : public cVOXAcommand {
@@ -56,8 +54,7 @@ class cVOXAsprite : public cVOXAcommand {
   threedee::TriangleBatch* Batch();
   void Emit(const effects2d::tSpriteVertex quad[4], const effects2d::tEmission& emission);
 
-  threedee::TriangleBatch* batch_ = nullptr;
-  std::uint32_t batchGeneration_ = 0;
+  threedee::BatchHandle batch_;
   effects2d::tClipBounds bounds_{};
   bool warned_ = false;
 };

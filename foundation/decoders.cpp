@@ -10,6 +10,7 @@
 
 #include "foundation/errors.h"
 #include "foundation/lzhuf.h"
+#include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 
@@ -41,6 +42,14 @@ uint32_t Crc32Update(uint32_t crc, const void* block, uint32_t length) {
 uint32_t Crc32(const void* block, uint32_t length) { return Crc32Update(0, block, length); }
 
 // -------------------------------------------------------------- size bounds
+
+bool DecodedSizeAllowed(const char* kind, const char* member, uint64_t decodedSize) {
+  if (decodedSize <= kMaxDecodedMember) return true;
+  LogMessage(5, "%s member \"%s\" refused: %llu bytes decoded is above the limit of %llu bytes",
+             kind, member, static_cast<unsigned long long>(decodedSize),
+             static_cast<unsigned long long>(kMaxDecodedMember));
+  return false;
+}
 
 bool PlausibleDecodedSize(tPacking packing, uint64_t stored, uint64_t decoded) {
   if (decoded > 0x7FFFFFFFu) return false;

@@ -32,3 +32,11 @@ enum class tPacking { Stored, Reduced, Deflate, Lzh, Bzip2 };
 // stored size: the largest expansion each coding allows. Sizes that no valid
 // member can have are refused before anything is allocated for them.
 bool PlausibleDecodedSize(tPacking packing, uint64_t storedSize, uint64_t decodedSize);
+
+// The most that one member of any archive may decode to: no demo's file comes
+// near it, and a few hundred packed bytes can claim gigabytes.
+inline constexpr uint64_t kMaxDecodedMember = 256u << 20;
+
+// Whether a member may decode to the size; a larger one is refused with a log
+// line naming the member (of an archive of the kind) and the limit.
+bool DecodedSizeAllowed(const char* kind, const char* member, uint64_t decodedSize);

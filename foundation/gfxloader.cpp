@@ -13,6 +13,7 @@
 #include "foundation/pngreader.h"
 #include "foundation/stream.h"
 #include "foundation/tga.h"
+#include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 
@@ -25,19 +26,54 @@ bool cGfxFFmtWrapper::ReadGray(TStream*, cMonoPic*) { return false; }
 bool cGfxFFmtWrapper::WriteGray(TStream*, cMonoPic*) { return false; }
 bool cGfxFFmtWrapper::SaveGray(const char*, cMonoPic*) { return false; }
 
+ePictureTooLarge::ePictureTooLarge(std::int64_t width, std::int64_t height)
+    : VOXA::errors::eOutOfMemory("A picture of %lld x %lld pixels is above the limits!",
+                                 static_cast<long long>(width), static_cast<long long>(height)),
+      width(width),
+      height(height) {}
+
+void CheckPictureSize(std::int64_t width, std::int64_t height) {
+  if (width <= 0 || height <= 0) return;  // nothing to allocate; other checks judge it
+  if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels) {
+    throw new ePictureTooLarge(width, height);
+  }
+}
+
+void LogPictureTooLarge(const char* name, const ePictureTooLarge& error) {
+  LogMessage(5,
+             "Picture \"%s\" refused: %lld x %lld pixels is above the limit of %lld pixels a side "
+             "and %lld pixels in all",
+             name ? name : "", static_cast<long long>(error.width),
+             static_cast<long long>(error.height), static_cast<long long>(kMaxPictureSide),
+             static_cast<long long>(kMaxPicturePixels));
+}
+
+namespace {
+
 // Files are opened without a read buffer: the readers read in large blocks.
-bool cGfxFFmtWrapper::LoadColor(const char* name, cColorPic* picture, tChannelDepths* depths) {
-  if (!picture || !name) return false;
+template <typename Read>
+bool LoadFile(const char* name, Read read) {
   std::unique_ptr<TStream> stream = OpenFile(name, 0);
   if (!stream) return false;
-  return ReadColor(stream.get(), picture, depths);
+  try {
+    return read(stream.get());
+  } catch (ePictureTooLarge* error) {
+    LogPictureTooLarge(name, *error);
+    delete error;
+    return false;
+  }
+}
+
+}  // namespace
+
+bool cGfxFFmtWrapper::LoadColor(const char* name, cColorPic* picture, tChannelDepths* depths) {
+  if (!picture || !name) return false;
+  return LoadFile(name, [&](TStream* stream) { return ReadColor(stream, picture, depths); });
 }
 
 bool cGfxFFmtWrapper::LoadGray(const char* name, cMonoPic* plane) {
   if (!plane || !name) return false;
-  std::unique_ptr<TStream> stream = OpenFile(name, 0);
-  if (!stream) return false;
-  return ReadGray(stream.get(), plane);
+  return LoadFile(name, [&](TStream* stream) { return ReadGray(stream, plane); });
 }
 
 cGfxLoader::~cGfxLoader() {

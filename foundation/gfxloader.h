@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "foundation/basis.h"
+#include "foundation/errors.h"
 
 class TStream;
 class cColorPic;
@@ -19,6 +20,28 @@ struct tChannelDepths {
   std::int32_t alpha = 0;
 };
 
+// The largest picture the player makes, whether read from a file or made by a
+// filter: no demo comes near it, and without it a file of a few kilobytes can
+// ask for gigabytes.
+inline constexpr std::int64_t kMaxPictureSide = 8192;
+inline constexpr std::int64_t kMaxPicturePixels = 64'000'000;
+
+// A picture above those limits. Readers and filters raise it before they
+// allocate anything of the size; whoever knows the file's name refuses the
+// picture with LogPictureTooLarge.
+class ePictureTooLarge : public VOXA::errors::eOutOfMemory {
+ public:
+  ePictureTooLarge(std::int64_t width, std::int64_t height);
+  std::int64_t width;
+  std::int64_t height;
+};
+
+// Raises ePictureTooLarge for a size above the limits (sizes that are not
+// positive are left to other checks).
+void CheckPictureSize(std::int64_t width, std::int64_t height);
+// The one log line of a refused picture, naming the file and the limits.
+void LogPictureTooLarge(const char* name, const ePictureTooLarge& error);
+
 // The interface of every picture reader, and of the loader itself. No reader
 // writes pictures: the write and save operations answer false.
 class cGfxFFmtWrapper : public virtual basis::basisObject {
@@ -31,6 +54,7 @@ class cGfxFFmtWrapper : public virtual basis::basisObject {
   virtual bool CheckSignature(const std::uint8_t* bytes, std::uint32_t count);
   virtual bool ReadColor(TStream* stream, cColorPic* picture, tChannelDepths* depths);
   virtual bool WriteColor(TStream* stream, cColorPic* picture);
+  // Opens the file and reads it; a picture above the limits is refused here.
   virtual bool LoadColor(const char* name, cColorPic* picture, tChannelDepths* depths);
   virtual bool SaveColor(const char* name, cColorPic* picture);
   virtual bool ReadGray(TStream* stream, cMonoPic* plane);

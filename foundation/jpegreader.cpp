@@ -13,9 +13,11 @@
 #include <jerror.h>
 // clang-format on
 
+#include "foundation/log.h"
 #include "foundation/pictures.h"
 #include "foundation/stream.h"
-#include "windxkernel/debuglog.h"
+
+using VOXA::logging::LogMessage;
 
 namespace JPEGlib {
 
@@ -96,14 +98,17 @@ void StreamSource(j_decompress_ptr info, TStream* stream) {
 }
 
 // A compressed 8x8 block takes at least a few bits even in a progressive file;
-// a header that claims far more pixels than that is refused before the
-// picture is allocated.
+// a header that claims far more pixels than that, or a picture above the
+// limits, is refused before the picture is allocated.
 constexpr std::int64_t kMaxPixelsPerByte = 4096;
 
 bool SizeFits(const jpeg_decompress_struct& info, TStream* stream) {
   const std::int64_t pixels = static_cast<std::int64_t>(info.image_width) * info.image_height;
   const std::int64_t limit = kMaxPixelsPerByte * std::max<std::int64_t>(stream->Size(), 0) + 65536;
-  if (pixels <= limit) return true;
+  if (pixels <= limit) {
+    CheckPictureSize(info.image_width, info.image_height);
+    return true;
+  }
   LogMessage(5, "JPEG: a %u x %u picture does not fit its file", info.image_width,
              info.image_height);
   return false;

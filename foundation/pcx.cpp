@@ -5,11 +5,12 @@
 #include <memory>
 
 #include "foundation/errors.h"
+#include "foundation/log.h"
 #include "foundation/pictures.h"
 #include "foundation/stream.h"
-#include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
+using VOXA::logging::LogMessage;
 
 namespace PCXlib {
 
@@ -53,7 +54,8 @@ bool ReadHeader(TStream* stream, bool threePlanes, tHeader* header) {
 
 // A header that the file cannot back: sizes that are not positive, pixels
 // beyond the decoded line, a file too short for its palette, or more decoded
-// bytes than the run-length data can produce (63 bytes per 2 source bytes).
+// bytes than the run-length data can produce (63 bytes per 2 source bytes);
+// past those, a picture above the limits.
 bool HeaderFitsFile(const tHeader& header, std::int32_t fileSize) {
   bool fits = header.width > 0 && header.height > 0 && header.width <= header.bytesPerLine;
   const std::int64_t data =
@@ -65,8 +67,10 @@ bool HeaderFitsFile(const tHeader& header, std::int32_t fileSize) {
   if (!fits) {
     LogMessage(5, "PCX: a %i x %i picture of %i bytes per line does not fit its file of %i bytes",
                header.width, header.height, header.bytesPerLine, fileSize);
+    return false;
   }
-  return fits;
+  CheckPictureSize(header.width, header.height);
+  return true;
 }
 
 // Reads the palette from the end of the file and decodes the indices of a

@@ -8,9 +8,11 @@
 #include <csetjmp>
 #include <cstring>
 
+#include "foundation/log.h"
 #include "foundation/pictures.h"
 #include "foundation/stream.h"
-#include "windxkernel/debuglog.h"
+
+using VOXA::logging::LogMessage;
 
 namespace PNGlib {
 
@@ -40,8 +42,8 @@ std::uint64_t DecodedLimit(std::int32_t fileSize) {
   return 1032ull * static_cast<std::uint64_t>(fileSize > 0 ? fileSize : 0) + 65536;
 }
 
-// A header that asks for more filtered bytes than the file can hold is refused
-// before anything is allocated.
+// A header that asks for more filtered bytes than the file can hold, or for a
+// picture above the limits, is refused before anything is allocated.
 void CheckSize(png_structp png, png_uint_32 width, png_uint_32 height, int bitDepth, int colorType,
                std::int32_t fileSize) {
   int channels = 1;
@@ -55,12 +57,14 @@ void CheckSize(png_structp png, png_uint_32 width, png_uint_32 height, int bitDe
       static_cast<std::uint64_t>(width) * height > 0x7FFF'FFFFu) {
     png_error(png, "Image size does not fit the file");
   }
+  CheckPictureSize(width, height);
 }
 
 // Whether every chunk up to IEND lies inside the file. The library allocates
 // and clears a chunk's whole length before it reads the chunk, so a hostile
 // length would cost that much memory before the read fails; such a file could
-// never load anyway. Leaves the stream where it was.
+// never load anyway, and is refused as the short read it is. Leaves the stream
+// where it was.
 bool ChunksFitFile(TStream* stream) {
   const std::int64_t start = stream->Tell();
   const std::int64_t size = stream->Size();
@@ -91,7 +95,7 @@ struct tHeader {
 };
 
 void ReadHeader(png_structp png, png_infop info, TStream* stream, tHeader* header) {
-  if (!ChunksFitFile(stream)) png_error(png, "Chunk runs past the end of the file");
+  if (!ChunksFitFile(stream)) png_error(png, "Read Error");
   png_set_read_fn(png, stream, ReadCallback);
   // Compressed chunks expand no further than deflate allows.
   png_set_chunk_malloc_max(png, static_cast<png_alloc_size_t>(DecodedLimit(stream->Size())));

@@ -4,11 +4,12 @@
 #include <memory>
 
 #include "foundation/errors.h"
+#include "foundation/log.h"
 #include "foundation/pictures.h"
 #include "foundation/stream.h"
-#include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
+using VOXA::logging::LogMessage;
 
 namespace TARGAlib {
 
@@ -37,6 +38,7 @@ bool cTARGAreader::ReadColor(TStream* stream, cColorPic* picture, tChannelDepths
     LogMessage(5, "TGA: a %i x %i picture does not fit its file", width, height);
     return false;
   }
+  CheckPictureSize(width, height);
 
   picture->Create(width, height);
   if (depths) *depths = {8, 8, 8, 8};

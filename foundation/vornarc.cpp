@@ -1,5 +1,6 @@
 #include "foundation/vornarc.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -7,12 +8,13 @@
 
 #include "foundation/decoders.h"
 #include "foundation/errors.h"
+#include "foundation/log.h"
 #include "foundation/streams.h"
 #include "foundation/text.h"
-#include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 using VOXA::errors::eCouldNotCreateObject;
+using VOXA::logging::LogMessage;
 
 namespace {
 
@@ -76,7 +78,15 @@ void TVORNarc::EndSearch(tSearchRecord* record) {
   if (record) record->cursor = 0;
 }
 
-void TVORNarc::SetFileName(const char* name) { stream_->SetName(name); }
+void TVORNarc::SetFileName(const char* name) {
+  name_ = name ? CopyName(name) : std::string();
+  stream_->SetName(name);
+}
+
+void TVORNarc::LogCut(const char* part) const {
+  LogMessage(5, "VORNarc archive \"%s\" refused: the file ends before its %s", name_.c_str(),
+             part);
+}
 bool TVORNarc::Open(int) { return ReadDirectory(); }
 bool TVORNarc::IsOpen() { return open_; }
 
@@ -93,7 +103,14 @@ bool TVORNarc::ReadDirectory() {
   const int64_t streamSize = stream_->Size();
   uint8_t header[16];
   stream_->Seek(0, kSeekStart);
-  if (stream_->Read(header, sizeof(header), 1) != 1) return false;
+  const int32_t got = stream_->Read(header, 1, sizeof(header));
+  if (got < static_cast<int32_t>(sizeof(header))) {
+    // Only a file that starts as an archive does is one cut short: the
+    // folder's other files are offered as archives too.
+    const size_t known = got > 0 ? std::min<size_t>(got, sizeof(kVornarcMagic)) : 0;
+    if (known > 0 && std::memcmp(header, kVornarcMagic, known) == 0) LogCut("header ends");
+    return false;
+  }
   if (std::memcmp(header, kVornarcMagic, sizeof(kVornarcMagic)) != 0) return false;
   const uint32_t count = Le32(header + 8);
   uint32_t blockOffset = Le32(header + 12);
@@ -118,16 +135,22 @@ bool TVORNarc::ReadDirectory() {
       LogMessage(5, "VORNarc archive refused: the directory blocks run in a circle");
       return false;
     }
-    if (static_cast<int64_t>(blockOffset) + 8 > streamSize) return false;
     uint8_t head[8];
-    stream_->Seek(static_cast<int32_t>(blockOffset), kSeekStart);
-    if (stream_->Read(head, sizeof(head), 1) != 1) return false;
+    const bool inFile = static_cast<int64_t>(blockOffset) + 8 <= streamSize;
+    if (inFile) stream_->Seek(static_cast<int32_t>(blockOffset), kSeekStart);
+    if (!inFile || stream_->Read(head, sizeof(head), 1) != 1) {
+      LogCut("directory ends");
+      return false;
+    }
     const int32_t records = static_cast<int32_t>(Le32(head));
     blockOffset = Le32(head + 4);
     for (int32_t i = 0; i < records; ++i) {
       if (static_cast<uint32_t>(count_) >= count) return false;
       uint8_t fixed[kVornarcRecordSize];
-      if (stream_->Read(fixed, sizeof(fixed), 1) != 1) return false;
+      if (stream_->Read(fixed, sizeof(fixed), 1) != 1) {
+        LogCut("directory ends");
+        return false;
+      }
       tArcEntry entry;
       entry.decodedSize = Le32(fixed + 0);
       entry.storedSize = Le32(fixed + 4);
@@ -245,6 +268,7 @@ void TVORNarc::ExtractMember(const char* path, int32_t& size, uint8_t*& data,
                entry.name.c_str());
     return;
   }
+  if (!DecodedSizeAllowed("VORNarc", entry.name.c_str(), resultSize)) return;
 
   uint8_t* packed = AllocateBlock(entry.storedSize, "compressed data!");
   uint8_t* decoded = nullptr;
@@ -410,6 +434,7 @@ void TVORNarcEXE::ExtractMember(const char* path, int32_t& size, uint8_t*& data,
   if (!open_ || count_ == 0 || !path) return;
   const tArcExeEntry* entry = FindEntry(path);
   if (!entry || !InStream(*entry) || entry->length == 0) return;
+  if (!DecodedSizeAllowed("VORNarc/EXE", entry->name, entry->length)) return;
   stream_->Seek(static_cast<int32_t>(entry->offset), kSeekStart);
   uint8_t* block = static_cast<uint8_t*>(std::malloc(entry->length));
   if (!block) return;

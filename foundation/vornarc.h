@@ -74,8 +74,11 @@ class TVORNarc : public TArchive {
   bool ReadDirectory();
   const tArcEntry* FindEntry(const char* path) const;
   bool ReadStoredBytes(const tArcEntry& entry, uint8_t* packed);
+  // Logs that the file ends before the part of the archive named.
+  void LogCut(const char* part) const;
 
   std::unique_ptr<TStream> stream_;
+  std::string name_;  // as given to SetFileName, for the log
   bool open_ = false;
   std::vector<tArcEntry> entries_;
   int32_t count_ = 0;

@@ -6,11 +6,12 @@
 
 #include "foundation/decoders.h"
 #include "foundation/errors.h"
+#include "foundation/log.h"
 #include "foundation/vornarc.h"
-#include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 using VOXA::errors::eCouldNotCreateObject;
+using VOXA::logging::LogMessage;
 
 namespace {
 
@@ -161,6 +162,10 @@ void TZipArchive::ExtractMember(const char* path, int32_t& size, uint8_t*& data,
                             entry.uncompressedSize)) {
     LogMessage(5, "ZIP member \"%s\" refused: its sizes do not fit together", entry.name.c_str());
     size = kZipDecoderFailed;
+    return;
+  }
+  if (!DecodedSizeAllowed("ZIP", entry.name.c_str(), entry.uncompressedSize)) {
+    size = kZipNoMemory;
     return;
   }
 

@@ -13,7 +13,6 @@
 #include "foundation/streams.h"
 #include "foundation/vornarc.h"
 #include "foundation/ziparchive.h"
-#include "platform/backend.h"
 
 namespace {
 
@@ -70,11 +69,6 @@ void Decoders(const uint8_t* data, size_t size) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  platform::SelectBackend(platform::BackendKind::Headless);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size > (1u << 20)) return 0;

@@ -249,9 +249,11 @@ HSAMPLE BASS_SampleLoad(BOOL memory, const void* file, DWORD offset, DWORD lengt
   SoundState& s = State();
   if (!s.open) return Fail(BASS_ERROR_INIT);
   if (!memory || !file) return Fail(BASS_ERROR_FILEOPEN);
-  auto data =
-      platform::sound::DecodeSample(static_cast<const unsigned char*>(file) + offset, length);
-  if (!data) return Fail(BASS_ERROR_FORMAT);
+  bool tooLong = false;
+  auto data = platform::sound::DecodeSample(static_cast<const unsigned char*>(file) + offset,
+                                            length, &tooLong);
+  // A sample longer than the decoder's limit would take more memory than it grants.
+  if (!data) return Fail(tooLong ? BASS_ERROR_MEM : BASS_ERROR_FORMAT);
   HSAMPLE handle = NewHandle();
   std::lock_guard lock(s.mutex);
   s.samples[handle] = Sample{std::move(data), std::max<DWORD>(max, 1)};

@@ -44,18 +44,24 @@ openmpt_module* AsModule(void* handle) { return static_cast<openmpt_module*>(han
 
 }  // namespace
 
-std::shared_ptr<const SampleData> DecodeSample(const void* data, std::size_t length) {
+std::shared_ptr<const SampleData> DecodeSample(const void* data, std::size_t length,
+                                               bool* tooLong) {
+  if (tooLong) *tooLong = false;
   MemoryReader reader{static_cast<const unsigned char*>(data), static_cast<sf_count_t>(length), 0};
   SF_VIRTUAL_IO io{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
   SF_INFO info{};
   SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, &reader);
   if (!file) return nullptr;
   std::shared_ptr<SampleData> sample;
-  if (info.channels >= 1 && info.channels <= 2 && info.samplerate > 0) {
+  const sf_count_t maxFrames = static_cast<sf_count_t>(kMaxSampleSeconds) * info.samplerate;
+  // SF_COUNT_MAX stands for a length the header does not tell.
+  bool longer = info.samplerate > 0 && info.frames != SF_COUNT_MAX && info.frames > maxFrames;
+  if (!longer && info.channels >= 1 && info.channels <= 2 && info.samplerate > 0) {
     sample = std::make_shared<SampleData>();
     sample->channels = info.channels;
     sample->frequency = info.samplerate;
-    // The header's frame count is not trusted: decode until the data ends.
+    // The header's frame count is not trusted: decode until the data ends,
+    // or until the sample is longer than the limit whatever the header said.
     constexpr sf_count_t kChunk = 16384;
     std::size_t used = 0;
     for (;;) {
@@ -63,11 +69,16 @@ std::shared_ptr<const SampleData> DecodeSample(const void* data, std::size_t len
       sf_count_t got = sf_readf_float(file, sample->samples.data() + used, kChunk);
       if (got <= 0) break;
       used += static_cast<std::size_t>(got) * info.channels;
+      if (static_cast<sf_count_t>(used / info.channels) > maxFrames) {
+        longer = true;
+        break;
+      }
     }
     sample->samples.resize(used);
-    if (used == 0) sample.reset();
+    if (used == 0 || longer) sample.reset();
   }
   sf_close(file);
+  if (tooLong) *tooLong = longer;
   return sample;
 }
 

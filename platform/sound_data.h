@@ -17,9 +17,15 @@ struct SampleData {
   std::size_t FrameCount() const { return samples.size() / static_cast<std::size_t>(channels); }
 };
 
+// The longest sample decoded, in seconds at the sample's own rate: no demo
+// needs more, and a few kilobytes of packed silence can last for hours.
+inline constexpr int kMaxSampleSeconds = 600;
+
 // WAV, OGG, FLAC, MP3 and whatever else libsndfile reads. Null when the bytes
-// are not a sample it understands, or have more than two channels.
-std::shared_ptr<const SampleData> DecodeSample(const void* data, std::size_t length);
+// are not a sample it understands, have more than two channels, or last longer
+// than the limit; *tooLong (when given) tells the last case apart.
+std::shared_ptr<const SampleData> DecodeSample(const void* data, std::size_t length,
+                                               bool* tooLong = nullptr);
 
 // One module, rendered as interleaved stereo floats.
 class Module {

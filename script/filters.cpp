@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/errors.h"
+#include "foundation/gfxloader.h"
 #include "foundation/numeric.h"
 #include "script/parser.h"
 #include "windxkernel/debuglog.h"
@@ -194,6 +195,7 @@ bool cResample::Apply(cColorPic** picture) {
   if (dimension == 0 || dimension == 2) {
     const std::int32_t w = ComputeWidth(width.mode, width.value);
     LogMessage(5, "    Sampling width to %i pixel", w);
+    CheckPictureSize(w, pic->height);
     if (width.method == kNearest) {
       pic->ScaleWidth(w);
     } else {
@@ -203,6 +205,7 @@ bool cResample::Apply(cColorPic** picture) {
   if (dimension == 1 || dimension == 2) {
     const std::int32_t h = ComputeHeight(height.mode, height.value);
     LogMessage(5, "    Sampling height to %i pixel", h);
+    CheckPictureSize(pic->width, h);
     if (height.method == kNearest) {
       pic->ScaleHeight(h);
     } else {
@@ -351,6 +354,7 @@ bool cAddBorder::Apply(cColorPic** picture) {
   }
   const std::int64_t newW = w + l + r, newH = h + t + b;
   if (newW > INT32_MAX || newH > INT32_MAX) return false;
+  CheckPictureSize(newW, newH);
 
   std::unique_ptr<cColorPic> created(new (std::nothrow) cColorPic());
   if (!created) throw new eCouldNotCreateObject("cColorPic");

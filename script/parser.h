@@ -153,6 +153,8 @@ class cParserT : public cParserR {
 
   void FreeSource() override;
   int NextChar() override;
+  // The same step, but a line comment ends it on its line break, which stays.
+  int StepInLine();
 
   std::int32_t GetToken();
 
@@ -180,6 +182,9 @@ class cParserT : public cParserR {
 
  private:
   // Tokenizer.
+  // Drops the comments that start at the current character; with keepLineBreak
+  // a line comment leaves the reader on its line break.
+  int DropComments(bool keepLineBreak);
   bool ReadIdentifier();
   void ExpandMacro(cMacro* macro, std::int32_t nameOffset, std::int32_t nameLine,
                    std::int32_t nameColumn, tSpan depth);
@@ -196,7 +201,7 @@ class cParserT : public cParserR {
 
   // Preprocessor.
   void SkipToEndOfLine();
-  std::string ReadIdentifierRun();
+  std::string ReadIdentifierRun(bool inLine = false);
   void DirectiveInclude(std::int32_t directiveOffset);
   void DirectiveFile();
   void DirectiveDebug();

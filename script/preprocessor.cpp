@@ -75,19 +75,29 @@ void cParserT::Undefine(const char* name) {
 
 void cParserT::ClearSymbols() { std::vector<std::unique_ptr<cData>>().swap(symbols); }
 
+// A comment is dropped whole, so a block comment may carry the line on past a
+// line break; a line comment ends at the line break, which stays for the next line.
 void cParserT::SkipToEndOfLine() {
-  while (remaining > 0 && !IsLineBreak(current)) NextChar();
+  DropComments(true);
+  while (remaining > 0 && !IsLineBreak(current)) StepInLine();
 }
 
 // A name is one unbroken run of characters: a comment right after it ends it
-// (a/**/b is two names) and is dropped by the step behind the name.
-std::string cParserT::ReadIdentifierRun() {
+// (a/**/b is two names) and is dropped by the step behind the name; with
+// inLine that step stops on the line break that ends a line comment.
+std::string cParserT::ReadIdentifierRun(bool inLine) {
   std::string name;
   while (remaining > 0 && IsIdentChar(current)) {
     name.push_back(static_cast<char>(current));
     const bool more = IsIdentChar(PeekChar());
+    if (!more) {
+      if (inLine)
+        StepInLine();
+      else
+        NextChar();
+      break;
+    }
     NextChar();
-    if (!more) break;
   }
   return name;
 }
@@ -98,7 +108,7 @@ void cParserT::Preprocess() {
     if (current != '#' || remaining <= 0) return;
     const std::int32_t directiveOffset = position;
     NextChar();
-    std::string word = ReadIdentifierRun();
+    std::string word = ReadIdentifierRun(true);
     if (word == "include") {
       DirectiveInclude(directiveOffset);
     } else if (word == "file") {
@@ -131,6 +141,8 @@ void cParserT::DirectiveInclude(std::int32_t directiveOffset) {
     cParserR::NextChar();
   }
   SkipToEndOfLine();
+  // A block comment may have carried the directive over line breaks.
+  const std::int32_t endLine = line;
   tSpan depth = SpanAt(directiveOffset);
   DeleteText(directiveOffset, position - directiveOffset);
 
@@ -142,7 +154,7 @@ void cParserT::DirectiveInclude(std::int32_t directiveOffset) {
   includeCount += 1;
 
   const std::string returnLine = "\n#file " + std::string(sourceName ? *sourceName : "noname") +
-                                 " " + std::to_string(directiveLine + 1);
+                                 " " + std::to_string(endLine + 1);
   CheckRoom(returnLine.size());
   const std::int32_t start = position;
   InsertText(start, returnLine.c_str());
@@ -294,7 +306,7 @@ void cParserT::DirectiveUndef() {
   SkipWhiteSpace();
   if (!IsIdentStart(current) || remaining <= 0)
     Error(errIdentifierExpected, "Identifier expected!");
-  std::string name = ReadIdentifierRun();
+  std::string name = ReadIdentifierRun(true);
   Undefine(name.c_str());
   SkipToEndOfLine();
 }

@@ -42,19 +42,32 @@ void cParserT::FreeSource() {
 
 int cParserT::NextChar() {
   if (!open || remaining <= 0) return 0;
+  cParserR::NextChar();
+  return DropComments(false);
+}
+
+int cParserT::StepInLine() {
+  if (!open || remaining <= 0) return 0;
+  cParserR::NextChar();
+  return DropComments(true);
+}
+
+int cParserT::DropComments(bool keepLineBreak) {
   for (;;) {
-    cParserR::NextChar();
+    if (remaining <= 0) return 0;
     if (current == '/' && PeekChar() == '/') {
       while (!IsLineBreak(current) && remaining > 0) cParserR::NextChar();
-      if (remaining > 0) continue;
-      return 0;
+      if (keepLineBreak || remaining <= 0) return remaining > 0 ? current : 0;
+      cParserR::NextChar();
+      continue;
     }
     if (current == '/' && PeekChar() == '*') {
       // The search starts at the star of the opening pair, so "/*/" is closed.
       while (!(current == '*' && PeekChar() == '/') && remaining > 0) cParserR::NextChar();
       if (remaining > 0) cParserR::NextChar();
-      if (remaining > 0) continue;
-      return 0;
+      if (remaining <= 0) return 0;
+      cParserR::NextChar();
+      continue;
     }
     return current;
   }

@@ -2,38 +2,43 @@
 # Builds one libFuzzer target (fuzz/<target>.cpp) with Debian's clang under
 # AddressSanitizer and UndefinedBehaviorSanitizer, and runs it.
 #   tools/fuzz.sh TARGET [SECONDS]     (default 180 seconds)
-# Targets: archives, pictures, script. Findings are written to build/fuzz/findings-TARGET/.
+#   tools/fuzz.sh --build              compiles every target, runs none
+# Targets: archives, pictures, script, catalogue, demoscript, picturedsc,
+# fontdesc, scrolly, samples, modules. Findings are written to
+# build/fuzz/findings-TARGET/. The targets that read a data tree find the
+# sample data (target sample_data) as "data" in their working folder.
 set -euo pipefail
-target=${1:?usage: tools/fuzz.sh TARGET [SECONDS]}
+target=${1:?usage: tools/fuzz.sh TARGET [SECONDS] | tools/fuzz.sh --build}
 seconds=${2:-180}
 root=$(cd "$(dirname "$0")/.." && pwd)
-if [ ! -f "$root/fuzz/$target.cpp" ]; then
+if [ "$target" != --build ] && [ ! -f "$root/fuzz/$target.cpp" ]; then
   echo "no fuzz target fuzz/$target.cpp" >&2
   exit 2
 fi
 
 bash "$root/tools/install-deps.sh"
-# libFuzzer's runtime comes with clang's runtime libraries.
-need=()
-for p in clang libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
-done
-if [ ${#need[@]} -gt 0 ]; then
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${need[@]}"
-fi
-
 build="$root/build/fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVOXA2_TESTS=OFF -DVOXA2_FUZZ=ON
+if [ "$target" = --build ]; then
+  cmake --build "$build" --target fuzz_targets
+  exit 0
+fi
 cmake --build "$build" --target "fuzz_$target"
 
 corpus="$build/corpus-$target"
 findings="$build/findings-$target"
-work="$build/work-$target"  # the readers' debug.txt lands here
+work="$build/work-$target"  # the script target's debug.txt lands here
 rm -rf "$work"
 mkdir -p "$corpus" "$findings" "$work"
+play="$build/play/data"
+case "$target" in
+  archives | pictures | script) ;;
+  *)
+    cmake --build "$build" --target sample_data
+    ln -s "$play" "$work/data"
+    ;;
+esac
 
 seed_archives() {
   cmake --build "$build" --target vornarc
@@ -53,9 +58,22 @@ seed_archives() {
 seed_pictures() {
   "$root/fuzz/make_picture_seeds.sh" "$corpus"
 }
-seed_script() {
-  cp "$root"/fuzz/corpus/script/* "$corpus"/
+# The sample tree's files of a kind, and the hand-written seeds of fuzz/corpus/TARGET.
+seed_from() {
+  local f
+  for f in "$@"; do
+    [ -f "$f" ] && cp "$f" "$corpus/$(basename "$(dirname "$f")")-$(basename "$f")"
+  done
+  if [ -d "$root/fuzz/corpus/$target" ]; then cp "$root/fuzz/corpus/$target"/* "$corpus"/; fi
 }
+seed_script() { seed_from; }
+seed_catalogue() { seed_from "$play/demo.ini"; }
+seed_demoscript() { seed_from "$play"/demos/*.scr; }
+seed_picturedsc() { seed_from "$play"/pictures/*.dsc; }
+seed_fontdesc() { seed_from "$play"/fonts/*.dsc; }
+seed_scrolly() { seed_from "$play"/scrolly/*.scr; }
+seed_samples() { seed_from "$play"/samples/*; }
+seed_modules() { seed_from "$play"/music/*; }
 if [ -z "$(ls -A "$corpus")" ] && declare -F "seed_$target" >/dev/null; then
   "seed_$target"
 fi

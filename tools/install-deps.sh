@@ -14,6 +14,7 @@ packages=(
   python3 python3-pil fonts-dejavu-core
   libosmesa6-dev
   zip bzip2 lhasa
+  clang libclang-rt-14-dev
 )
 
 missing=()

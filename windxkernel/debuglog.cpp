@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "foundation/log.h"
 #include "windxkernel/application.h"
 
 namespace kernel {
@@ -10,6 +11,14 @@ namespace kernel {
 // write the only one that truncates.
 static std::recursive_mutex logMutex;
 static bool logCreated = false;
+
+// The foundation's lines go into the same log. Plugged in while the program
+// starts, so no entry point can forget it and it is set before any thread runs.
+[[maybe_unused]] const bool foundationLogPlugged = [] {
+  VOXA::logging::SetLogSink(
+      [](int, const char* format, va_list args) { AppendDebugLog(format, args); });
+  return true;
+}();
 
 bool noSound = false;
 bool directLaunch = false;

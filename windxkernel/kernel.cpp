@@ -134,6 +134,9 @@ void cWinDXKernel::FindDataFiles() {
   for (const tFolderEntry& entry : ListFolder("")) {
     // "viewer.dat" is listed once, below, as the launcher's own data.
     if (entry.isFolder || EqualsNoCase(entry.name, "viewer.dat")) continue;
+    // The search mask leaves out names without an extension, the player's own
+    // program among them.
+    if (!MatchFileMask(entry.name.c_str(), "*.*")) continue;
     candidate->SetFileName(entry.name.c_str());
     if (!candidate->Open(1)) continue;
     LogMessage(5, "  Found datafile %s", entry.name.c_str());

@@ -6,6 +6,7 @@
 
 #include "foundation/archive.h"
 #include "platform/sound.h"
+#include "platform/sound_data.h"
 #include "windxkernel/application.h"
 #include "windxkernel/debuglog.h"
 
@@ -230,6 +231,10 @@ kernelSample* kernelSample::Load(const char* name) {
   // The library learns the real length (the block holds one extra zero).
   HSAMPLE sample = BASS_SampleLoad(TRUE, data.data(), 0, static_cast<DWORD>(data.size() - 1), 1, 0);
   data = {};
+  if (!sample && BASS_ErrorGetCode() == BASS_ERROR_MEM) {
+    LogMessage(5, "Sample %s refused: it plays longer than the limit of %i seconds", name,
+               platform::sound::kMaxSampleSeconds);
+  }
   auto* result = new (std::nothrow) kernelSample(sample);
   if (!result) {
     if (sample) BASS_SampleFree(sample);

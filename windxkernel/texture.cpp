@@ -190,7 +190,7 @@ bool CreateTextureFromFile(cTexture* t, cColorPic* picture, const tChannelDepths
   if (!ChooseFormat(t, wanted, &format)) return false;
   int levels = 1;
   for (std::int32_t s = w < h ? w : h; s > 1; s /= 2) ++levels;
-  if (levels > 1) LogMessage(5, "  Planning to create %i mip map level%s", levels, "s");
+  LogMessage(5, "  Planning to create %i mip map level%s", levels, levels > 1 ? "s" : "");
   DDSURFACEDESC2 d{};
   d.dwSize = sizeof d;
   d.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT;

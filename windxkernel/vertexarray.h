@@ -122,8 +122,8 @@ void DestroyBatches();
 
 // Some batch holds vertices that are not drawn yet.
 bool PrimitivesPending();
-// Counts DestroyBatches: a creator that holds a batch made under an older
-// generation must drop it (the batch is gone) and create a new one.
+// Counts DestroyBatches: a batch made under an older generation is gone (a
+// DeviceOwned handle of windxkernel/deviceowned.h checks that for its holder).
 std::uint32_t BatchGeneration();
 // The lighting state last sent by the draw operations (the device start-up sets it on).
 extern bool keptLightingState;

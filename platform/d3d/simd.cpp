@@ -130,8 +130,13 @@ using V = Sse2;
 #include "platform/d3d/simd_loops.inc"
 }  // namespace sse2
 
+// Only these functions may use AVX2; Supported() picks them at run time.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 namespace {
 
@@ -240,7 +245,11 @@ using V = Avx2;
 #include "platform/d3d/simd_loops.inc"
 }  // namespace avx2
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 VectorLevel Supported() {
   static const VectorLevel level =

@@ -40,6 +40,11 @@ channel_max() {  # time-in-ms channel WxH+X+Y
 channel_min() {  # time-in-ms channel WxH+X+Y
   convert "$(frame "$1")" -crop "$3" -channel "$2" -separate -format "%[fx:int(255*minima+0.5)]" info:
 }
+# How many pixels of a rectangle are dark: every channel below 64.
+dark_pixels() {  # time-in-ms WxH+X+Y
+  convert "$(frame "$1")" -crop "$2" +repage -fx "max(max(r,g),b) < 0.25 ? 1 : 0" \
+    -format "%[fx:int(mean*w*h+0.5)]" info:
+}
 # How many pixels of a rectangle differ between two frames by more than 8 in a channel.
 changed() {  # time-a time-b WxH+X+Y
   convert "$(frame "$1")" -crop "$3" +repage changed-a.png
@@ -90,6 +95,9 @@ play_demo effects 17
 # The rotozoomer's tile covers the screen and turns.
 [ "$(channel_min 2000 R 640x100+0+250)" -ge 10 ] || fail "black under the rotozoomer"
 [ "$(changed 1000 3000 640x100+0+250)" -ge 30000 ] || fail "the rotozoomer stands still"
+# The title reads over the warm tile: its letters have a dark outline (a few
+# dozen dark pixels without one, well over a thousand with it).
+[ "$(dark_pixels 2750 500x30+70+130)" -ge 500 ] || fail "the title has no dark outline"
 # Two additive balls over the wobble: the first saturates to white, the second
 # is tinted but keeps its blue.
 expect_pixel 6500 320 168 FFFFFF

@@ -8,6 +8,9 @@
 #include "effects2d/loadingpicture.h"
 #include "effects2d/picturecollector.h"
 #include "effects2d/pictureloader.h"
+#include "foundation/errors.h"
+#include "script/filters.h"
+#include "script/parser.h"
 #include "gui/bitmap.h"
 #include "tests/effects2d/fx_fixture.h"
 #include "windxkernel/video.h"
@@ -110,7 +113,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, PicturePosition,
                                          PositionCase{"Ramp", "linear (0, 0) to (0.5, 0.5)", 16,
                                                       12},
                                          PositionCase{"OffTopLeft", "(-0.0625, -0.125)", -4, -6},
-                                         PositionCase{"PastTheCorner", "(1.0, 1.0)", 64, 48}),
+                                         PositionCase{"PastTheCorner", "(1.0, 1.0)", 64, 48},
+                                         // far beyond any int: nothing drawn, nothing overflows
+                                         PositionCase{"FarPastTheCorner", "(1e30, 1e30)", 64, 48},
+                                         PositionCase{"FarOffTopLeft", "(-1e30, -1e30)", -8, -8}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(Formats, PictureCommand, testing::ValuesIn(kModes),
@@ -161,6 +167,55 @@ TEST_F(FxTest, LoaderFallsBackOnlyWhenAllowedAndNeedsAPicture) {
     EXPECT_TRUE(Logged("Could not apply filters to image \"art\\y\""));
     EXPECT_EQ(LoadPicture("art\\none", false, "art\\", nullptr, false), nullptr);
     EXPECT_TRUE(Logged("Could not load image \"art\\none\""));
+  });
+}
+
+// A filter's result is a picture too: one above the limits is refused by
+// name before it is made, as a filter that fails.
+TEST_F(FxTest, AFilterResultAboveThePictureLimitsIsRefused) {
+  WriteQuadrants("art/big.tga", 4, 2);
+  WriteText("art/big.dsc", "picture \"big.tga\" { rescale (absolute 65536, absolute 65536); }");
+  OnDisplay(kModes[2], [&] {
+    EXPECT_EQ(LoadPicture("art\\big", false, "art\\", nullptr, true), nullptr);
+    EXPECT_TRUE(Logged("Picture \"art\\big\" refused: 65536 x 2 pixels is above the limit of "
+                       "8192 pixels a side and 64000000 pixels in all"));
+    EXPECT_TRUE(Logged("Could not apply filters to image \"art\\big\""));
+  });
+}
+
+// Stands for a filter that runs out of memory half-way.
+class cExhaust : public filter::cFilter {
+ public:
+  bool Apply(cColorPic**) override {
+    throw new VOXA::errors::eOutOfMemory("Out of memory in the test filter!");
+  }
+  bool Parse(cParserT* parser) override {
+    parser->Expect(tokSemicolon);
+    return true;
+  }
+  const filter::tFilterDesc* GetDescription() override;
+};
+
+const filter::tFilterDesc kExhaust = {
+    "exhaust", tokIdentifier, 0x7E000001,
+    [](const filter::tFilterDesc*) -> filter::cFilter* { return new cExhaust; }, 1};
+
+const filter::tFilterDesc* cExhaust::GetDescription() { return &kExhaust; }
+
+// The error passes on to the caller; the picture the filter was given goes
+// with the description (the leak checker of the test build sees to that).
+TEST_F(FxTest, AFilterThatRunsOutOfMemoryLeavesNoPictureBehind) {
+  filter::RegisterFilter(&kExhaust);
+  WriteQuadrants("art/x.tga", 4, 2);
+  WriteText("art/x.dsc", "picture \"x.tga\" { exhaust; }");
+  OnDisplay(kModes[2], [&] {
+    try {
+      delete LoadPicture("art\\x", false, "art\\", nullptr, true);
+      ADD_FAILURE() << "expected the filter's error";
+    } catch (VOXA::errors::eError* error) {
+      EXPECT_NE(dynamic_cast<VOXA::errors::eOutOfMemory*>(error), nullptr);
+      delete error;
+    }
   });
 }
 

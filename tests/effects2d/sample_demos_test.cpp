@@ -16,6 +16,7 @@
 #include "gui/bitmap.h"
 #include "platform/sound_headless.h"
 #include "tests/effects2d/fx_fixture.h"
+#include "tests/support/sound_capture.h"
 #include "viewer/catalogue/catalogue.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/sound.h"
@@ -135,6 +136,33 @@ TEST_F(SampleDemos, ShowcaseShowsTheBadgeWhereItsScriptSays) {
         EXPECT_NE(Pixel(back, 320, 240), 0xFFB000u);  // the sky, no badge yet
       },
       640, 480);
+}
+
+// A sample plays at 44,100 Hz when its script sets no frequency: the generated
+// samples then last as long as they were made to.
+TEST_F(SampleDemos, GeneratedSamplesPlayForTheirOwnLength) {
+  const struct {
+    const char* file;
+    double seconds;
+  } cases[] = {{"samples\\showcase_chime.wav", 0.8}, {"samples\\showcase_thump.wav", 0.35}};
+  kernel::noSound = false;
+  platform::SetHeadlessSoundDevices({});
+  EnumerateSoundDevices();
+  SetSoundSettings(-1, 16, 2, 44100);  // the output plays 44,100 frames a second
+  ASSERT_TRUE(InitSound());
+  ASSERT_TRUE(PlayMusic(255));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::unique_ptr<music::kernelSample> sample(music::kernelSample::Load(c.file));
+    ASSERT_NE(sample, nullptr);
+    ASSERT_NE(sample->handle, 0u);
+    ASSERT_TRUE(sample->Play());
+    const testsupport::Channels out = testsupport::Capture16Stereo(2 * 44100);
+    const double frames = c.seconds * 44100;
+    EXPECT_NEAR(static_cast<double>(testsupport::SoundingLength(out.left)), frames, frames / 50);
+  }
+  StopMusic();
+  FreeSoundDevices();
 }
 
 }  // namespace

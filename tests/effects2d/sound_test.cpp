@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 
 #include "effects2d/commands.h"
 #include "effects2d/sample.h"
 #include "platform/sound_headless.h"
 #include "tests/effects2d/fx_fixture.h"
+#include "tests/support/sound_capture.h"
 #include "tests/support/sound_fixtures.h"
 #include "windxkernel/debuglog.h"
 
@@ -18,42 +18,15 @@ namespace fxtest {
 namespace {
 
 using namespace VOXA2;
-
-struct Channels {
-  std::vector<double> left, right;
-};
-
-Channels Capture(std::size_t frames) {
-  platform::RenderHeadlessAudio(frames);
-  const std::vector<unsigned char> bytes = platform::TakeHeadlessAudioCapture();
-  Channels c;
-  for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) {
-    std::int16_t l, r;
-    std::memcpy(&l, &bytes[i], 2);
-    std::memcpy(&r, &bytes[i + 2], 2);
-    c.left.push_back(l / 32768.0);
-    c.right.push_back(r / 32768.0);
-  }
-  return c;
-}
-
-double Rms(const std::vector<double>& v, std::size_t from, std::size_t to) {
-  to = std::min(to, v.size());
-  double sum = 0;
-  for (std::size_t i = from; i < to; ++i) sum += v[i] * v[i];
-  return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0;
-}
+using testsupport::Capture16Stereo;
+using testsupport::Channels;
+using testsupport::Rms;
+using testsupport::SoundingLength;
 
 std::size_t FirstSound(const std::vector<double>& v) {
   for (std::size_t i = 0; i < v.size(); i++)
     if (v[i] != 0) return i;
   return v.size();
-}
-
-std::size_t SoundingLength(const std::vector<double>& v) {
-  for (std::size_t i = v.size(); i > 0; --i)
-    if (v[i - 1] != 0) return i;
-  return 0;
 }
 
 class Sound : public FxTest {
@@ -99,7 +72,7 @@ TEST_F(Sound, SampleStartsInTheFrameOfItsTimeWithItsGain) {
     for (int frame = 0; frame < 10; frame++) {
       now = 0.1f * static_cast<float>(frame);
       ASSERT_TRUE(demo->Run());
-      Channels block = Capture(4410);
+      Channels block = Capture16Stereo(4410);
       all.left.insert(all.left.end(), block.left.begin(), block.left.end());
       all.right.insert(all.right.end(), block.right.begin(), block.right.end());
     }
@@ -127,7 +100,7 @@ TEST_P(SamplePlay, VolumePanningAndFrequency) {
     ASSERT_TRUE(Compile(std::string("pipeline p { entry 0 : 1 : sample { file \"beep.wav\"; ") +
                         c.settings + " } }"));
     Command()->Start();
-    Channels out = Capture(44100);
+    Channels out = Capture16Stereo(44100);
     EXPECT_NEAR(Rms(out.left, 0, 4410), c.left, 0.002);
     EXPECT_NEAR(Rms(out.right, 0, 4410), c.right, 0.002);
     EXPECT_NEAR(static_cast<double>(std::max(SoundingLength(out.left), SoundingLength(out.right))),
@@ -189,7 +162,7 @@ TEST_F(Sound, DataTheLibraryRefusesIsLogged) {
     ASSERT_TRUE(Compile("pipeline p { entry 0 : 1 : sample { file \"junk.wav\"; } }"));
     EXPECT_TRUE(Logged("sample samples\\junk.wav could not be decoded"));
     Command()->Start();
-    EXPECT_EQ(SoundingLength(Capture(4410).left), 0u);
+    EXPECT_EQ(SoundingLength(Capture16Stereo(4410).left), 0u);
   });
 }
 
@@ -226,7 +199,7 @@ TEST_P(MusicVolume, SetsTheLibraryVolumeOfItsByte) {
       if (withCommand) {
         EXPECT_TRUE(Command()->Execute(c.sinceStart, c.sinceStart, 0));
       }
-      rms.push_back(Rms(Capture(22050).left, 0, 22050));
+      rms.push_back(Rms(Capture16Stereo(22050).left, 0, 22050));
       StopMusic();
       FreeSoundDevices();
     }

@@ -46,6 +46,50 @@ inline std::vector<std::uint8_t> Reference(const std::string& file, const char* 
 
 inline std::string Bytes(const std::string& file) { return testsupport::ReadFile(file); }
 
+inline void Put16(std::string& s, std::size_t at, int v) {
+  s[at] = static_cast<char>(v & 0xFF);
+  s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+
+// A PCX of 8-bit samples: header, run-length data and, when asked, a palette
+// (255 - i, i, 7).
+inline std::string Pcx(int w, int h, int bpl, int planes, const std::vector<std::uint8_t>& rle, bool palette) {
+  std::string file(128, '\0');
+  file[0] = 0x0A;
+  file[1] = 5;
+  file[2] = 1;
+  file[3] = 8;
+  Put16(file, 8, w - 1);
+  Put16(file, 10, h - 1);
+  file[65] = static_cast<char>(planes);
+  Put16(file, 66, bpl);
+  file.append(rle.begin(), rle.end());
+  if (palette) {
+    file += '\x0C';
+    for (int i = 0; i < 256; ++i) {
+      file += static_cast<char>(255 - i);
+      file += static_cast<char>(i);
+      file += static_cast<char>(7);
+    }
+  }
+  return file;
+}
+
+// A TGA: header, identification text and packets.
+inline std::string Tga(int w, int h, int type, int bpp, int descriptor, const std::string& id,
+                       const std::vector<std::uint8_t>& packets) {
+  std::string file(18, '\0');
+  file[0] = static_cast<char>(id.size());
+  file[2] = static_cast<char>(type);
+  Put16(file, 12, w);
+  Put16(file, 14, h);
+  file[16] = static_cast<char>(bpp);
+  file[17] = static_cast<char>(descriptor);
+  file += id;
+  file.append(packets.begin(), packets.end());
+  return file;
+}
+
 class PictureTest : public ::testing::Test {
  protected:
   void SetUp() override {

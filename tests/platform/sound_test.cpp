@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/mixer.h"
+#include "platform/sound_data.h"
 #include "platform/sound_headless.h"
 #include "tests/support/sound_fixtures.h"
 
@@ -213,6 +214,43 @@ TEST_F(SoundLibrary, MusicPanning) {
   }
   EXPECT_TRUE(left);
   EXPECT_FALSE(right);
+}
+
+// A sample lasts at most ten minutes at its own rate; a longer one is refused
+// before it is decoded whole, whether its header tells the length or not.
+TEST_F(SoundLibrary, SamplesLongerThanTenMinutesAreRefused) {
+  ASSERT_TRUE(BASS_Init(-2, 44100, 0, nullptr));
+  struct Case {
+    const char* name;
+    double seconds;
+    bool knownLength;
+    bool decoded;
+  };
+  const Case cases[] = {
+      {"ten minutes", 600, true, true},
+      {"ten minutes, length unknown", 600, false, true},
+      {"a second more", 601, true, false},
+      {"a second more, length unknown", 601, false, false},
+      {"eleven minutes", 660, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto flac = testsupport::MakeSilentFlac(8000, c.seconds, c.knownLength);
+    ASSERT_FALSE(flac.empty());
+    bool tooLong = !c.decoded;
+    auto sample = platform::sound::DecodeSample(flac.data(), flac.size(), &tooLong);
+    EXPECT_EQ(tooLong, !c.decoded);
+    ASSERT_EQ(sample != nullptr, c.decoded);
+    if (sample) {
+      EXPECT_EQ(sample->FrameCount(), 600u * 8000u);
+    }
+    const HSAMPLE handle =
+        BASS_SampleLoad(TRUE, flac.data(), 0, static_cast<DWORD>(flac.size()), 1, 0);
+    EXPECT_EQ(handle != 0, c.decoded);
+    if (!c.decoded) {
+      EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_MEM);
+    }
+  }
 }
 
 TEST_F(SoundLibrary, UnknownBytesAreRefused) {

@@ -159,6 +159,22 @@ const PositionCase positionCases[] = {
     {"IncludeInMiddleOfLine", "a #include inc.txt\nb ERR ", "x", "main.txt(2,6)" + syntax},
     {"BeforeFileDirective", "a ERR\n#file other.txt 100\n", "", "main.txt(1,6)" + syntax},
     {"AfterFileDirective", "#file other.txt 100\n ERR ", "", "other.txt(100,5)" + syntax},
+    // A comment ends a directive's line, not the line after it; a block
+    // comment carries the line on past its line breaks.
+    {"AfterIncludeWithLineComment", "a\n#include inc.txt // shared\n ERR ", "x\n",
+     "main.txt(3,5)" + syntax},
+    {"AfterIncludeNameWithLineComment", "#include inc.txt// shared\nERR ", "x",
+     "main.txt(2,4)" + syntax},
+    {"AfterIncludeWithBlockCommentAcrossLineEnd", "#include inc.txt /* a\nb */\n ERR ", "x\n",
+     "main.txt(3,5)" + syntax},
+    {"AfterFileDirectiveWithLineComment", "#file other.txt 100 // moved\n ERR ", "",
+     "other.txt(100,5)" + syntax},
+    {"AfterUndefWithLineComment", "#define A 1\n#undef A // gone\nERR ", "",
+     "main.txt(3,4)" + syntax},
+    {"AfterUndefNameWithLineComment", "#define A 1\n#undef A// gone\nERR ", "",
+     "main.txt(3,4)" + syntax},
+    {"AfterUndefWithBlockCommentAcrossLineEnd", "#define A 1\n#undef A /* a\nb */ c\nERR ", "",
+     "main.txt(4,4)" + syntax},
     // A define's value carries the line break of its definition, so the rest
     // of the line that used it counts one line further.
     {"AfterDefineOnSameLine", "#define N 1\nN ERR ", "", "main.txt(3,5)" + syntax},

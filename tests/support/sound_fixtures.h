@@ -1,9 +1,13 @@
-// Sound files made in memory for tests and benchmarks: RIFF WAV tones and a
-// small ProTracker module of our own.
+// Sound files made in memory for tests and benchmarks: RIFF WAV tones, FLAC
+// silence and a small ProTracker module of our own.
 #pragma once
 
+#include <sndfile.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -94,6 +98,58 @@ inline std::vector<unsigned char> MakeTestModule() {
     out.push_back(static_cast<unsigned char>(static_cast<signed char>(std::lround(v * 100))));
   }
   return out;
+}
+
+// Mono 16-bit FLAC of silence, written by libsndfile; FLAC packs an hour of
+// it into a few hundred kilobytes. Without a known length the stream header
+// leaves its frame count at 0 ("unknown"), and a reader learns the length
+// only by decoding.
+inline std::vector<unsigned char> MakeSilentFlac(int rate, double seconds, bool knownLength) {
+  struct Sink {
+    std::vector<unsigned char> bytes;
+    sf_count_t position = 0;
+  } sink;
+  SF_VIRTUAL_IO io{
+      [](void* user) { return static_cast<sf_count_t>(static_cast<Sink*>(user)->bytes.size()); },
+      [](sf_count_t offset, int whence, void* user) {
+        auto* s = static_cast<Sink*>(user);
+        const sf_count_t base = whence == SEEK_SET   ? 0
+                                : whence == SEEK_CUR ? s->position
+                                                     : static_cast<sf_count_t>(s->bytes.size());
+        s->position = base + offset;
+        return s->position;
+      },
+      [](void*, sf_count_t, void*) -> sf_count_t { return 0; },
+      [](const void* data, sf_count_t count, void* user) {
+        auto* s = static_cast<Sink*>(user);
+        const auto end = static_cast<std::size_t>(s->position + count);
+        if (s->bytes.size() < end) s->bytes.resize(end);
+        std::memcpy(s->bytes.data() + s->position, data, static_cast<std::size_t>(count));
+        s->position += count;
+        return count;
+      },
+      [](void* user) { return static_cast<Sink*>(user)->position; }};
+  SF_INFO info{};
+  info.samplerate = rate;
+  info.channels = 1;
+  info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+  SNDFILE* file = sf_open_virtual(&io, SFM_WRITE, &info, &sink);
+  if (!file) return {};
+  const std::vector<short> zeros(65536, 0);
+  auto left = static_cast<sf_count_t>(std::llround(rate * seconds));
+  while (left > 0) {
+    const sf_count_t n = std::min<sf_count_t>(left, static_cast<sf_count_t>(zeros.size()));
+    sf_writef_short(file, zeros.data(), n);
+    left -= n;
+  }
+  sf_close(file);
+  // The stream header follows "fLaC" and its block header; the 36-bit frame
+  // count starts in the low half of its 14th byte.
+  if (!knownLength && sink.bytes.size() >= 26) {
+    sink.bytes[21] &= 0xF0;
+    std::fill(sink.bytes.begin() + 22, sink.bytes.begin() + 26, 0);
+  }
+  return sink.bytes;
 }
 
 }  // namespace testsupport

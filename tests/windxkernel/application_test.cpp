@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "foundation/errors.h"
+#include "foundation/log.h"
 #include "platform/headless.h"
 #include "tests/support/tempdir.h"
 #include "windxkernel/debuglog.h"
@@ -152,6 +153,28 @@ TEST_F(Application, CleanRunWritesTheLogbookAndEndsWithZero) {
   std::vector<std::string> tail(messages.begin() + 5, messages.end());
   EXPECT_EQ(tail, expected);
   EXPECT_EQ(GetApplication(), nullptr);
+}
+
+// The foundation's readers log through the kernel's debug log, under the
+// same "debugmode" rule as the kernel's own lines.
+TEST_F(Application, FoundationLinesGoToTheDebugLog) {
+  const struct {
+    const char* commandLine;
+    bool logged;
+  } rows[] = {{"debugmode windowed", true}, {"windowed", false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.commandLine);
+    Fresh();
+    EXPECT_EQ(Run(row.commandLine,
+                  [](TestApp& app) {
+                    app.initialize = [] {
+                      VOXA::logging::LogMessage(5, "PNG Warning: %s", "bad chunk");
+                      return true;
+                    };
+                  }),
+              0);
+    EXPECT_EQ(Logged("PNG Warning: bad chunk"), row.logged);
+  }
 }
 
 TEST_F(Application, OptionsMatchWithoutRegardToCaseButWholly) {

@@ -87,6 +87,15 @@ TEST_F(DataFiles, WithNothingButAFolderOnlyDataIsListed) {
   EXPECT_EQ(kernel::GetDataFile(1), nullptr);
 }
 
+// The folder is searched with "*.*", which matches no name without an extension.
+TEST_F(DataFiles, FolderArchivesWithoutAnExtensionAreNotTried) {
+  Write("archive", Archive("plain"));
+  Write("b.dat", Archive("b"));
+  Find("");
+  EXPECT_EQ(Log(), (std::vector<std::string>{"Seeking for datafiles...", "  Found datafile b.dat"}));
+  EXPECT_EQ(kernel::GetDataFileCount(), 2);
+}
+
 TEST_F(DataFiles, ProgramArchivesAreListedAndItsViewerDatWins) {
   Write("a.dat", Archive("a"));
   Write("viewer.dat", Archive("folder"));

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -12,11 +11,16 @@
 #include "foundation/archive.h"
 #include "platform/sound.h"
 #include "platform/sound_headless.h"
+#include "tests/support/sound_capture.h"
 #include "tests/support/sound_fixtures.h"
 #include "tests/support/tempdir.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/kernel.h"
 
+using testsupport::Capture16Stereo;
+using testsupport::Channels;
+using testsupport::Rms;
+using testsupport::SoundingLength;
 using VOXA2::music::kernelSample;
 
 namespace {
@@ -32,40 +36,6 @@ std::vector<std::string> LogLines() {
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
-}
-
-// Left and right channels of a 16-bit capture, in -1 … 1.
-struct Channels {
-  std::vector<double> left, right;
-};
-
-Channels Capture16Stereo(std::size_t frames) {
-  platform::RenderHeadlessAudio(frames);
-  std::vector<unsigned char> bytes = platform::TakeHeadlessAudioCapture();
-  Channels c;
-  for (std::size_t i = 0; i + 3 < bytes.size(); i += 4) {
-    std::int16_t l, r;
-    std::memcpy(&l, &bytes[i], 2);
-    std::memcpy(&r, &bytes[i + 2], 2);
-    c.left.push_back(l / 32768.0);
-    c.right.push_back(r / 32768.0);
-  }
-  return c;
-}
-
-double Rms(const std::vector<double>& v, std::size_t from = 0, std::size_t to = SIZE_MAX) {
-  to = std::min(to, v.size());
-  double sum = 0;
-  for (std::size_t i = from; i < to; ++i) sum += v[i] * v[i];
-  return to > from ? std::sqrt(sum / static_cast<double>(to - from)) : 0;
-}
-
-// Frames up to and including the last one that is not silent.
-std::size_t SoundingLength(const std::vector<double>& v) {
-  for (std::size_t i = v.size(); i > 0; --i) {
-    if (v[i - 1] != 0) return i;
-  }
-  return 0;
 }
 
 class SoundKernel : public testing::Test {
@@ -346,6 +316,17 @@ TEST_F(SoundKernel, UnreadableSamples) {
   EXPECT_EQ(s->handle, 0u);
   EXPECT_TRUE(s->Play());
   EXPECT_EQ(Rms(Capture16Stereo(1000).left), 0);
+}
+
+// A sample longer than the limit plays nothing, and the log names it.
+TEST_F(SoundKernel, SamplesAboveTheLengthLimitPlayNothing) {
+  StartOutput();
+  WriteFile("long.flac", testsupport::MakeSilentFlac(8000, 660, true));
+  std::unique_ptr<kernelSample> s(kernelSample::Load("long.flac"));
+  ASSERT_NE(s, nullptr);
+  EXPECT_EQ(s->handle, 0u);
+  EXPECT_EQ(LogLines().back(),
+            "Sample long.flac refused: it plays longer than the limit of 600 seconds");
 }
 
 TEST_F(SoundKernel, SamplePathsUseBackslashes) {

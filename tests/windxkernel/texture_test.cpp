@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "foundation/gfxloader.h"
 #include "foundation/pictures.h"
@@ -98,6 +100,27 @@ TEST(Textures, MipChainOfA256By64PictureIsUploadedToEveryLevel) {
     EXPECT_EQ(p.height, 1);
     delete t;
   });
+}
+
+// The plan counts the halvings of the smaller side; one level is logged too.
+TEST(Textures, PlannedMipLevelsAreLogged) {
+  const struct {
+    int w, h;
+    const char* line;
+  } cases[] = {
+      {1, 16, "  Planning to create 1 mip map level"},
+      {16, 1, "  Planning to create 1 mip map level"},
+      {2, 8, "  Planning to create 2 mip map levels"},
+      {256, 64, "  Planning to create 7 mip map levels"},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::string> log = With3D([&](Recorder&) {
+      cColorPic p;
+      Picture(p, c.w, c.h, 1, 2, 3, 255);
+      delete kernelTexture::LoadFile(&p, nullptr);
+    });
+    EXPECT_NE(std::find(log.begin(), log.end(), c.line), log.end()) << c.w << "x" << c.h;
+  }
 }
 
 TEST(Textures, ScreenTexturesAndBinding) {

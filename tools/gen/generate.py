@@ -208,8 +208,8 @@ def demos(root):
     ld = loading("Still life", (40, 40, 40), (120, 110, 90))
     write(root, "pictures/still_loading.pcx",
           imagefiles.pcx_truecolour(ld.width, ld.height, ld.rgb))
-    write(root, "samples/showcase_chime.wav", sound.wav(sound.chime(), 22050, 16))
-    write(root, "samples/showcase_thump.wav", sound.wav(sound.thump(), 11025, 8))
+    write(root, "samples/showcase_chime.wav", sound.wav(sound.chime(), sound.SAMPLE_RATE, 16))
+    write(root, "samples/showcase_thump.wav", sound.wav(sound.thump(), sound.SAMPLE_RATE, 8))
     write(root, "music/showcase.mod", sound.module())
 
 

@@ -4,6 +4,10 @@ four-channel "M.K." module, all from formulas: no recorded sound."""
 import math
 import struct
 
+# The rate a sample plays at unless its script sets a frequency: samples
+# written at it sound at their own pitch and length.
+SAMPLE_RATE = 44100
+
 
 class Noise:
     """A deterministic noise source (32-bit linear congruential generator)."""
@@ -32,7 +36,7 @@ def wav(samples, rate, bits):
     return b"RIFF" + struct.pack("<I", len(body)) + body
 
 
-def chime(rate=22050, seconds=0.8):
+def chime(rate=SAMPLE_RATE, seconds=0.8):
     """A bell: inharmonic partials that die away at their own speeds."""
     partials = [(880.0, 1.0, 3.0), (1760.0 * 1.19, 0.5, 5.0), (880.0 * 2.76, 0.3, 7.0),
                 (880.0 * 5.4, 0.15, 11.0)]
@@ -45,7 +49,7 @@ def chime(rate=22050, seconds=0.8):
     return out
 
 
-def thump(rate=11025, seconds=0.35):
+def thump(rate=SAMPLE_RATE, seconds=0.35):
     """A drum: a falling sine with a short burst of noise."""
     noise = Noise(7)
     out, phase = [], 0.0
