@@ -47,6 +47,7 @@ std::int32_t t3DSLmesh::AddFace(const t3DSLface& face) { return Append(faces, fa
 t3DSLmesh* c3DSLdata::AddMesh() { return AddRecord(meshes, "c3DSLmesh", "mesh list!"); }
 t3DSLlight* c3DSLdata::AddLight() { return AddRecord(lights, "c3DSLlight", "light list!"); }
 t3DSLcamera* c3DSLdata::AddCamera() { return AddRecord(cameras, "c3DSLcamera", "camera list!"); }
+t3DSLnode* c3DSLdata::AddNode() { return AddRecord(nodes, "c3DSLnode", "node list!"); }
 
 t3DSLmesh* c3DSLdata::FindMesh(const char* name) const { return FindRecord(meshes, name); }
 t3DSLlight* c3DSLdata::FindLight(const char* name) const { return FindRecord(lights, name); }

@@ -103,33 +103,6 @@ bool ReadMainChunk(c3DSloader* loader, TStream* stream) {
   return true;
 }
 
-bool ReadKeyframer(c3DSloader* loader, cChunkFile& parent) {
-  cChunkFile level;
-  level.OpenSubChunks(parent);
-  while (level.NextChunk()) {
-    switch (level.Id()) {
-      case 0xB00A: {
-        LogMessage(7, "  Header");
-        LogMessage(7, "    revision: %i", static_cast<std::int16_t>(level.ReadWord()));
-        const std::string name = level.ReadString();
-        LogMessage(7, "    filename: \"%s\"", name.c_str());
-        // The count is unsigned in the file: 32768 frames and more stay positive.
-        loader->frames = level.ReadWord();
-        LogMessage(7, "    %i frame(s)", static_cast<int>(loader->frames));
-        break;
-      }
-      // The nodes become objects once the node classes exist.
-      case 0xB001: case 0xB002: case 0xB003: case 0xB004: case 0xB005: case 0xB006: case 0xB007:
-      case 0x7001: case 0xB008: case 0xB009:
-        break;
-      default:
-        LogMessage(7, "  Unknown chunk ID 0x%X in Keyframer chunk found!", level.Id());
-        break;
-    }
-  }
-  return true;
-}
-
 void DumpObjectTree(c3Dobject* first, int indent) {
   for (c3Dobject* object = first; object; object = object->nextSibling) {
     LogMessage(7, "%*s%s", indent, "", object->GetName() ? object->GetName() : "");

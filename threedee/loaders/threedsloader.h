@@ -27,7 +27,8 @@ class c3DSloader : public c3Dscene {
   bool Load(const char* fileName) override;
 
   std::unique_ptr<c3DSLdata> data;
-  std::int32_t keyframerState = 0;
+  // The node that the previous node chunk linked into the tree.
+  t3DSLnode* lastNode = nullptr;
   // Entry 0 of the material list, which owns it.
   cMaterial* defaultMaterial = nullptr;
   // Whether the file had a keyframer section: without one no objects are made.

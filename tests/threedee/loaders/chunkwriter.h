@@ -90,6 +90,33 @@ inline Bytes Main(std::initializer_list<Bytes> children) {
   return Chunk(0x4D4D, Chunk(0x0002, U32(3)), children);
 }
 
+// Keyframer nodes: a header with name and hierarchy value, then the rest.
+inline Bytes NodeHeader(const std::string& name, std::int16_t hierarchy) {
+  return Chunk(0xB010, Str(name) + U16(0) + U16(0) + U16(static_cast<std::uint16_t>(hierarchy)));
+}
+inline Bytes Node(std::uint16_t kind, const std::string& name, std::int16_t hierarchy,
+                  std::initializer_list<Bytes> more = {}) {
+  Bytes body = NodeHeader(name, hierarchy);
+  for (const Bytes& b : more) body += b;
+  return Chunk(kind, body);
+}
+// A track: flags, 8 bytes, the key count (written as given), 2 bytes, the keys.
+inline Bytes Track(std::uint16_t id, std::uint16_t flags, std::int16_t count,
+                   std::initializer_list<Bytes> keys) {
+  Bytes body = U16(flags) + Bytes(8, '\0') + U16(static_cast<std::uint16_t>(count)) + U16(0);
+  for (const Bytes& k : keys) body += k;
+  return Chunk(id, body);
+}
+// A key: frame, 2 bytes, key flags, then the floats of its flag bits and its value.
+inline Bytes Key(std::int16_t frame, std::uint16_t flags, const Bytes& rest) {
+  return U16(static_cast<std::uint16_t>(frame)) + U16(0) + U16(flags) + rest;
+}
+inline Bytes Keyframer(std::initializer_list<Bytes> nodes, std::uint32_t frames = 100) {
+  Bytes body = Chunk(0xB00A, U16(5) + Str("SCENE") + U32(frames));
+  for (const Bytes& n : nodes) body += n;
+  return Chunk(0xB000, body);
+}
+
 // F1: one material, one mapped cube with all faces in it, one keyframer.
 inline Bytes MinimalFile(bool keyframer = true) {
   Bytes editor = Editor({Material("Red", {Chunk(0xA020, ByteColor(255, 0, 0))}),

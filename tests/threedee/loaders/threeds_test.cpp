@@ -13,6 +13,7 @@
 #include "foundation/streams.h"
 #include "tests/support/tempdir.h"
 #include "tests/threedee/loaders/chunkwriter.h"
+#include "tests/threedee/loaders/threeds_support.h"
 #include "threedee/loaders/chunkfile.h"
 #include "threedee/loaders/threedsloader.h"
 #include "threedee/scene/map.h"
@@ -22,38 +23,8 @@ namespace {
 
 using namespace VOXA2::threedee;
 using namespace chunkwriter;
-
-struct Loaded {
-  bool ok = false;
-  std::unique_ptr<c3DSloader> loader;
-  std::vector<std::string> log;
-
-  bool Logged(const std::string& line) const {
-    return std::find(log.begin(), log.end(), line) != log.end();
-  }
-  cMaterial* MaterialNamed(const std::string& name) const {
-    for (cMaterial* m : loader->materials)
-      if (m && m->GetName() && name == m->GetName()) return m;
-    return nullptr;
-  }
-  t3DSLmesh* Mesh(std::size_t i = 0) const { return loader->data->meshes.at(i).get(); }
-};
-
-class ThreeDS : public ::testing::Test {
- protected:
-  Loaded Read(Bytes bytes) {
-    std::remove("debug.txt");
-    Loaded out;
-    out.loader = std::make_unique<c3DSloader>();
-    TMemFile stream(bytes.data(), static_cast<std::int32_t>(bytes.size()), true);
-    out.ok = ReadMainChunk(out.loader.get(), &stream);
-    out.log = testsupport::DebugLogLines();
-    return out;
-  }
-  Loaded ReadEditor(std::initializer_list<Bytes> children) { return Read(Main({Editor(children)})); }
-
-  testsupport::ScopedTempDir dir_;
-};
+using threedstest::Loaded;
+using threedstest::ThreeDS;
 
 // The chunks a reader sees over a level, as "id:data length".
 std::vector<std::string> Walk(const Bytes& level) {
@@ -244,7 +215,9 @@ TEST_F(ThreeDS, ShadingTwoSidedAndTheirLines) {
     cMaterial* m = out.MaterialNamed("M");
     EXPECT_EQ(m->shading, row.shading) << row.value;
     EXPECT_TRUE(m->twoSided);
-    if (row.line) EXPECT_TRUE(out.Logged(row.line)) << row.line;
+    if (row.line) {
+      EXPECT_TRUE(out.Logged(row.line)) << row.line;
+    }
   }
   // Stored files rely on a flag chunk standing last in its material being passed over.
   Loaded last = ReadEditor({Material("M", {Chunk(0xA081, "")})});
@@ -429,7 +402,9 @@ TEST_F(ThreeDS, MalformedMeshesFailTheLoad) {
     for (const Bytes& b : row.parts) mesh += b;
     Loaded out = ReadEditor({Object("T", {Chunk(0x4100, mesh)})});
     EXPECT_FALSE(out.ok) << row.what;
-    if (row.line) EXPECT_TRUE(out.Logged(row.line)) << row.what;
+    if (row.line) {
+      EXPECT_TRUE(out.Logged(row.line)) << row.what;
+    }
   }
 }
 
@@ -488,7 +463,9 @@ TEST_F(ThreeDS, EveryTruncationOfAValidFileIsHandled) {
   for (std::size_t size = 0; size < file.size(); ++size) {
     Loaded out = Read(file.substr(0, size));
     // A cut main header is no file; later cuts lose the cut chunks only.
-    if (size < 10) EXPECT_FALSE(out.ok) << size;
+    if (size < 10) {
+      EXPECT_FALSE(out.ok) << size;
+    }
   }
 }
 
