@@ -31,10 +31,11 @@ bool c3Dobject::Update(float frame, float time, float sinceStart, float fraction
     world = parent ? parent->world : identityMatrix;
     inverseWorld = parent ? parent->inverseWorld : identityMatrix;
   }
-  // The results below are not examined: one failing branch does not stop the walk.
-  if (firstChild) firstChild->Update(frame, time, sinceStart, fraction);
-  if (nextSibling) nextSibling->Update(frame, time, sinceStart, fraction);
-  return true;
+  // A failing branch does not stop the walk, but the walk reports it.
+  bool ok = true;
+  if (firstChild) ok = firstChild->Update(frame, time, sinceStart, fraction) && ok;
+  if (nextSibling) ok = nextSibling->Update(frame, time, sinceStart, fraction) && ok;
+  return ok;
 }
 
 bool c3Dobject::PostUpdate() {

@@ -370,6 +370,9 @@ TEST(Material, PrepareSetsStatesOnceAndDefersToTheBatch) {
     // A second Prepare in a row sets nothing either.
     ASSERT_TRUE(glass->Prepare());
     EXPECT_TRUE(calls.empty());
+    // Drawing that went past the materials makes the next Prepare set its states.
+    ForgetDeviceState();
+    EXPECT_EQ(CurrentMaterial(), nullptr);
     batch.Flush();
     EXPECT_TRUE(batch.Empty());
     EXPECT_FALSE(view.flushing);

@@ -26,7 +26,7 @@ class cProbe : public virtual c3Dobject {
  public:
   bool Update(float frame, float time, float sinceStart, float fraction) override {
     Trace().push_back(Label());
-    return c3Dobject::Update(frame, time, sinceStart, fraction);
+    return c3Dobject::Update(frame, time, sinceStart, fraction) && !failing;
   }
   bool PostUpdate() override {
     Trace().push_back(Label());
@@ -49,6 +49,7 @@ class cProbe : public virtual c3Dobject {
   std::string Label() const { return GetName() ? GetName() : "-"; }
 
   cMaterial* material = nullptr;
+  bool failing = false;
 };
 
 c3Dobject* Named(c3Dobject* object, const char* name) {
@@ -118,6 +119,13 @@ TEST(ObjectTree, WalksSearchesAndCopies) {
          return Joined(Trace());
        },
        "Root Alpha Deep - Under deep Second"},
+      {"a failing branch is reported, and the walk goes on",
+       [](Tree& t) {
+         dynamic_cast<cProbe*>(t.deep)->failing = true;
+         const bool ok = t.root->Update(1, 2, 3, 0.5f);
+         return std::string(ok ? "true " : "false ") + Joined(Trace());
+       },
+       "false Root Alpha Deep - Under deep Second"},
       {"post-update walks in the same order",
        [](Tree& t) {
          t.root->PostUpdate();
