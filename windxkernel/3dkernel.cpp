@@ -1,5 +1,6 @@
 #include "windxkernel/3dkernel.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "platform/d3d.h"
@@ -82,11 +83,25 @@ void EndScene() {
   sceneOpen = false;
 }
 
+namespace {
+
+Matrix4& Singular(Matrix4& out) {
+  out = Matrix4{};
+  out.m[15] = 1;
+  return out;
+}
+
+}  // namespace
+
 Matrix4& Matrix4::Invert(Matrix4& out, const Matrix4& in) {
   const float* m = in.m;
   const float c1 = m[5] * m[10] - m[6] * m[9], c2 = m[6] * m[8] - m[4] * m[10],
               c3 = m[4] * m[9] - m[5] * m[8];
-  const float d = 1.0f / (m[0] * c1 + m[1] * c2 + m[2] * c3);
+  const float det = m[0] * c1 + m[1] * c2 + m[2] * c3;
+  // A singular matrix (an object scaled to nothing) has no inverse: it gets
+  // the zero map, finite for everyone who reads it.
+  if (!std::isfinite(1.0f / det)) return Singular(out);
+  const float d = 1.0f / det;
   const float e1 = m[6] * m[11] - m[7] * m[10], e2 = m[7] * m[9] - m[5] * m[11],
               e3 = m[7] * m[8] - m[4] * m[11];
   float r[16];
@@ -112,7 +127,9 @@ Matrix4& Matrix4::InvertRotation(Matrix4& out, const Matrix4& in) {
   const float* m = in.m;
   const float c1 = m[5] * m[10] - m[6] * m[9], c2 = m[6] * m[8] - m[4] * m[10],
               c3 = m[4] * m[9] - m[5] * m[8];
-  const float d = 1.0f / (m[0] * c1 + m[1] * c2 + m[2] * c3);
+  const float det = m[0] * c1 + m[1] * c2 + m[2] * c3;
+  if (!std::isfinite(1.0f / det)) return Singular(out);
+  const float d = 1.0f / det;
   float r[16] = {};
   r[0] = c1 * d;
   r[1] = c2 * d;

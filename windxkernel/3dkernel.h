@@ -13,10 +13,11 @@ struct Matrix4 {
   float m[16];
 
   // The inverse of an affine matrix (bottom row taken as 0, 0, 0, 1). A
-  // singular matrix gives infinite or undefined elements.
+  // singular matrix (determinant 0, or too small to divide by) gives the zero
+  // map: zero 3x3 block and translation, bottom row 0, 0, 0, 1.
   static Matrix4& Invert(Matrix4& out, const Matrix4& m);
   // The transpose of the inverse of the upper 3x3 block, without translation:
-  // the matrix that transforms normals.
+  // the matrix that transforms normals. Singular: as Invert.
   static Matrix4& InvertRotation(Matrix4& out, const Matrix4& m);
 };
 

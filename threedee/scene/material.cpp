@@ -6,6 +6,8 @@
 #include "foundation/numeric.h"
 #include "foundation/stream.h"
 #include "threedee/scene/interpolator.h"
+#include "threedee/scene/mesh.h"
+#include "threedee/scene/trimesh.h"
 #include "threedee/scene/object.h"
 #include "threedee/scene/scene.h"
 #include "threedee/scene/templates.h"
@@ -81,7 +83,10 @@ std::uint32_t PackColor(const float* rgb) {
 
 cMaterial* CurrentMaterial() { return currentMaterial; }
 
-void ForgetDeviceState() { currentMaterial = nullptr; }
+void ForgetDeviceState() {
+  currentMaterial = nullptr;
+  c3Dmesh::ForgetLastLitMesh();
+}
 
 cMaterial::cMaterial() : id(NextObjectId()) {}
 
@@ -247,6 +252,29 @@ bool cMaterial::Prepare() {
   if (shading == 0 || shading == 1) SetRenderMode(3, static_cast<std::uint32_t>(shading));
   if (PassCount() == 1) passes[0]->Apply();
   return true;
+}
+
+bool cMaterial::DrawRenderMesh(cOBSTriMesh* mesh) {
+  if (!mesh || invisible) return true;
+  if (deferred) {
+    View()->batch->AddMesh(this, mesh);
+    return true;
+  }
+  if (View() && View()->flushing) {
+    if (mesh->owner) mesh->owner->SetUpLights();
+    if (mesh->part) mesh->part->SetWorldTransform(mesh);
+  }
+  return mesh->Draw();
+}
+
+bool cMaterial::DrawMesh(c3DoneMaterialMesh* mesh) {
+  if (!mesh || invisible) return true;
+  if (deferred) {
+    View()->batch->AddSecondMesh(this, mesh);
+    return true;
+  }
+  if (View() && View()->flushing) mesh->SetUpLights();
+  return mesh->Draw();
 }
 
 bool cMaterial::DrawPrimitive(std::uint32_t kind, VertexArray* vertices, std::uint32_t first,

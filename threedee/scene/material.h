@@ -26,6 +26,8 @@ namespace VOXA2::threedee {
 class c3Dscene;
 class cSceneView;
 class VertexArray;
+class cOBSTriMesh;
+class c3DoneMaterialMesh;
 
 // Each channel × its factor (alpha × 1), limited to 0..1 and cut to a byte.
 std::uint32_t ModulateColor(std::uint32_t color, float red, float green, float blue);
@@ -44,6 +46,11 @@ class cMaterial : public virtual basis::basisObject {
 
   virtual bool Prepare();
   virtual bool Update(float frame);
+  // A render mesh or a one-material mesh drawn now, or handed to the view's
+  // batch; replayed from the batch, the mesh's lights and world transform are
+  // set up again first.
+  virtual bool DrawRenderMesh(cOBSTriMesh* mesh);
+  virtual bool DrawMesh(c3DoneMaterialMesh* mesh);
   virtual bool DrawPrimitive(std::uint32_t kind, VertexArray* vertices, std::uint32_t first,
                              std::uint32_t last);
   virtual bool DrawIndexed(std::uint32_t kind, VertexArray* vertices, std::uint16_t* indices,

@@ -2,8 +2,17 @@
 
 #include "threedee/scene/interpolator.h"
 #include "threedee/scene/material.h"
+#include "windxkernel/rendermodes.h"
 
 namespace VOXA2::threedee {
+
+void cHighlevelBatch::AddMesh(cMaterial* material, cOBSTriMesh* mesh) {
+  tracks::AppendKey(meshes_, std::pair{material, mesh}, "mesh list!");
+}
+
+void cHighlevelBatch::AddSecondMesh(cMaterial* material, c3DoneMaterialMesh* mesh) {
+  tracks::AppendKey(secondMeshes_, std::pair{material, mesh}, "second mesh list!");
+}
 
 void cHighlevelBatch::AddRender(cMaterial* material, std::uint32_t kind, VertexArray* vertices,
                                 std::uint32_t first, std::uint32_t last) {
@@ -25,7 +34,17 @@ void cHighlevelBatch::AddIndexed(cMaterial* material, std::uint32_t kind, Vertex
 }
 
 void cHighlevelBatch::Flush() {
+  if (Empty()) return;
+  SetRenderMode(1, 1, 0);
   if (view) view->flushing = true;
+  for (auto [material, mesh] : meshes_) {
+    material->Prepare();
+    material->DrawRenderMesh(mesh);
+  }
+  for (auto [material, mesh] : secondMeshes_) {
+    material->Prepare();
+    material->DrawMesh(mesh);
+  }
   for (const tRender& r : renders_) {
     r.material->Prepare();
     if (r.indexed)
@@ -34,8 +53,11 @@ void cHighlevelBatch::Flush() {
     else
       r.material->DrawPrimitive(r.kind, r.vertices, r.first, r.last);
   }
+  meshes_.clear();
+  secondMeshes_.clear();
   renders_.clear();
   indices_.clear();
+  SetRenderMode(1, 1, 1);
   if (view) view->flushing = false;
 }
 
