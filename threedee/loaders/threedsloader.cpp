@@ -97,6 +97,7 @@ bool ReadMainChunk(c3DSloader* loader, TStream* stream) {
   if (meshes > 0 && !loader->keyframerRead)
     LogMessage(7, "3DS file has %i meshes but no keyframer: no objects created",
                static_cast<int>(meshes));
+  if (loader->data->rootNode) BuildObjects(loader);
   // The view3D command wraps time into the frame count: it must count frames.
   if (loader->frames < 1) loader->frames = 1;
   WriteDump(loader);

@@ -17,6 +17,7 @@ class TStream;
 namespace VOXA2::threedee {
 
 class cMap;
+class cMesher;
 class cMaterial;
 
 class c3DSloader : public c3Dscene {
@@ -51,6 +52,13 @@ bool ReadKeyframer(c3DSloader* loader, cChunkFile& parent);
 bool ReadColorChunk(cChunkFile& parent, std::uint32_t& color);
 bool ReadAmountChunk(cChunkFile& parent, float& value);
 bool ReadMapChunk(cChunkFile& parent, cMap*& slot);
+
+// The render input of a mesh record: one vertex per record vertex, then one
+// per distinct (vertex, texture vertex) pair that a face corner uses, each less
+// the pivot; the record stays as it is.
+void ConvertMesh(const t3DSLmesh* mesh, const Vector& pivot, cMesher* mesher);
+// The scene objects of the store's node tree, appended to the loader's tree.
+void BuildObjects(c3DSloader* loader);
 
 void DumpObjectTree(c3Dobject* first, int indent);
 void DumpMaterialList(cMaterial* const* materials, std::int32_t count);

@@ -3,11 +3,15 @@
 // cameras and spot lights paired with their targets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "tests/threedee/loaders/chunkwriter.h"
 #include "tests/threedee/loaders/threeds_support.h"
+#include "threedee/scene/keyframed.h"
+#include "threedee/scene/mesher.h"
 
 namespace {
 
@@ -63,7 +67,7 @@ TEST_F(ThreeDS, HierarchyValuesBuildTheTree) {
 }
 
 TEST_F(ThreeDS, MeshNodesWithoutARecordBecomeDummies) {
-  Loaded out = Read(Main({Editor({Triangle("Tri")}),
+  Loaded out = ReadOnDevice(Main({Editor({Triangle("Tri")}),
                           Keyframer({Node(0xB002, "tri", -1, {Chunk(0xB013, Floats({1, 2, 3}))}),
                                      Node(0xB002, "$$$DUMMY", 0, {Chunk(0xB011, Str("Helper")), Chunk(0xB013, Floats({4, 5, 6}))}),
                                      Node(0xB002, "Ghost", 0),
@@ -86,7 +90,7 @@ TEST_F(ThreeDS, MeshNodesWithoutARecordBecomeDummies) {
 }
 
 TEST_F(ThreeDS, APivotBeforeTheHeaderStillCounts) {
-  Loaded out = Read(Main({Editor({Triangle("Tri")}),
+  Loaded out = ReadOnDevice(Main({Editor({Triangle("Tri")}),
                           Keyframer({Chunk(0xB002, Chunk(0xB013, Floats({1, 2, 3})) + NodeHeader("Tri", -1))})}));
   ASSERT_TRUE(out.ok);
   EXPECT_EQ(out.loader->data->rootNode->pivot.z, 3.0f);
@@ -98,7 +102,7 @@ TEST_F(ThreeDS, TracksKeepTheirKeysAndModes) {
   const Bytes rotation = Track(0xB021, 1, 1, {Key(0, 0x1F, Floats({0.1f, 0.2f, 0.3f, 0.4f, 0.5f, 1.5f, 0, 0, 1}))});
   const Bytes fov = Track(0xB023, 4, 1, {Key(5, 0, Floats({45}))});
   const Bytes hide = Track(0xB029, 0, 3, {U16(0) + U32(0), U16(10) + U32(0), U16(20) + U32(0)});
-  Loaded out = Read(Main({Editor({Triangle("Tri")}),
+  Loaded out = ReadOnDevice(Main({Editor({Triangle("Tri")}),
                           Keyframer({Node(0xB002, "Tri", -1, {position, rotation, fov, hide})})}));
   ASSERT_TRUE(out.ok);
   const t3DSLnode* node = out.loader->data->rootNode;
@@ -133,7 +137,7 @@ TEST_F(ThreeDS, TracksKeepTheirKeysAndModes) {
 TEST_F(ThreeDS, KeysBeyondTheChunkOrOutOfOrderAreDropped) {
   const Bytes huge = Track(0xB020, 0, 30000, {Key(0, 0, Floats({1, 2, 3})), Key(0, 0, Floats({4, 5, 6})),
                                               Key(-5, 0, Floats({7, 8, 9})), Key(3, 0, Floats({1, 1, 1}))});
-  Loaded out = Read(Main({Editor({Triangle("Tri")}), Keyframer({Node(0xB002, "Tri", -1, {huge})})}));
+  Loaded out = ReadOnDevice(Main({Editor({Triangle("Tri")}), Keyframer({Node(0xB002, "Tri", -1, {huge})})}));
   ASSERT_TRUE(out.ok);
   const t3DSLtrack& pos = *out.loader->data->rootNode->tracks[t3DSLnode::kPosition];
   ASSERT_EQ(pos.keys.size(), 2u);
@@ -142,7 +146,7 @@ TEST_F(ThreeDS, KeysBeyondTheChunkOrOutOfOrderAreDropped) {
 
 TEST_F(ThreeDS, MorphTracksStopAtAnUnfittingTarget) {
   auto morph = [](std::initializer_list<Bytes> keys) { return Track(0xB026, 0, 3, keys); };
-  Loaded out = Read(Main({Editor({Triangle("Tri"), Triangle("Tri2", 5), Quad("Four")}),
+  Loaded out = ReadOnDevice(Main({Editor({Triangle("Tri"), Triangle("Tri2", 5), Quad("Four")}),
                           Keyframer({Node(0xB002, "Tri", -1, {Chunk(0xB011, Str("Renamed")),
                                                               morph({Key(0, 0, Str("Tri2")), Key(10, 0, Str("Four")),
                                                                      Key(20, 0, Str("Tri"))})}),
@@ -197,6 +201,109 @@ TEST_F(ThreeDS, ACameraNodeWithoutItsCameraFailsTheLoad) {
     EXPECT_FALSE(out.ok);
     EXPECT_TRUE(out.Logged("3DS corrupt: Could not find original camera object!"));
   }
+}
+
+}  // namespace
+
+namespace {
+
+using namespace chunkwriter;
+using threedstest::Loaded;
+using threedstest::ThreeDS;
+using namespace VOXA2::threedee;
+
+TEST_F(ThreeDS, NodesBecomeSceneObjectsOfTheirKind) {
+  Bytes camera = Object("Cam", {Chunk(0x4700, Bytes(32, '\0'), {Chunk(0x4720, Floats({2, 3}))})});
+  Bytes spot = Object("Spot", {Chunk(0x4600, Floats({0, 0, 0}), {Chunk(0x4610, Floats({0, 0, 0}))})});
+  const float quarter = 1.5707964f;
+  Bytes rotation = Track(0xB021, 0, 2, {Key(0, 0, Floats({quarter, 0, 0, 1})), Key(10, 0, Floats({quarter, 0, 0, 1}))});
+  Bytes position = Track(0xB020, 0, 2, {Key(0, 0, Floats({1, 2, 3})), Key(10, 0, Floats({4, 5, 6}))});
+  Loaded out = ReadOnDevice(Main({Editor({Material("Red"), Triangle("Tri"), camera, spot}),
+                                  Keyframer({Node(0xB002, "Tri", -1, {position, rotation}),
+                                             Node(0xB002, "$$$DUMMY", 0, {Chunk(0xB011, Str("Helper"))}),
+                                             Node(0xB003, "Cam", -1), Node(0xB004, "Cam", -1),
+                                             Node(0xB007, "Spot", -1), Node(0xB006, "Spot", -1),
+                                             Node(0xB005, "Omni", -1), Node(0xB001, "$AMBIENT$", -1)})}));
+  ASSERT_TRUE(out.ok);
+  c3Dobject* root = out.loader->root;
+  auto* tri = dynamic_cast<c3DSmesh*>(root);
+  ASSERT_NE(tri, nullptr);
+  EXPECT_EQ(tri->parts.size(), 1u);
+  EXPECT_NE(dynamic_cast<c3DStemporary*>(root->firstChild), nullptr);
+  EXPECT_EQ(dynamic_cast<c3DSmesh*>(root->firstChild), nullptr);
+  EXPECT_EQ(root->firstChild->parent, root);
+  auto* cam = dynamic_cast<c3DScamera*>(root->nextSibling);
+  ASSERT_NE(cam, nullptr);
+  EXPECT_EQ(cam->nearPlane, 2.0f);
+  EXPECT_EQ(cam->farPlane, 50000.0f);
+  ASSERT_NE(cam->target, nullptr);
+  EXPECT_STREQ(cam->target->GetName(), "Cam.target");
+  EXPECT_NE(dynamic_cast<c3DStarget*>(cam->target), nullptr);
+  auto* spotLight = dynamic_cast<c3DSlight_spot*>(cam->nextSibling->nextSibling);
+  ASSERT_NE(spotLight, nullptr);
+  EXPECT_STREQ(spotLight->target->GetName(), "Spot.target");
+  EXPECT_NE(dynamic_cast<c3DSlight_omni*>(spotLight->nextSibling->nextSibling), nullptr);
+  EXPECT_NE(dynamic_cast<c3DSlight_ambient*>(spotLight->nextSibling->nextSibling->nextSibling), nullptr);
+
+  // Position keys at their frames; two quarter turns about z make a half turn.
+  tri->positionTrack->Evaluate(10);
+  EXPECT_FLOAT_EQ(tri->positionTrack->GetValues()[1], 5.0f);
+  tri->rotationTrack->Evaluate(10);
+  EXPECT_NEAR(tri->rotationTrack->GetMatrix()[0], -1.0f, 1e-5f);
+
+  const std::vector<std::string> dump = {"Object tree:", "  Tri", "    Helper", "  Cam", "  Cam.target",
+                                         "  Spot", "  Spot.target", "  Omni", "  $AMBIENT$", "",
+                                         "Materials:", "  (default)", "  Red"};
+  auto at = std::find(out.log.begin(), out.log.end(), "Object tree:");
+  ASSERT_NE(at, out.log.end());
+  EXPECT_EQ(std::vector<std::string>(at, at + static_cast<long>(dump.size())), dump);
+}
+
+TEST_F(ThreeDS, ConversionSplitsVerticesByTextureVertex) {
+  c3DSloader loader;
+  auto* red = new cMaterial();
+  red->SetName("Red");
+  loader.AddMaterial(new cMaterial());
+  loader.defaultMaterial = loader.materials[0];
+  loader.AddMaterial(red);
+  t3DSLmesh mesh;
+  mesh.scene = &loader;
+  for (int i = 0; i < 4; ++i) mesh.AddVertex(Vector(float(i), 1, 2), Vector(0, 0, 1));
+  for (int i = 0; i < 5; ++i) mesh.AddTexVertex(0.1f * float(i), 0.5f);
+  // Corner (1, 4) twice, then (2, 3): two extra vertices in first-seen order.
+  mesh.AddFace({{0, 1, 2}, {0, 4, 2}, -1});
+  mesh.AddFace({{1, 2, 3}, {4, 3, 3}, 1});
+  std::vector<int> originals;
+  std::vector<float> xs, us;
+  std::vector<cMaterial*> materials;
+  std::vector<int> corners;
+  scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
+    cMesher mesher;
+    ConvertMesh(&mesh, Vector(1, 0, 0), &mesher);
+    VertexArray* a = mesher.source.get();
+    ASSERT_NE(a, nullptr);
+    for (int v = 0; v < a->vertexCount; ++v) {
+      const std::uint8_t* at = a->data + static_cast<std::size_t>(v) * a->pointer.stride;
+      float p[3], uv[2];
+      std::memcpy(p, at + a->pointer.position, sizeof p);
+      std::memcpy(uv, at + a->pointer.textureCoords, sizeof uv);
+      xs.push_back(p[0]);
+      us.push_back(uv[0]);
+    }
+    originals = mesher.originalIndices;
+    for (const cMesher::tFace& f : mesher.faces) {
+      corners.insert(corners.end(), {f.a, f.b, f.c});
+      materials.push_back(f.material);
+    }
+  });
+  EXPECT_EQ(originals, (std::vector<int>{0, 1, 2, 3, 1, 2}));
+  EXPECT_EQ(corners, (std::vector<int>{0, 4, 2, 4, 5, 3}));
+  EXPECT_EQ(xs, (std::vector<float>{-1, 0, 1, 2, 0, 1}));
+  EXPECT_FLOAT_EQ(us[4], 0.4f);
+  EXPECT_FLOAT_EQ(us[5], 0.3f);
+  EXPECT_EQ(materials, (std::vector<cMaterial*>{loader.materials[0], red}));
+  // The record keeps its own positions.
+  EXPECT_EQ(mesh.positions[0].x, 0.0f);
 }
 
 }  // namespace

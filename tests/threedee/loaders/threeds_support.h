@@ -12,6 +12,7 @@
 
 #include "foundation/streams.h"
 #include "tests/support/tempdir.h"
+#include "tests/threedee/scene/scene_device.h"
 #include "tests/threedee/loaders/chunkwriter.h"
 #include "threedee/loaders/threedsloader.h"
 #include "threedee/scene/material.h"
@@ -39,13 +40,19 @@ struct Loaded {
 
 class ThreeDS : public ::testing::Test {
  protected:
+  // Without a device: files whose nodes make no meshes.
   Loaded Read(Bytes bytes) {
     std::remove("debug.txt");
-    Loaded out;
-    out.loader = std::make_unique<c3DSloader>();
-    TMemFile stream(bytes.data(), static_cast<std::int32_t>(bytes.size()), true);
-    out.ok = ReadMainChunk(out.loader.get(), &stream);
+    Loaded out = Load(bytes);
     out.log = testsupport::DebugLogLines();
+    return out;
+  }
+  // On the headless display's device, as the player loads its scenes.
+  Loaded ReadOnDevice(Bytes bytes) {
+    Loaded out;
+    std::vector<std::string> lines =
+        scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] { out = Load(bytes); });
+    out.log = lines;
     return out;
   }
   Loaded ReadEditor(std::initializer_list<Bytes> children) {
@@ -53,6 +60,20 @@ class ThreeDS : public ::testing::Test {
   }
 
   testsupport::ScopedTempDir dir_;
+
+ private:
+  static Loaded Load(Bytes& bytes) {
+    Loaded out;
+    out.loader = std::make_unique<c3DSloader>();
+    TMemFile stream(bytes.data(), static_cast<std::int32_t>(bytes.size()), true);
+    try {
+      out.ok = ReadMainChunk(out.loader.get(), &stream);
+    } catch (VOXA::errors::eError* error) {
+      ADD_FAILURE() << error->GetMessage();
+      delete error;
+    }
+    return out;
+  }
 };
 
 }  // namespace threedstest
