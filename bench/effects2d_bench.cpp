@@ -35,6 +35,7 @@
 #include "platform/backend.h"
 #include "platform/fakehardware.h"
 #include "platform/headless.h"
+#include "bench/headless_app.h"
 #include "tests/support/picture_fixtures.h"
 #include "windxkernel/3dkernel.h"
 #include "windxkernel/application.h"
@@ -128,47 +129,6 @@ std::string Script() {
   return text + "}\n";
 }
 
-class BenchApp : public kernel::cApplication {
- public:
-  BenchApp(std::function<void()> body, int width, int height, int bits)
-      : body_(std::move(body)), width_(width), height_(height), bits_(bits) {}
-  bool Initialize() override {
-    if (kernel::DDInit() && kernel::D3DCreate()) {
-      video::EnumerateVideoDevices();
-      if (video::RequestVideoMode(video::GetCurrentVideoDevice(), width_, height_, bits_) &&
-          video::ChooseVideoMode()) {
-        ZGUI::UpdatePixelFormat();
-        body_();
-      }
-    }
-    Quit();
-    return true;
-  }
-  void Deinitialize() override {
-    video::FreeVideoDevices();
-    kernel::D3DDeinit();
-    kernel::DDRelease();
-    kernel::DIRelease();
-  }
-
- private:
-  std::function<void()> body_;
-  int width_, height_, bits_;
-};
-
-void ResetAll() {
-  platform::ResetHardware();
-  platform::ResetWindowing();
-  platform::ResetInput();
-  platform::SetHeadlessDesktop(1024, 768, 32);
-  platform::SetTickSource(nullptr);
-  Hooks() = LauncherHooks{};
-  kernel::videoState = kernel::tVideoState{};
-  kernel::d3dState = kernel::t3DState{};
-  screenInfo = tScreenInfo{};
-  kernel::SetApplicationFactory(nullptr);
-}
-
 // Milliseconds per Execute, over at least a second and ten frames. Demo time
 // steps 20 ms a frame and wraps within the command's window; the command gets
 // its time since start and fraction as its pipeline gives them.
@@ -194,29 +154,19 @@ double MillisecondsPerFrame(cVOXAcommand* command) {
 // Times every command at one mode (a negative figure for a command that
 // failed); false when the display or the script failed.
 bool Measure(int width, int height, int bits, std::vector<double>* ms) {
-  ResetAll();
-  platform::Hardware().displays[0].modes = {
-      platform::MakeMode(static_cast<DWORD>(width), static_cast<DWORD>(height),
-                         bits == 16 ? platform::pixels::R5G6B5() : platform::pixels::X8R8G8B8())};
   bool ok = false;
-  kernel::SetApplicationFactory([&] {
-    return new BenchApp(
-        [&] {
-          threedee::Setup3DDevice();
-          auto demo = std::make_unique<cVOXAdemo>();
-          demo->clock = [] { return 0.0f; };
-          if (!demo->Load("bench.txt") || demo->pipelines.empty() ||
-              demo->pipelines[0]->commands.size() != kCommandCount)
-            return;
-          ms->clear();
-          for (cVOXAcommand* command : demo->pipelines[0]->commands)
-            ms->push_back(MillisecondsPerFrame(command));
-          ok = true;
-        },
-        width, height, bits);
+  benchsupport::RunOnDisplay(width, height, bits, [&] {
+    threedee::Setup3DDevice();
+    auto demo = std::make_unique<cVOXAdemo>();
+    demo->clock = [] { return 0.0f; };
+    if (!demo->Load("bench.txt") || demo->pipelines.empty() ||
+        demo->pipelines[0]->commands.size() != kCommandCount)
+      return;
+    ms->clear();
+    for (cVOXAcommand* command : demo->pipelines[0]->commands)
+      ms->push_back(MillisecondsPerFrame(command));
+    ok = true;
   });
-  RunApplication(nullptr, nullptr, "", SW_SHOWNORMAL);
-  kernel::SetApplicationFactory(nullptr);
   return ok;
 }
 
