@@ -111,17 +111,14 @@ void BuildMesh(const t3DSLnode& node, c3DSmesh* object) {
   mesher.BuildRenderMeshes(object);
 }
 
-c3DStemporary* Build(c3DSloader* loader, const t3DSLnode* node, c3Dobject* parent,
-                     std::vector<std::pair<const t3DSLnode*, c3DStemporary*>>& made) {
-  c3DStemporary* first = nullptr;
-  c3Dobject* previous = nullptr;
+// Each object hangs in the tree (slot) before it is filled, so that the
+// loader's tree owns whatever was made when a later step throws.
+void Build(c3DSloader* loader, const t3DSLnode* node, c3Dobject* parent, c3Dobject** slot,
+           std::vector<std::pair<const t3DSLnode*, c3DStemporary*>>& made) {
   for (; node; node = node->nextSibling) {
     c3DStemporary* object = MakeObject(*node);
-    if (previous)
-      previous->nextSibling = object;
-    else
-      first = object;
-    previous = object;
+    *slot = object;
+    slot = &object->nextSibling;
     object->parent = parent;
     object->scene = loader;
     object->currentView = &loader->currentView;
@@ -129,9 +126,8 @@ c3DStemporary* Build(c3DSloader* loader, const t3DSLnode* node, c3Dobject* paren
     AppendToList(made, std::make_pair(node, object), "object list!");
     FillTracks(*node, object);
     if (auto* mesh = dynamic_cast<c3DSmesh*>(object)) BuildMesh(*node, mesh);
-    object->firstChild = Build(loader, node->firstChild, object, made);
+    Build(loader, node->firstChild, object, &object->firstChild, made);
   }
-  return first;
 }
 
 }  // namespace
@@ -201,14 +197,9 @@ void ConvertMesh(const t3DSLmesh* mesh, const Vector& pivot, cMesher* mesher) {
 
 void BuildObjects(c3DSloader* loader) {
   std::vector<std::pair<const t3DSLnode*, c3DStemporary*>> made;
-  c3DStemporary* first = Build(loader, loader->data->rootNode, nullptr, made);
-  if (loader->root) {
-    c3Dobject* last = loader->root;
-    while (last->nextSibling) last = last->nextSibling;
-    last->nextSibling = first;
-  } else {
-    loader->root = first;
-  }
+  c3Dobject** end = &loader->root;
+  while (*end) end = &(*end)->nextSibling;
+  Build(loader, loader->data->rootNode, nullptr, end, made);
   auto objectOf = [&](const t3DSLnode* node) -> c3DStemporary* {
     for (const auto& [from, object] : made)
       if (from == node) return object;

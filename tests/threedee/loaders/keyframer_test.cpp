@@ -307,3 +307,29 @@ TEST_F(ThreeDS, ConversionSplitsVerticesByTextureVertex) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace chunkwriter;
+using namespace VOXA2::threedee;
+
+// Without a device no vertex array can be made: the error passes out of the
+// load, and the objects made so far go with the loader.
+TEST(ThreeDSObjects, AFailedMeshLeavesItsObjectsToTheLoader) {
+  testsupport::ScopedTempDir dir;
+  Bytes file = Main({Editor({Triangle("Tri")}),
+                     Keyframer({Node(0xB002, "Ghost", -1), Node(0xB002, "Tri", 0)})});
+  TMemFile stream(file.data(), static_cast<std::int32_t>(file.size()), true);
+  c3DSloader loader;
+  try {
+    ReadMainChunk(&loader, &stream);
+    ADD_FAILURE() << "no device, yet a vertex array";
+  } catch (VOXA::errors::eError* error) {
+    EXPECT_STREQ(error->GetMessage(), "Out of memory: Could not create VertexArray() object!");
+    delete error;
+  }
+  ASSERT_NE(loader.root, nullptr);
+  EXPECT_NE(loader.root->firstChild, nullptr);
+}
+
+}  // namespace
