@@ -144,6 +144,7 @@ def seeds():
         node(0xB004, "Cam", -1, 4, [track(0xB020, [(0, (0, 0, 0))])]),
         node(0xB007, "Spot", -1, 5, [track(0xB020, [(0, (0, 0, 10))]), track(0xB027, [(0, (30,))])]),
         node(0xB006, "Spot", -1, 6, [track(0xB020, [(0, (0, 0, 0))])]),
+        node(0xB005, "Omni", -1, 7, [track(0xB020, [(0, (5, 5, 5))])]),
     ]
     full = file3ds([red, glass], [box, wrapped, camera("Cam", (0, -10, 0), (0, 0, 0)),
                                   light("Spot", (0, 0, 10), (0, 0, 0)), light("Omni", (5, 5, 5))],
