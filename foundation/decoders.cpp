@@ -10,9 +10,10 @@
 
 #include "foundation/errors.h"
 #include "foundation/lzhuf.h"
-#include "windxkernel/debuglog.h"
+#include "foundation/log.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
+using VOXA::logging::LogMessage;
 
 // -------------------------------------------------------------------- CRC-32
 

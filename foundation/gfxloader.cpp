@@ -13,9 +13,10 @@
 #include "foundation/pngreader.h"
 #include "foundation/stream.h"
 #include "foundation/tga.h"
-#include "windxkernel/debuglog.h"
+#include "foundation/log.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
+using VOXA::logging::LogMessage;
 
 std::uint32_t cGfxFFmtWrapper::SignatureLength() { return 0; }
 bool cGfxFFmtWrapper::CheckSignature(const std::uint8_t*, std::uint32_t) { return true; }
