@@ -250,6 +250,13 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
         simd::BilinearWrapPow2<L>(level0, us, vs, n, tex[s]);
       else
         for (int i = 0; i < n; ++i) tex[s][i] = BilinearWrapPow2(level0, us[i], vs[i]);
+    } else if (vector && !needLod && level0.width <= simd::kMaxVectorSize &&
+               level0.height <= simd::kMaxVectorSize) {
+      // One level, one filter: what Sample reads without a level of detail.
+      const int base = std::clamp(sm.maxLevel, 0, static_cast<int>(levels.size()) - 1);
+      if constexpr (vector)
+        simd::SampleLevel<L>(sm, levels[static_cast<size_t>(base)], sm.magLinear, us, vs, n,
+                             tex[s]);
     } else {
       for (int i = 0; i < n; ++i) tex[s][i] = Sample(sm, us[i], vs[i], needLod ? lods[i] : -64.0f);
       for (int i = n; i < lanes; ++i) tex[s][i] = 0;

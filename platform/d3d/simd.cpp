@@ -64,6 +64,35 @@ struct Sse2 {
   static F ToFloat(I a) { return _mm_cvtepi32_ps(a); }
   static F AddF(F a, F b) { return _mm_add_ps(a, b); }
   static F MulF(F a, F b) { return _mm_mul_ps(a, b); }
+  static F LoadF(const float* p) { return _mm_load_ps(p); }
+  static F SubF(F a, F b) { return _mm_sub_ps(a, b); }
+  // The second operand where the first is NaN.
+  static F MaxF(F a, F b) { return _mm_max_ps(a, b); }
+  static F MinF(F a, F b) { return _mm_min_ps(a, b); }
+  static I GreaterF(F a, F b) { return _mm_castps_si128(_mm_cmpgt_ps(a, b)); }
+  static I Truncate(F a) { return _mm_cvttps_epi32(a); }
+  static I Sub(I a, I b) { return _mm_sub_epi32(a, b); }
+  static I Greater(I a, I b) { return _mm_cmpgt_epi32(a, b); }
+  static I Gather(const std::uint32_t* base, I at) {
+    alignas(16) std::int32_t i[4];
+    Store(i, at);
+    return _mm_setr_epi32(static_cast<int>(base[i[0]]), static_cast<int>(base[i[1]]),
+                          static_cast<int>(base[i[2]]), static_cast<int>(base[i[3]]));
+  }
+  // i mod p in 0..p−1, in doubles, where i and the product of the quotient
+  // and p are exact: the rounded quotient is off by at most one, mended below.
+  static I Modulo(I i, double p, double inverse) {
+    auto mod = [&](__m128d x) {
+      const __m128d q = _mm_mul_pd(x, _mm_set1_pd(inverse));
+      __m128d t = _mm_cvtepi32_pd(_mm_cvttpd_epi32(q));
+      t = _mm_sub_pd(t, _mm_and_pd(_mm_cmpgt_pd(t, q), _mm_set1_pd(1.0)));
+      __m128d r = _mm_sub_pd(x, _mm_mul_pd(t, _mm_set1_pd(p)));
+      r = _mm_add_pd(r, _mm_and_pd(_mm_cmplt_pd(r, _mm_setzero_pd()), _mm_set1_pd(p)));
+      r = _mm_sub_pd(r, _mm_and_pd(_mm_cmpge_pd(r, _mm_set1_pd(p)), _mm_set1_pd(p)));
+      return _mm_cvttpd_epi32(r);
+    };
+    return _mm_unpacklo_epi64(mod(_mm_cvtepi32_pd(i)), mod(_mm_cvtepi32_pd(Upper64(i))));
+  }
   // All ones where the chunk's live flag is set.
   static I LiveMask(const std::uint8_t* live) {
     std::int32_t flags;
@@ -185,6 +214,29 @@ struct Avx2 {
   static F ToFloat(I a) { return _mm256_cvtepi32_ps(a); }
   static F AddF(F a, F b) { return _mm256_add_ps(a, b); }
   static F MulF(F a, F b) { return _mm256_mul_ps(a, b); }
+  static F LoadF(const float* p) { return _mm256_load_ps(p); }
+  static F SubF(F a, F b) { return _mm256_sub_ps(a, b); }
+  static F MaxF(F a, F b) { return _mm256_max_ps(a, b); }
+  static F MinF(F a, F b) { return _mm256_min_ps(a, b); }
+  static I GreaterF(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GT_OQ)); }
+  static I Truncate(F a) { return _mm256_cvttps_epi32(a); }
+  static I Sub(I a, I b) { return _mm256_sub_epi32(a, b); }
+  static I Greater(I a, I b) { return _mm256_cmpgt_epi32(a, b); }
+  static I Gather(const std::uint32_t* base, I at) {
+    return _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), at, 4);
+  }
+  static I Modulo(I i, double p, double inverse) {
+    auto mod = [&](__m128i half) {
+      const __m256d x = _mm256_cvtepi32_pd(half);
+      const __m256d t = _mm256_floor_pd(_mm256_mul_pd(x, _mm256_set1_pd(inverse)));
+      __m256d r = _mm256_sub_pd(x, _mm256_mul_pd(t, _mm256_set1_pd(p)));
+      const __m256d pp = _mm256_set1_pd(p);
+      r = _mm256_add_pd(r, _mm256_and_pd(_mm256_cmp_pd(r, _mm256_setzero_pd(), _CMP_LT_OQ), pp));
+      r = _mm256_sub_pd(r, _mm256_and_pd(_mm256_cmp_pd(r, pp, _CMP_GE_OQ), pp));
+      return _mm256_cvttpd_epi32(r);
+    };
+    return _mm256_set_m128i(mod(_mm256_extracti128_si256(i, 1)), mod(_mm256_castsi256_si128(i)));
+  }
   static I LiveMask(const std::uint8_t* live) {
     const I flags = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(live)));
     return _mm256_cmpgt_epi32(flags, Zero());
@@ -285,6 +337,12 @@ void BilinearWrapPow2(const TextureLevel& l, const float* u, const float* v, int
 }
 
 template <VectorLevel L>
+void SampleLevel(const Sampler& s, const TextureLevel& l, bool linear, const float* u,
+                 const float* v, int n, std::uint32_t* out) {
+  VOXA2_LEVELS(SampleLevel, s, l, linear, u, v, n, out);
+}
+
+template <VectorLevel L>
 void Modulate(Chunk& c, const std::uint32_t* texels) {
   VOXA2_LEVELS(Modulate, c, texels);
 }
@@ -309,6 +367,10 @@ template void BilinearWrapPow2<VectorLevel::Sse2>(const TextureLevel&, const flo
                                                   int, std::uint32_t*);
 template void BilinearWrapPow2<VectorLevel::Avx2>(const TextureLevel&, const float*, const float*,
                                                   int, std::uint32_t*);
+template void SampleLevel<VectorLevel::Sse2>(const Sampler&, const TextureLevel&, bool,
+                                             const float*, const float*, int, std::uint32_t*);
+template void SampleLevel<VectorLevel::Avx2>(const Sampler&, const TextureLevel&, bool,
+                                             const float*, const float*, int, std::uint32_t*);
 template void Modulate<VectorLevel::Sse2>(Chunk&, const std::uint32_t*);
 template void Modulate<VectorLevel::Avx2>(Chunk&, const std::uint32_t*);
 template int WriteX8R8G8B8<VectorLevel::Sse2, false>(const PixelPipeline&, const Chunk&);

@@ -33,6 +33,14 @@ template <VectorLevel L>
 void BilinearWrapPow2(const TextureLevel& l, const float* u, const float* v, int n,
                       std::uint32_t* out);
 
+// Sampling of one level, point or bilinear, under any addressing on either
+// axis and any size up to kMaxVectorSize: the arithmetic of texture.cpp's
+// SampleLevel.
+constexpr int kMaxVectorSize = 32767;
+template <VectorLevel L>
+void SampleLevel(const Sampler& s, const TextureLevel& l, bool linear, const float* u,
+                 const float* v, int n, std::uint32_t* out);
+
 // The chunk's colour and alpha times the texels' (ARGB), (x·t + 127) / 255.
 template <VectorLevel L>
 void Modulate(Chunk& c, const std::uint32_t* texels);

@@ -36,6 +36,9 @@ struct StateCase {
   bool depth;
   raster::FogKind fog;
   bool alphaTest;
+  DWORD addressV = 0;  // 0: as address
+  bool dither = false;
+  DWORD border = 0x80FF4020;
 };
 
 const StateCase kStates[] = {
@@ -65,6 +68,29 @@ const StateCase kStates[] = {
      256, 256, D3DTFG_LINEAR, D3DTADDRESS_WRAP, true, false, false, raster::FogKind::None, false},
     {"TwentyFourBitTarget", raster::PixelFormat::R8G8B8, false, D3DBLEND_ONE, D3DBLEND_ZERO, 32, 32,
      D3DTFG_LINEAR, D3DTADDRESS_WRAP, false, false, true, raster::FogKind::None, false},
+    // Every addressing mode on either axis, sizes not a power of two, point
+    // and bilinear, the 16-bit targets with dither.
+    {"MirrorClampNpot", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_SRCALPHA,
+     D3DBLEND_INVSRCALPHA, 48, 20, D3DTFG_LINEAR, D3DTADDRESS_MIRROR, true, false, false,
+     raster::FogKind::None, false, D3DTADDRESS_CLAMP},
+    {"ClampMirrorSixteenBitDither", raster::PixelFormat::R5G6B5, false, D3DBLEND_ONE,
+     D3DBLEND_ZERO, 256, 256, D3DTFG_LINEAR, D3DTADDRESS_CLAMP, true, false, false,
+     raster::FogKind::None, false, D3DTADDRESS_MIRROR, true},
+    {"BorderWrapNpot", raster::PixelFormat::X8R8G8B8, false, D3DBLEND_ONE, D3DBLEND_ZERO, 30, 7,
+     D3DTFG_LINEAR, D3DTADDRESS_BORDER, true, true, false, raster::FogKind::None, false,
+     D3DTADDRESS_WRAP},
+    {"WrapBorderPoint", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_ONE, D3DBLEND_ONE, 33, 64,
+     D3DTFG_POINT, D3DTADDRESS_WRAP, true, false, false, raster::FogKind::None, false,
+     D3DTADDRESS_BORDER},
+    {"MirrorPointPow2", raster::PixelFormat::X1R5G5B5, true, D3DBLEND_SRCALPHA,
+     D3DBLEND_INVSRCALPHA, 16, 32, D3DTFG_POINT, D3DTADDRESS_MIRROR, true, false, false,
+     raster::FogKind::None, false, 0, true},
+    {"ClampPointNpotDepthFog", raster::PixelFormat::R8G8B8, true, D3DBLEND_SRCALPHA,
+     D3DBLEND_INVSRCALPHA, 100, 3, D3DTFG_POINT, D3DTADDRESS_CLAMP, true, false, true,
+     raster::FogKind::TableZ, false},
+    {"MirrorNpotPerspective", raster::PixelFormat::R5G6B5, true, D3DBLEND_DESTCOLOR, D3DBLEND_ZERO,
+     5, 9, D3DTFG_LINEAR, D3DTADDRESS_MIRROR, true, true, true, raster::FogKind::Vertex, false,
+     D3DTADDRESS_MIRROR, true},
 };
 
 void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
@@ -134,6 +160,7 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
   s.fogStart = 0.1f;
   s.fogEnd = 0.9f;
   s.alphaTest = sc.alphaTest;
+  s.dither = sc.dither;
   s.alphaFunc = D3DCMP_GREATER;
   s.alphaRef = 100;
   if (sc.texWidth) {
@@ -147,7 +174,9 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
     st[D3DTSS_MAGFILTER] = sc.filter;
     st[D3DTSS_MINFILTER] = sc.filter == D3DTFG_LINEAR ? D3DTFN_LINEAR : D3DTFN_POINT;
     st[D3DTSS_MIPFILTER] = D3DTFP_NONE;
-    st[D3DTSS_ADDRESSU] = st[D3DTSS_ADDRESSV] = sc.address;
+    st[D3DTSS_ADDRESSU] = sc.address;
+    st[D3DTSS_ADDRESSV] = sc.addressV ? sc.addressV : sc.address;
+    st[D3DTSS_BORDERCOLOR] = sc.border;
     s.stageStates[1][D3DTSS_COLOROP] = D3DTOP_DISABLE;
     s.textures[0] = &texture;
   }
