@@ -71,6 +71,14 @@ struct Sse2 {
   static F MinF(F a, F b) { return _mm_min_ps(a, b); }
   static I GreaterF(F a, F b) { return _mm_castps_si128(_mm_cmpgt_ps(a, b)); }
   static I Truncate(F a) { return _mm_cvttps_epi32(a); }
+  // Four 16-bit pixels, widened to 32-bit lanes, and back (the low halves).
+  static I Load16(const void* p) {
+    return _mm_unpacklo_epi16(_mm_loadl_epi64(static_cast<const I*>(p)), Zero());
+  }
+  static void Store16(void* p, I v) {
+    const I x = _mm_srai_epi32(_mm_slli_epi32(v, 16), 16);
+    _mm_storel_epi64(static_cast<I*>(p), _mm_packs_epi32(x, x));
+  }
   static I Sub(I a, I b) { return _mm_sub_epi32(a, b); }
   static I Greater(I a, I b) { return _mm_cmpgt_epi32(a, b); }
   static I Gather(const std::uint32_t* base, I at) {
@@ -220,6 +228,14 @@ struct Avx2 {
   static F MinF(F a, F b) { return _mm256_min_ps(a, b); }
   static I GreaterF(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GT_OQ)); }
   static I Truncate(F a) { return _mm256_cvttps_epi32(a); }
+  static I Load16(const void* p) {
+    return _mm256_cvtepu16_epi32(_mm_loadu_si128(static_cast<const __m128i*>(p)));
+  }
+  static void Store16(void* p, I v) {
+    const I x = _mm256_srai_epi32(_mm256_slli_epi32(v, 16), 16);
+    const I packed = _mm256_permute4x64_epi64(_mm256_packs_epi32(x, x), _MM_SHUFFLE(3, 1, 2, 0));
+    _mm_storeu_si128(static_cast<__m128i*>(p), _mm256_castsi256_si128(packed));
+  }
   static I Sub(I a, I b) { return _mm256_sub_epi32(a, b); }
   static I Greater(I a, I b) { return _mm256_cmpgt_epi32(a, b); }
   static I Gather(const std::uint32_t* base, I at) {
@@ -347,11 +363,11 @@ void Modulate(Chunk& c, const std::uint32_t* texels) {
   VOXA2_LEVELS(Modulate, c, texels);
 }
 
-template <VectorLevel L, bool Blend>
-int WriteX8R8G8B8(const PixelPipeline& p, const Chunk& c) {
+template <VectorLevel L, PixelFormat F, bool Blend>
+int WritePixels(const PixelPipeline& p, const Chunk& c) {
 #if defined(__SSE2__)
-  return L == VectorLevel::Avx2 ? avx2::WriteX8R8G8B8<Blend>(p, c)
-                                : sse2::WriteX8R8G8B8<Blend>(p, c);
+  return L == VectorLevel::Avx2 ? avx2::WritePixels<F, Blend>(p, c)
+                                : sse2::WritePixels<F, Blend>(p, c);
 #else
   return 0;
 #endif
@@ -373,9 +389,29 @@ template void SampleLevel<VectorLevel::Avx2>(const Sampler&, const TextureLevel&
                                              const float*, const float*, int, std::uint32_t*);
 template void Modulate<VectorLevel::Sse2>(Chunk&, const std::uint32_t*);
 template void Modulate<VectorLevel::Avx2>(Chunk&, const std::uint32_t*);
-template int WriteX8R8G8B8<VectorLevel::Sse2, false>(const PixelPipeline&, const Chunk&);
-template int WriteX8R8G8B8<VectorLevel::Sse2, true>(const PixelPipeline&, const Chunk&);
-template int WriteX8R8G8B8<VectorLevel::Avx2, false>(const PixelPipeline&, const Chunk&);
-template int WriteX8R8G8B8<VectorLevel::Avx2, true>(const PixelPipeline&, const Chunk&);
+template int WritePixels<VectorLevel::Sse2, PixelFormat::R5G6B5, false>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Sse2, PixelFormat::R5G6B5, true>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Sse2, PixelFormat::X1R5G5B5, false>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Sse2, PixelFormat::X1R5G5B5, true>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Sse2, PixelFormat::X8R8G8B8, false>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Sse2, PixelFormat::X8R8G8B8, true>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Avx2, PixelFormat::R5G6B5, false>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Avx2, PixelFormat::R5G6B5, true>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Avx2, PixelFormat::X1R5G5B5, false>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Avx2, PixelFormat::X1R5G5B5, true>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Avx2, PixelFormat::X8R8G8B8, false>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Avx2, PixelFormat::X8R8G8B8, true>(const PixelPipeline&,
+                                                                     const Chunk&);
 
 }  // namespace platform::raster::simd

@@ -45,10 +45,11 @@ void SampleLevel(const Sampler& s, const TextureLevel& l, bool linear, const flo
 template <VectorLevel L>
 void Modulate(Chunk& c, const std::uint32_t* texels);
 
-// Writes the chunk's live pixels to an X8R8G8B8 target, blended with the
-// pipeline's factors or not. Returns how many pixels it handled from the
-// start of the chunk (whole vectors); the caller writes the rest.
-template <VectorLevel L, bool Blend>
-int WriteX8R8G8B8(const PixelPipeline& p, const Chunk& c);
+// Writes the chunk's live pixels to an X8R8G8B8, R5G6B5 or X1R5G5B5 target,
+// blended with the pipeline's factors or not, dithered by its pattern.
+// Returns how many pixels it handled from the start of the chunk (whole
+// vectors); the caller writes the rest.
+template <VectorLevel L, PixelFormat F, bool Blend>
+int WritePixels(const PixelPipeline& p, const Chunk& c);
 
 }  // namespace platform::raster::simd
