@@ -81,6 +81,7 @@ struct Sse2 {
   }
   static I Sub(I a, I b) { return _mm_sub_epi32(a, b); }
   static I Greater(I a, I b) { return _mm_cmpgt_epi32(a, b); }
+  static I Equal(I a, I b) { return _mm_cmpeq_epi32(a, b); }
   static I Gather(const std::uint32_t* base, I at) {
     alignas(16) std::int32_t i[4];
     Store(i, at);
@@ -132,9 +133,10 @@ struct Sse2 {
         _mm_shuffle_ps(_mm_castpd_ps(a), _mm_castpd_ps(b), _MM_SHUFFLE(2, 0, 2, 0)));
   }
 
-  static void Texels(const std::uint32_t* texels, I row0, I row1, I x0, I x1, I mx, I t[4]) {
-    if (NoneSet(_mm_cmpeq_epi32(x0, mx))) {
-      // No pixel wraps across the right edge: each row's two texels are neighbours.
+  // neighbours: every x1 is x0 + 1, so each row's two texels are neighbours.
+  static void Texels(const std::uint32_t* texels, I row0, I row1, I x0, I x1, bool neighbours,
+                     I t[4]) {
+    if (neighbours) {
       alignas(16) std::int32_t at[2][4];
       Store(at[0], Add(row0, x0));
       Store(at[1], Add(row1, x0));
@@ -238,6 +240,7 @@ struct Avx2 {
   }
   static I Sub(I a, I b) { return _mm256_sub_epi32(a, b); }
   static I Greater(I a, I b) { return _mm256_cmpgt_epi32(a, b); }
+  static I Equal(I a, I b) { return _mm256_cmpeq_epi32(a, b); }
   static I Gather(const std::uint32_t* base, I at) {
     return _mm256_i32gather_epi32(reinterpret_cast<const int*>(base), at, 4);
   }
@@ -282,11 +285,11 @@ struct Avx2 {
     return Add(Low32(bits[0], bits[1]), Low32(up[0], up[1]));
   }
 
-  static void Texels(const std::uint32_t* texels, I row0, I row1, I x0, I x1, I mx, I t[4]) {
+  static void Texels(const std::uint32_t* texels, I row0, I row1, I x0, I x1, bool neighbours,
+                     I t[4]) {
     const int* base = reinterpret_cast<const int*>(texels);
-    if (NoneSet(_mm256_cmpeq_epi32(x0, mx))) {
-      // No pixel wraps across the right edge: a row's two texels are one
-      // 64-bit neighbour pair, which halves the gathered elements.
+    if (neighbours) {
+      // A row's two texels are one 64-bit pair, which halves the gathered elements.
       const auto* pairs = reinterpret_cast<const long long*>(texels);
       for (int k = 0; k < 2; ++k) {
         const I at = Add(k ? row1 : row0, x0);
