@@ -110,6 +110,12 @@ struct Sse2 {
     return _mm_cmpgt_epi32(Lo16(Lo8(_mm_cvtsi32_si128(flags), zero), zero), zero);
   }
   static bool NoneSet(I mask) { return _mm_movemask_epi8(mask) == 0; }
+  // The chunk's live flags (0 or 1) from a mask.
+  static void StoreLive(std::uint8_t* live, I mask) {
+    const I bytes = _mm_packs_epi16(_mm_packs_epi32(mask, mask), Zero());
+    const std::int32_t flags = _mm_cvtsi128_si32(bytes) & 0x01010101;
+    std::memcpy(live, &flags, 4);
+  }
 
   // (f·size − ½)·256 as the scalar sampler's fixed point (low 32 bits). The
   // scalar code scales by 256 after the subtraction and the clamp; scaling
@@ -261,6 +267,12 @@ struct Avx2 {
     return _mm256_cmpgt_epi32(flags, Zero());
   }
   static bool NoneSet(I mask) { return _mm256_testz_si256(mask, mask); }
+  static void StoreLive(std::uint8_t* live, I mask) {
+    const I bytes = _mm256_packs_epi16(_mm256_packs_epi32(mask, mask), Zero());
+    const std::int32_t flags[2] = {_mm256_extract_epi32(bytes, 0) & 0x01010101,
+                                   _mm256_extract_epi32(bytes, 4) & 0x01010101};
+    std::memcpy(live, flags, 8);
+  }
 
   // Lanes 0 1 4 5 2 3 6 7 of an in-lane shuffle of two registers put in order.
   static I Ordered(__m256 x) {
@@ -366,6 +378,24 @@ void Modulate(Chunk& c, const std::uint32_t* texels) {
   VOXA2_LEVELS(Modulate, c, texels);
 }
 
+template <VectorLevel L, bool W, int Bytes>
+int Depth(const PixelPipeline& p, Chunk& c) {
+#if defined(__SSE2__)
+  return L == VectorLevel::Avx2 ? avx2::Depth<W, Bytes>(p, c) : sse2::Depth<W, Bytes>(p, c);
+#else
+  return 0;
+#endif
+}
+
+template <VectorLevel L, FogKind K>
+int Fog(const PixelPipeline& p, Chunk& c) {
+#if defined(__SSE2__)
+  return L == VectorLevel::Avx2 ? avx2::Fog<K>(p, c) : sse2::Fog<K>(p, c);
+#else
+  return 0;
+#endif
+}
+
 template <VectorLevel L, PixelFormat F, bool Blend>
 int WritePixels(const PixelPipeline& p, const Chunk& c) {
 #if defined(__SSE2__)
@@ -416,5 +446,19 @@ template int WritePixels<VectorLevel::Avx2, PixelFormat::X8R8G8B8, false>(const 
                                                                      const Chunk&);
 template int WritePixels<VectorLevel::Avx2, PixelFormat::X8R8G8B8, true>(const PixelPipeline&,
                                                                      const Chunk&);
+template int Depth<VectorLevel::Sse2, false, 2>(const PixelPipeline&, Chunk&);
+template int Depth<VectorLevel::Sse2, false, 4>(const PixelPipeline&, Chunk&);
+template int Depth<VectorLevel::Sse2, true, 2>(const PixelPipeline&, Chunk&);
+template int Depth<VectorLevel::Sse2, true, 4>(const PixelPipeline&, Chunk&);
+template int Fog<VectorLevel::Sse2, FogKind::Vertex>(const PixelPipeline&, Chunk&);
+template int Fog<VectorLevel::Sse2, FogKind::TableZ>(const PixelPipeline&, Chunk&);
+template int Fog<VectorLevel::Sse2, FogKind::TableW>(const PixelPipeline&, Chunk&);
+template int Depth<VectorLevel::Avx2, false, 2>(const PixelPipeline&, Chunk&);
+template int Depth<VectorLevel::Avx2, false, 4>(const PixelPipeline&, Chunk&);
+template int Depth<VectorLevel::Avx2, true, 2>(const PixelPipeline&, Chunk&);
+template int Depth<VectorLevel::Avx2, true, 4>(const PixelPipeline&, Chunk&);
+template int Fog<VectorLevel::Avx2, FogKind::Vertex>(const PixelPipeline&, Chunk&);
+template int Fog<VectorLevel::Avx2, FogKind::TableZ>(const PixelPipeline&, Chunk&);
+template int Fog<VectorLevel::Avx2, FogKind::TableW>(const PixelPipeline&, Chunk&);
 
 }  // namespace platform::raster::simd

@@ -45,6 +45,14 @@ void SampleLevel(const Sampler& s, const TextureLevel& l, bool linear, const flo
 template <VectorLevel L>
 void Modulate(Chunk& c, const std::uint32_t* texels);
 
+// The depth test (and write) of 16- and 32-bit buffers of up to 24 depth
+// bits, and the fog, of the first whole vectors of the chunk. Each returns
+// how many pixels it handled; the caller does the rest.
+template <VectorLevel L, bool W, int Bytes>
+int Depth(const PixelPipeline& p, Chunk& c);
+template <VectorLevel L, FogKind K>
+int Fog(const PixelPipeline& p, Chunk& c);
+
 // Writes the chunk's live pixels to an X8R8G8B8, R5G6B5 or X1R5G5B5 target,
 // blended with the pipeline's factors or not, dithered by its pattern.
 // Returns how many pixels it handled from the start of the chunk (whole

@@ -39,6 +39,9 @@ struct StateCase {
   DWORD addressV = 0;  // 0: as address
   bool dither = false;
   DWORD border = 0x80FF4020;
+  int depthBytes = 4;
+  bool wBuffer = false;
+  DWORD depthFunc = D3DCMP_LESSEQUAL;
 };
 
 const StateCase kStates[] = {
@@ -91,6 +94,16 @@ const StateCase kStates[] = {
     {"MirrorNpotPerspective", raster::PixelFormat::R5G6B5, true, D3DBLEND_DESTCOLOR, D3DBLEND_ZERO,
      5, 9, D3DTFG_LINEAR, D3DTADDRESS_MIRROR, true, true, true, raster::FogKind::Vertex, false,
      D3DTADDRESS_MIRROR, true},
+    // Depth buffers of 16 bits and W, every comparison's bits.
+    {"SixteenBitDepthGreater", raster::PixelFormat::R5G6B5, false, D3DBLEND_ONE, D3DBLEND_ZERO, 64,
+     64, D3DTFG_LINEAR, D3DTADDRESS_CLAMP, true, false, true, raster::FogKind::None, false,
+     D3DTADDRESS_MIRROR, true, 0, 2, false, D3DCMP_GREATER},
+    {"WBufferNotEqualTableFogZ", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_SRCALPHA,
+     D3DBLEND_INVSRCALPHA, 32, 32, D3DTFG_POINT, D3DTADDRESS_WRAP, true, true, true,
+     raster::FogKind::TableZ, false, 0, false, 0, 4, true, D3DCMP_NOTEQUAL},
+    {"LessDepthVertexFog", raster::PixelFormat::X1R5G5B5, true, D3DBLEND_ONE, D3DBLEND_ONE, 0, 0,
+     0, 0, false, false, true, raster::FogKind::Vertex, false, 0, true, 0, 2, false,
+     D3DCMP_LESS},
 };
 
 void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
@@ -153,7 +166,9 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
   s.dstBlend = sc.dstBlend;
   s.gouraud = sc.gouraud;
   s.depthTest = sc.depth;
-  s.depthFunc = D3DCMP_LESSEQUAL;
+  s.depthFunc = sc.depthFunc;
+  s.wBuffer = sc.wBuffer;
+  s.farW = 4.0f;
   s.fog = sc.fog;
   s.fogFormula = D3DFOG_LINEAR;
   s.fogColor = 0x00336699;
@@ -205,8 +220,8 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
     t.format = sc.format;
     t.depth = depth[k].data();
     t.depthPitch = kWidth * 4;
-    t.depthBytes = 4;
-    t.depthMask = 0xFFFFFF;
+    t.depthBytes = sc.depthBytes;
+    t.depthMask = sc.depthBytes == 2 ? 0xFFFF : 0xFFFFFF;
     pipes[k] = raster::CompilePipeline(s, t, levels[static_cast<size_t>(k)]);
     ASSERT_EQ(pipes[k].vector, levels[static_cast<size_t>(k)]);
   }
