@@ -132,7 +132,7 @@ void Write(const PixelPipeline& p, Chunk& c) {
               static_cast<std::ptrdiff_t>(c.x) * Fmt::kBytes;
   const std::uint8_t* dith = &p.dither[(c.y & 3) * 4];
   int i = 0;
-  if constexpr (L != VectorLevel::None && F != PixelFormat::R8G8B8)
+  if constexpr (L != VectorLevel::None)
     i = simd::WritePixels<L, F, Blend>(p, c);
   for (; i < c.n; ++i) {
     if (!c.live[i]) continue;

@@ -460,5 +460,13 @@ template int Depth<VectorLevel::Avx2, true, 4>(const PixelPipeline&, Chunk&);
 template int Fog<VectorLevel::Avx2, FogKind::Vertex>(const PixelPipeline&, Chunk&);
 template int Fog<VectorLevel::Avx2, FogKind::TableZ>(const PixelPipeline&, Chunk&);
 template int Fog<VectorLevel::Avx2, FogKind::TableW>(const PixelPipeline&, Chunk&);
+template int WritePixels<VectorLevel::Sse2, PixelFormat::R8G8B8, false>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Sse2, PixelFormat::R8G8B8, true>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Avx2, PixelFormat::R8G8B8, false>(const PixelPipeline&,
+                                                                     const Chunk&);
+template int WritePixels<VectorLevel::Avx2, PixelFormat::R8G8B8, true>(const PixelPipeline&,
+                                                                     const Chunk&);
 
 }  // namespace platform::raster::simd

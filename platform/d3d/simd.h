@@ -53,7 +53,7 @@ int Depth(const PixelPipeline& p, Chunk& c);
 template <VectorLevel L, FogKind K>
 int Fog(const PixelPipeline& p, Chunk& c);
 
-// Writes the chunk's live pixels to an X8R8G8B8, R5G6B5 or X1R5G5B5 target,
+// Writes the chunk's live pixels to a target of any format,
 // blended with the pipeline's factors or not, dithered by its pattern.
 // Returns how many pixels it handled from the start of the chunk (whole
 // vectors); the caller writes the rest.
