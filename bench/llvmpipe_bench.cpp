@@ -4,7 +4,6 @@
 // the case list (1, 2, the machine's); with it, at that count only.
 #include <GL/gl.h>
 #include <GL/osmesa.h>
-
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -146,8 +145,8 @@ struct Context {
   OSMesaContext ctx = nullptr;
   std::vector<std::uint32_t> buffer = std::vector<std::uint32_t>(kWidth * kHeight);
   explicit Context(int bits) {
-    ctx = OSMesaCreateContextExt(bits == 16 ? OSMESA_RGB_565 : OSMESA_RGBA, bits == 16 ? 16 : 24,
-                                 0, 0, nullptr);
+    ctx = OSMesaCreateContextExt(bits == 16 ? OSMESA_RGB_565 : OSMESA_RGBA, bits == 16 ? 16 : 24, 0,
+                                 0, nullptr);
     if (!ctx) return;
     if (!OSMesaMakeCurrent(ctx, buffer.data(),
                            bits == 16 ? GL_UNSIGNED_SHORT_5_6_5 : GL_UNSIGNED_BYTE, kWidth,

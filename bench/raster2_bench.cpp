@@ -12,9 +12,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/raster_cases.h"
 #include "platform/d3d.h"
 #include "platform/fakehardware.h"
-#include "bench/raster_cases.h"
 
 namespace {
 

@@ -26,8 +26,8 @@ struct FillCase {
 
 inline const std::vector<FillCase>& FillCases() {
   static const std::vector<FillCase> cases = {
-      {"fill-wrap-32", Addressing::Wrap, 32},     {"fill-mirror-32", Addressing::Mirror, 32},
-      {"fill-clamp-32", Addressing::Clamp, 32},   {"fill-wrap-565", Addressing::Wrap, 16},
+      {"fill-wrap-32", Addressing::Wrap, 32},      {"fill-mirror-32", Addressing::Mirror, 32},
+      {"fill-clamp-32", Addressing::Clamp, 32},    {"fill-wrap-565", Addressing::Wrap, 16},
       {"fill-mirror-565", Addressing::Mirror, 16}, {"fill-clamp-565", Addressing::Clamp, 16},
   };
   return cases;

@@ -132,8 +132,7 @@ void Write(const PixelPipeline& p, Chunk& c) {
               static_cast<std::ptrdiff_t>(c.x) * Fmt::kBytes;
   const std::uint8_t* dith = &p.dither[(c.y & 3) * 4];
   int i = 0;
-  if constexpr (L != VectorLevel::None)
-    i = simd::WritePixels<L, F, Blend>(p, c);
+  if constexpr (L != VectorLevel::None) i = simd::WritePixels<L, F, Blend>(p, c);
   for (; i < c.n; ++i) {
     if (!c.live[i]) continue;
     BYTE* at = row + i * Fmt::kBytes;
@@ -293,11 +292,10 @@ constexpr InterpolateFn kInterpolateOf[2][2][2] = {
      {Interpolate<true, true, false, V>, Interpolate<true, true, true, V>}}};
 
 template <VectorLevel V>
-constexpr StageFn kDepthOf[2][4] = {
-    {Depth<false, 2, false, V>, Depth<false, 3, false, V>, Depth<false, 4, false, V>,
-     Depth<false, 4, true, V>},
-    {Depth<true, 2, false, V>, Depth<true, 3, false, V>, Depth<true, 4, false, V>,
-     Depth<true, 4, true, V>}};
+constexpr StageFn kDepthOf[2][4] = {{Depth<false, 2, false, V>, Depth<false, 3, false, V>,
+                                     Depth<false, 4, false, V>, Depth<false, 4, true, V>},
+                                    {Depth<true, 2, false, V>, Depth<true, 3, false, V>,
+                                     Depth<true, 4, false, V>, Depth<true, 4, true, V>}};
 
 template <VectorLevel V>
 constexpr StageFn kFogOf[4] = {nullptr, Fog<FogKind::Vertex, V>, Fog<FogKind::TableZ, V>,
@@ -380,8 +378,8 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, VectorLe
               kInterpolateOf<VectorLevel::Avx2>);
   p.interpolate = interpolate[s.gouraud][needW][s.fog == FogKind::Vertex];
   if (depthOn) {
-    const auto& depth = AtLevel(p.vector, kDepthOf<VectorLevel::None>,
-                                kDepthOf<VectorLevel::Sse2>, kDepthOf<VectorLevel::Avx2>);
+    const auto& depth = AtLevel(p.vector, kDepthOf<VectorLevel::None>, kDepthOf<VectorLevel::Sse2>,
+                                kDepthOf<VectorLevel::Avx2>);
     p.depth = depth[s.wBuffer][t.depthBytes - 2 + (t.depthMask > 0xFFFFFFu)];
     p.depthCompare = (s.depthFunc >= D3DCMP_NEVER && s.depthFunc <= D3DCMP_ALWAYS)
                          ? s.depthFunc - 1

@@ -408,65 +408,34 @@ int WritePixels(const PixelPipeline& p, const Chunk& c) {
 
 #undef VOXA2_LEVELS
 
-template void Ramp255<VectorLevel::Sse2>(std::int32_t, std::int32_t, int, std::int32_t*);
-template void Ramp255<VectorLevel::Avx2>(std::int32_t, std::int32_t, int, std::int32_t*);
-template void RampFloat<VectorLevel::Sse2>(float, float, int, float*);
-template void RampFloat<VectorLevel::Avx2>(float, float, int, float*);
-template void BilinearWrapPow2<VectorLevel::Sse2>(const TextureLevel&, const float*, const float*,
-                                                  int, std::uint32_t*);
-template void BilinearWrapPow2<VectorLevel::Avx2>(const TextureLevel&, const float*, const float*,
-                                                  int, std::uint32_t*);
-template void SampleLevel<VectorLevel::Sse2>(const Sampler&, const TextureLevel&, bool,
-                                             const float*, const float*, int, std::uint32_t*);
-template void SampleLevel<VectorLevel::Avx2>(const Sampler&, const TextureLevel&, bool,
-                                             const float*, const float*, int, std::uint32_t*);
-template void Modulate<VectorLevel::Sse2>(Chunk&, const std::uint32_t*);
-template void Modulate<VectorLevel::Avx2>(Chunk&, const std::uint32_t*);
-template int WritePixels<VectorLevel::Sse2, PixelFormat::R5G6B5, false>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Sse2, PixelFormat::R5G6B5, true>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Sse2, PixelFormat::X1R5G5B5, false>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Sse2, PixelFormat::X1R5G5B5, true>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Sse2, PixelFormat::X8R8G8B8, false>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Sse2, PixelFormat::X8R8G8B8, true>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Avx2, PixelFormat::R5G6B5, false>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Avx2, PixelFormat::R5G6B5, true>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Avx2, PixelFormat::X1R5G5B5, false>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Avx2, PixelFormat::X1R5G5B5, true>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Avx2, PixelFormat::X8R8G8B8, false>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Avx2, PixelFormat::X8R8G8B8, true>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int Depth<VectorLevel::Sse2, false, 2>(const PixelPipeline&, Chunk&);
-template int Depth<VectorLevel::Sse2, false, 4>(const PixelPipeline&, Chunk&);
-template int Depth<VectorLevel::Sse2, true, 2>(const PixelPipeline&, Chunk&);
-template int Depth<VectorLevel::Sse2, true, 4>(const PixelPipeline&, Chunk&);
-template int Fog<VectorLevel::Sse2, FogKind::Vertex>(const PixelPipeline&, Chunk&);
-template int Fog<VectorLevel::Sse2, FogKind::TableZ>(const PixelPipeline&, Chunk&);
-template int Fog<VectorLevel::Sse2, FogKind::TableW>(const PixelPipeline&, Chunk&);
-template int Depth<VectorLevel::Avx2, false, 2>(const PixelPipeline&, Chunk&);
-template int Depth<VectorLevel::Avx2, false, 4>(const PixelPipeline&, Chunk&);
-template int Depth<VectorLevel::Avx2, true, 2>(const PixelPipeline&, Chunk&);
-template int Depth<VectorLevel::Avx2, true, 4>(const PixelPipeline&, Chunk&);
-template int Fog<VectorLevel::Avx2, FogKind::Vertex>(const PixelPipeline&, Chunk&);
-template int Fog<VectorLevel::Avx2, FogKind::TableZ>(const PixelPipeline&, Chunk&);
-template int Fog<VectorLevel::Avx2, FogKind::TableW>(const PixelPipeline&, Chunk&);
-template int WritePixels<VectorLevel::Sse2, PixelFormat::R8G8B8, false>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Sse2, PixelFormat::R8G8B8, true>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Avx2, PixelFormat::R8G8B8, false>(const PixelPipeline&,
-                                                                     const Chunk&);
-template int WritePixels<VectorLevel::Avx2, PixelFormat::R8G8B8, true>(const PixelPipeline&,
-                                                                     const Chunk&);
+// Every loop at each level.
+#define VOXA2_WRITES(L, F)                                                                \
+  template int WritePixels<L, PixelFormat::F, false>(const PixelPipeline&, const Chunk&); \
+  template int WritePixels<L, PixelFormat::F, true>(const PixelPipeline&, const Chunk&);
+#define VOXA2_INSTANTIATE(L)                                                              \
+  template void Ramp255<L>(std::int32_t, std::int32_t, int, std::int32_t*);               \
+  template void RampFloat<L>(float, float, int, float*);                                  \
+  template void BilinearWrapPow2<L>(const TextureLevel&, const float*, const float*, int, \
+                                    std::uint32_t*);                                      \
+  template void SampleLevel<L>(const Sampler&, const TextureLevel&, bool, const float*,   \
+                               const float*, int, std::uint32_t*);                        \
+  template void Modulate<L>(Chunk&, const std::uint32_t*);                                \
+  template int Depth<L, false, 2>(const PixelPipeline&, Chunk&);                          \
+  template int Depth<L, false, 4>(const PixelPipeline&, Chunk&);                          \
+  template int Depth<L, true, 2>(const PixelPipeline&, Chunk&);                           \
+  template int Depth<L, true, 4>(const PixelPipeline&, Chunk&);                           \
+  template int Fog<L, FogKind::Vertex>(const PixelPipeline&, Chunk&);                     \
+  template int Fog<L, FogKind::TableZ>(const PixelPipeline&, Chunk&);                     \
+  template int Fog<L, FogKind::TableW>(const PixelPipeline&, Chunk&);                     \
+  VOXA2_WRITES(L, R5G6B5)                                                                 \
+  VOXA2_WRITES(L, X1R5G5B5)                                                               \
+  VOXA2_WRITES(L, R8G8B8)                                                                 \
+  VOXA2_WRITES(L, X8R8G8B8)
+
+VOXA2_INSTANTIATE(VectorLevel::Sse2)
+VOXA2_INSTANTIATE(VectorLevel::Avx2)
+
+#undef VOXA2_INSTANTIATE
+#undef VOXA2_WRITES
 
 }  // namespace platform::raster::simd
