@@ -1,18 +1,25 @@
-// The two workloads of bench_raster rendered through Mesa's llvmpipe
-// (OSMesa, fixed-function OpenGL), for comparison. Run with LP_NUM_THREADS=1
-// or 2; prints "fill <megapixels per second>" and "tris <million triangles
-// per second>".
+// The workloads of bench_raster (bench/raster_cases.h) rendered through
+// Mesa's llvmpipe (OSMesa, fixed-function OpenGL), for comparison, in the
+// same lines. Without LP_NUM_THREADS it runs itself once per thread count of
+// the case list (1, 2, the machine's); with it, at that count only.
 #include <GL/gl.h>
 #include <GL/osmesa.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
+
+#include "bench/raster_cases.h"
 
 namespace {
 
-constexpr int kWidth = 640, kHeight = 480;
+using rasterbench::kHeight;
+using rasterbench::kWidth;
 
 template <typename F>
 double SecondsPerFrame(F frame) {
@@ -31,7 +38,7 @@ double SecondsPerFrame(F frame) {
   return elapsed / frames;
 }
 
-double Fill() {
+double Fill(const rasterbench::FillCase& c) {
   std::vector<std::uint32_t> texels(256 * 256);
   for (int y = 0; y < 256; ++y)
     for (int x = 0; x < 256; ++x)  // RGBA bytes in memory
@@ -44,6 +51,11 @@ double Fill() {
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 256, 256, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  const GLint mode = c.addressing == rasterbench::Addressing::Mirror  ? GL_MIRRORED_REPEAT
+                     : c.addressing == rasterbench::Addressing::Clamp ? GL_CLAMP_TO_EDGE
+                                                                      : GL_REPEAT;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, mode);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, mode);
   glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
   glEnable(GL_TEXTURE_2D);
   glEnable(GL_BLEND);
@@ -54,20 +66,25 @@ double Fill() {
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
+  if (c.bits == 16)
+    glEnable(GL_DITHER);
+  else
+    glDisable(GL_DITHER);
+  constexpr float lo = rasterbench::kTexLow, hi = rasterbench::kTexHigh;
   const double s = SecondsPerFrame([] {
     for (int i = 0; i < 10; ++i) {
       glBegin(GL_TRIANGLE_STRIP);
       glColor4ub(255, 128, 64, 255);
-      glTexCoord2f(0, 0);
+      glTexCoord2f(lo, lo);
       glVertex2f(-1, 1);
       glColor4ub(64, 255, 128, 255);
-      glTexCoord2f(1, 0);
+      glTexCoord2f(hi, lo);
       glVertex2f(1, 1);
       glColor4ub(128, 64, 255, 255);
-      glTexCoord2f(0, 1);
+      glTexCoord2f(lo, hi);
       glVertex2f(-1, -1);
       glColor4ub(255, 255, 255, 255);
-      glTexCoord2f(1, 1);
+      glTexCoord2f(hi, hi);
       glVertex2f(1, -1);
       glEnd();
     }
@@ -123,22 +140,61 @@ double Triangles() {
   return tris.size() / 3.0 / s / 1e6;
 }
 
+// One context per target format; false when OSMesa offers none.
+struct Context {
+  OSMesaContext ctx = nullptr;
+  std::vector<std::uint32_t> buffer = std::vector<std::uint32_t>(kWidth * kHeight);
+  explicit Context(int bits) {
+    ctx = OSMesaCreateContextExt(bits == 16 ? OSMESA_RGB_565 : OSMESA_RGBA, bits == 16 ? 16 : 24, 0,
+                                 0, nullptr);
+    if (!ctx) return;
+    if (!OSMesaMakeCurrent(ctx, buffer.data(),
+                           bits == 16 ? GL_UNSIGNED_SHORT_5_6_5 : GL_UNSIGNED_BYTE, kWidth,
+                           kHeight)) {
+      OSMesaDestroyContext(ctx);
+      ctx = nullptr;
+      return;
+    }
+    glViewport(0, 0, kWidth, kHeight);
+  }
+  ~Context() {
+    if (ctx) OSMesaDestroyContext(ctx);
+  }
+};
+
+int Run(int threads) {
+  for (const rasterbench::FillCase& c : rasterbench::FillCases()) {
+    Context context(c.bits);
+    if (!context.ctx) {
+      std::fprintf(stderr, "no OSMesa context for %d bits\n", c.bits);
+      return 1;
+    }
+    std::printf("%s %.1f\n", rasterbench::Line(c.name, threads).c_str(), Fill(c));
+    std::fflush(stdout);
+  }
+  Context context(32);
+  if (!context.ctx) return 1;
+  std::printf("%s %.2f\n", rasterbench::Line("tris", threads).c_str(), Triangles());
+  std::fflush(stdout);
+  return 0;
+}
+
 }  // namespace
 
-int main() {
-  OSMesaContext ctx = OSMesaCreateContextExt(OSMESA_RGBA, 24, 0, 0, nullptr);
-  if (!ctx) {
-    std::fprintf(stderr, "no OSMesa context\n");
-    return 1;
+int main(int, char** argv) {
+  if (const char* set = std::getenv("LP_NUM_THREADS")) return Run(std::atoi(set));
+  // llvmpipe reads the thread count once, when it starts: one process per count.
+  for (int threads : rasterbench::ThreadCounts()) {
+    const pid_t child = fork();
+    if (child == 0) {
+      setenv("LP_NUM_THREADS", std::to_string(threads).c_str(), 1);
+      execv("/proc/self/exe", argv);
+      _exit(127);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) < 0 || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+      return 1;
   }
-  std::vector<std::uint32_t> buffer(kWidth * kHeight);
-  if (!OSMesaMakeCurrent(ctx, buffer.data(), GL_UNSIGNED_BYTE, kWidth, kHeight)) {
-    std::fprintf(stderr, "OSMesaMakeCurrent failed\n");
-    return 1;
-  }
-  glViewport(0, 0, kWidth, kHeight);
-  std::printf("fill %.1f\n", Fill());
-  std::printf("tris %.2f\n", Triangles());
-  OSMesaDestroyContext(ctx);
   return 0;
 }

@@ -1,11 +1,7 @@
-// The rasteriser's two reference workloads, single-threaded, at 640x480 in
-// 32 bits. Prints one line per workload:
-//
-//   fill <megapixels per second>   ten full-screen quads per frame, a bilinear
-//                                  256x256 texture modulated by the vertex
-//                                  colour, alpha-blended
-//   tris <million triangles per second>   100,000 small lit triangles per
-//                                  frame with the depth test
+// The rasteriser's reference workloads (bench/raster_cases.h): the textured
+// fill under each addressing mode on 32-bit and 5-6-5 targets, and 100,000
+// small lit triangles per frame with the depth test, at 640x480. The
+// rasteriser draws on the calling thread, so every line is for one thread.
 //
 // bench/llvmpipe_bench.cpp renders the same through Mesa's llvmpipe. Build
 // in Release:
@@ -16,12 +12,14 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/raster_cases.h"
 #include "platform/d3d.h"
 #include "platform/fakehardware.h"
 
 namespace {
 
-constexpr int kWidth = 640, kHeight = 480;
+using rasterbench::kHeight;
+using rasterbench::kWidth;
 
 struct Device {
   IDirectDraw7* dd = nullptr;
@@ -30,13 +28,15 @@ struct Device {
   IDirect3D7* d3d = nullptr;
   IDirect3DDevice7* device = nullptr;
 
-  Device() {
+  explicit Device(int bits) {
     void* object = nullptr;
     DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr);
     dd = static_cast<IDirectDraw7*>(object);
     dd->SetCooperativeLevel(reinterpret_cast<HWND>(std::uintptr_t{1}), DDSCL_NORMAL);
-    target = Make(DDSCAPS_3DDEVICE, kWidth, kHeight, platform::pixels::X8R8G8B8());
-    z = Make(DDSCAPS_ZBUFFER, kWidth, kHeight, platform::MakeZFormat(32, 8));
+    target = Make(DDSCAPS_3DDEVICE, kWidth, kHeight,
+                  bits == 16 ? platform::pixels::R5G6B5() : platform::pixels::X8R8G8B8());
+    z = Make(DDSCAPS_ZBUFFER, kWidth, kHeight,
+             bits == 16 ? platform::MakeZFormat(16, 0) : platform::MakeZFormat(32, 8));
     target->AddAttachedSurface(z);
     dd->QueryInterface(IID_IDirect3D7, &object);
     d3d = static_cast<IDirect3D7*>(object);
@@ -80,8 +80,8 @@ double SecondsPerFrame(F frame) {
   return elapsed / frames;
 }
 
-double Fill() {
-  Device dev;
+double Fill(const rasterbench::FillCase& c) {
+  Device dev(c.bits);
   IDirect3DDevice7* d = dev.device;
   IDirectDrawSurface7* tex =
       dev.Make(DDSCAPS_TEXTURE | DDSCAPS_SYSTEMMEMORY, 256, 256, platform::pixels::A8R8G8B8());
@@ -104,14 +104,20 @@ double Fill() {
   d->SetRenderState(D3DRENDERSTATE_SRCBLEND, D3DBLEND_SRCALPHA);
   d->SetRenderState(D3DRENDERSTATE_DESTBLEND, D3DBLEND_INVSRCALPHA);
   d->SetRenderState(D3DRENDERSTATE_ZENABLE, D3DZB_FALSE);
+  d->SetRenderState(D3DRENDERSTATE_DITHERENABLE, c.bits == 16);
+  d->SetTextureStageState(0, D3DTSS_ADDRESS,
+                          c.addressing == rasterbench::Addressing::Mirror  ? D3DTADDRESS_MIRROR
+                          : c.addressing == rasterbench::Addressing::Clamp ? D3DTADDRESS_CLAMP
+                                                                           : D3DTADDRESS_WRAP);
+  constexpr float lo = rasterbench::kTexLow, hi = rasterbench::kTexHigh;
   struct V {
     float x, y, z, rhw;
     DWORD diffuse;
     float u, v;
-  } quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0xFFFF8040, 0, 0},
-               {kWidth - 0.5f, -0.5f, 0.5f, 1, 0xFF40FF80, 1, 0},
-               {-0.5f, kHeight - 0.5f, 0.5f, 1, 0xFF8040FF, 0, 1},
-               {kWidth - 0.5f, kHeight - 0.5f, 0.5f, 1, 0xFFFFFFFF, 1, 1}};
+  } quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0xFFFF8040, lo, lo},
+               {kWidth - 0.5f, -0.5f, 0.5f, 1, 0xFF40FF80, hi, lo},
+               {-0.5f, kHeight - 0.5f, 0.5f, 1, 0xFF8040FF, lo, hi},
+               {kWidth - 0.5f, kHeight - 0.5f, 0.5f, 1, 0xFFFFFFFF, hi, hi}};
   const double s = SecondsPerFrame([&] {
     for (int i = 0; i < 10; ++i)
       d->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1, quad, 4,
@@ -123,7 +129,7 @@ double Fill() {
 }
 
 double Triangles() {
-  Device dev;
+  Device dev(32);
   IDirect3DDevice7* d = dev.device;
   D3DMATRIX proj{};
   proj._11 = 0.75f;
@@ -172,7 +178,10 @@ double Triangles() {
 }  // namespace
 
 int main() {
-  std::printf("fill %.1f\n", Fill());
-  std::printf("tris %.2f\n", Triangles());
+  // Our rasteriser has no worker threads: its lines are for one thread.
+  const int threads = 1;
+  for (const rasterbench::FillCase& c : rasterbench::FillCases())
+    std::printf("%s %.1f\n", rasterbench::Line(c.name, threads).c_str(), Fill(c));
+  std::printf("%s %.2f\n", rasterbench::Line("tris", threads).c_str(), Triangles());
   return 0;
 }

@@ -77,7 +77,7 @@ void Interpolate(const Interpolants& ip, Chunk& c) {
 }
 
 // Wide: more than 24 depth bits, which float arithmetic cannot address.
-template <bool W, int Bytes, bool Wide>
+template <bool W, int Bytes, bool Wide, VectorLevel L>
 void Depth(const PixelPipeline& p, Chunk& c) {
   using Real = std::conditional_t<Wide, double, float>;
   const Target& t = p.target;
@@ -85,7 +85,9 @@ void Depth(const PixelPipeline& p, Chunk& c) {
               static_cast<std::ptrdiff_t>(c.x) * Bytes;
   const std::uint32_t mask = t.depthMask, keep = ~mask;
   const Real scale = static_cast<Real>(p.depthScale);
-  for (int i = 0; i < c.n; ++i) {
+  int i = 0;
+  if constexpr (L != VectorLevel::None && !Wide && Bytes != 3) i = simd::Depth<L, W, Bytes>(p, c);
+  for (; i < c.n; ++i) {
     Real d = W ? c.w[i] * p.wScale : c.z[i];
     d = d > 0 ? (d < 1 ? d : 1) : 0;  // NaN goes to 0
     auto q = static_cast<std::uint32_t>(d * scale + Real(0.5));
@@ -102,9 +104,11 @@ void Depth(const PixelPipeline& p, Chunk& c) {
   }
 }
 
-template <FogKind K>
+template <FogKind K, VectorLevel L>
 void Fog(const PixelPipeline& p, Chunk& c) {
-  for (int i = 0; i < c.n; ++i) {
+  int i = 0;
+  if constexpr (L != VectorLevel::None) i = simd::Fog<L, K>(p, c);
+  for (; i < c.n; ++i) {
     int f;
     if constexpr (K == FogKind::Vertex) {
       f = c.fog[i];
@@ -128,8 +132,7 @@ void Write(const PixelPipeline& p, Chunk& c) {
               static_cast<std::ptrdiff_t>(c.x) * Fmt::kBytes;
   const std::uint8_t* dith = &p.dither[(c.y & 3) * 4];
   int i = 0;
-  if constexpr (L != VectorLevel::None && F == PixelFormat::X8R8G8B8)
-    i = simd::WriteX8R8G8B8<L, Blend>(p, c);
+  if constexpr (L != VectorLevel::None) i = simd::WritePixels<L, F, Blend>(p, c);
   for (; i < c.n; ++i) {
     if (!c.live[i]) continue;
     BYTE* at = row + i * Fmt::kBytes;
@@ -250,6 +253,13 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
         simd::BilinearWrapPow2<L>(level0, us, vs, n, tex[s]);
       else
         for (int i = 0; i < n; ++i) tex[s][i] = BilinearWrapPow2(level0, us[i], vs[i]);
+    } else if (vector && !needLod && level0.width <= simd::kMaxVectorSize &&
+               level0.height <= simd::kMaxVectorSize) {
+      // One level, one filter: what Sample reads without a level of detail.
+      const int base = std::clamp(sm.maxLevel, 0, static_cast<int>(levels.size()) - 1);
+      if constexpr (vector)
+        simd::SampleLevel<L>(sm, levels[static_cast<size_t>(base)], sm.magLinear, us, vs, n,
+                             tex[s]);
     } else {
       for (int i = 0; i < n; ++i) tex[s][i] = Sample(sm, us[i], vs[i], needLod ? lods[i] : -64.0f);
       for (int i = n; i < lanes; ++i) tex[s][i] = 0;
@@ -281,12 +291,21 @@ constexpr InterpolateFn kInterpolateOf[2][2][2] = {
     {{Interpolate<true, false, false, V>, Interpolate<true, false, true, V>},
      {Interpolate<true, true, false, V>, Interpolate<true, true, true, V>}}};
 
-constexpr StageFn kDepth[2][4] = {
-    {Depth<false, 2, false>, Depth<false, 3, false>, Depth<false, 4, false>, Depth<false, 4, true>},
-    {Depth<true, 2, false>, Depth<true, 3, false>, Depth<true, 4, false>, Depth<true, 4, true>}};
+template <VectorLevel V>
+constexpr StageFn kDepthOf[2][4] = {{Depth<false, 2, false, V>, Depth<false, 3, false, V>,
+                                     Depth<false, 4, false, V>, Depth<false, 4, true, V>},
+                                    {Depth<true, 2, false, V>, Depth<true, 3, false, V>,
+                                     Depth<true, 4, false, V>, Depth<true, 4, true, V>}};
 
-constexpr StageFn kFog[4] = {nullptr, Fog<FogKind::Vertex>, Fog<FogKind::TableZ>,
-                             Fog<FogKind::TableW>};
+template <VectorLevel V>
+constexpr StageFn kFogOf[4] = {nullptr, Fog<FogKind::Vertex, V>, Fog<FogKind::TableZ, V>,
+                               Fog<FogKind::TableW, V>};
+
+// A stage's table at the pipeline's vector level.
+template <typename Table>
+const auto& AtLevel(VectorLevel v, const Table& none, const Table& sse2, const Table& avx2) {
+  return v == VectorLevel::Avx2 ? avx2 : v == VectorLevel::Sse2 ? sse2 : none;
+}
 
 template <VectorLevel V>
 constexpr StageFn kWriteOf[4][2] = {
@@ -354,12 +373,14 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, VectorLe
   p.vector = std::min(most, simd::Supported());
   const bool depthOn = s.depthTest && t.depth && t.depthBytes >= 2 && t.depthBytes <= 4;
   const bool needW = (depthOn && s.wBuffer) || s.fog == FogKind::TableW;
-  const auto& interpolate = p.vector == VectorLevel::Avx2   ? kInterpolateOf<VectorLevel::Avx2>
-                            : p.vector == VectorLevel::Sse2 ? kInterpolateOf<VectorLevel::Sse2>
-                                                            : kInterpolateOf<VectorLevel::None>;
+  const auto& interpolate =
+      AtLevel(p.vector, kInterpolateOf<VectorLevel::None>, kInterpolateOf<VectorLevel::Sse2>,
+              kInterpolateOf<VectorLevel::Avx2>);
   p.interpolate = interpolate[s.gouraud][needW][s.fog == FogKind::Vertex];
   if (depthOn) {
-    p.depth = kDepth[s.wBuffer][t.depthBytes - 2 + (t.depthMask > 0xFFFFFFu)];
+    const auto& depth = AtLevel(p.vector, kDepthOf<VectorLevel::None>, kDepthOf<VectorLevel::Sse2>,
+                                kDepthOf<VectorLevel::Avx2>);
+    p.depth = depth[s.wBuffer][t.depthBytes - 2 + (t.depthMask > 0xFFFFFFu)];
     p.depthCompare = (s.depthFunc >= D3DCMP_NEVER && s.depthFunc <= D3DCMP_ALWAYS)
                          ? s.depthFunc - 1
                          : D3DCMP_LESSEQUAL - 1;
@@ -375,7 +396,8 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, VectorLe
   p.alphaCompare = (s.alphaFunc >= D3DCMP_NEVER && s.alphaFunc <= D3DCMP_ALWAYS)
                        ? s.alphaFunc - 1
                        : D3DCMP_ALWAYS - 1;
-  p.fog = kFog[static_cast<int>(s.fog)];
+  p.fog = AtLevel(p.vector, kFogOf<VectorLevel::None>, kFogOf<VectorLevel::Sse2>,
+                  kFogOf<VectorLevel::Avx2>)[static_cast<int>(s.fog)];
   if (s.fog != FogKind::None) {
     p.fogR = (s.fogColor >> 16) & 255;
     p.fogG = (s.fogColor >> 8) & 255;
@@ -397,9 +419,8 @@ PixelPipeline CompilePipeline(const RenderSettings& s, const Target& t, VectorLe
   }
   if (s.dither && (t.format == PixelFormat::R5G6B5 || t.format == PixelFormat::X1R5G5B5))
     for (int i = 0; i < 16; ++i) p.dither[i] = kBayer[i];
-  const auto& write = p.vector == VectorLevel::Avx2   ? kWriteOf<VectorLevel::Avx2>
-                      : p.vector == VectorLevel::Sse2 ? kWriteOf<VectorLevel::Sse2>
-                                                      : kWriteOf<VectorLevel::None>;
+  const auto& write = AtLevel(p.vector, kWriteOf<VectorLevel::None>, kWriteOf<VectorLevel::Sse2>,
+                              kWriteOf<VectorLevel::Avx2>);
   p.write = write[static_cast<int>(t.format)][blending];
 
   p.combiner = CompileCombiner(s);

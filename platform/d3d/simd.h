@@ -33,14 +33,31 @@ template <VectorLevel L>
 void BilinearWrapPow2(const TextureLevel& l, const float* u, const float* v, int n,
                       std::uint32_t* out);
 
+// Sampling of one level, point or bilinear, under any addressing on either
+// axis and any size up to kMaxVectorSize: the arithmetic of texture.cpp's
+// SampleLevel.
+constexpr int kMaxVectorSize = 32767;
+template <VectorLevel L>
+void SampleLevel(const Sampler& s, const TextureLevel& l, bool linear, const float* u,
+                 const float* v, int n, std::uint32_t* out);
+
 // The chunk's colour and alpha times the texels' (ARGB), (x·t + 127) / 255.
 template <VectorLevel L>
 void Modulate(Chunk& c, const std::uint32_t* texels);
 
-// Writes the chunk's live pixels to an X8R8G8B8 target, blended with the
-// pipeline's factors or not. Returns how many pixels it handled from the
-// start of the chunk (whole vectors); the caller writes the rest.
-template <VectorLevel L, bool Blend>
-int WriteX8R8G8B8(const PixelPipeline& p, const Chunk& c);
+// The depth test (and write) of 16- and 32-bit buffers of up to 24 depth
+// bits, and the fog, of the first whole vectors of the chunk. Each returns
+// how many pixels it handled; the caller does the rest.
+template <VectorLevel L, bool W, int Bytes>
+int Depth(const PixelPipeline& p, Chunk& c);
+template <VectorLevel L, FogKind K>
+int Fog(const PixelPipeline& p, Chunk& c);
+
+// Writes the chunk's live pixels to a target of any format,
+// blended with the pipeline's factors or not, dithered by its pattern.
+// Returns how many pixels it handled from the start of the chunk (whole
+// vectors); the caller writes the rest.
+template <VectorLevel L, PixelFormat F, bool Blend>
+int WritePixels(const PixelPipeline& p, const Chunk& c);
 
 }  // namespace platform::raster::simd

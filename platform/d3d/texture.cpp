@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "foundation/numeric.h"
 #include "platform/d3d/formats.h"
 
 namespace platform::raster {
@@ -68,12 +69,17 @@ std::uint32_t SampleLevel(const Sampler& s, const TextureLevel& l, float u, floa
   // Texel centres at half-integers.
   const float fx = x - 0.5f, fy = y - 0.5f;
   const int x0 = FloorToInt(fx), y0 = FloorToInt(fy);
-  const auto wx = static_cast<std::uint32_t>((fx - static_cast<float>(x0)) * 256.0f + 0.5f);
-  const auto wy = static_cast<std::uint32_t>((fy - static_cast<float>(y0)) * 256.0f + 0.5f);
-  std::uint32_t top = Mix(Fetch(s, l, x0, y0), Fetch(s, l, x0 + 1, y0), std::min(wx, 256u));
-  std::uint32_t bottom =
-      Mix(Fetch(s, l, x0, y0 + 1), Fetch(s, l, x0 + 1, y0 + 1), std::min(wx, 256u));
-  return Mix(top, bottom, std::min(wy, 256u));
+  // Weights of the far texels in 0..256; a coordinate beyond the floor's
+  // range (infinite, or too large for a float to hold its fraction)
+  // saturates, NaN reads weight 0. The vector sampler does the same.
+  auto weight = [](float f, int i) {
+    const std::int32_t w = VOXA2::TruncToInt((f - static_cast<float>(i)) * 256.0f + 0.5f);
+    return static_cast<std::uint32_t>(std::clamp(w, 0, 256));
+  };
+  const std::uint32_t wx = weight(fx, x0), wy = weight(fy, y0);
+  std::uint32_t top = Mix(Fetch(s, l, x0, y0), Fetch(s, l, x0 + 1, y0), wx);
+  std::uint32_t bottom = Mix(Fetch(s, l, x0, y0 + 1), Fetch(s, l, x0 + 1, y0 + 1), wx);
+  return Mix(top, bottom, wy);
 }
 
 }  // namespace

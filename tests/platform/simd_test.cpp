@@ -36,6 +36,12 @@ struct StateCase {
   bool depth;
   raster::FogKind fog;
   bool alphaTest;
+  DWORD addressV = 0;  // 0: as address
+  bool dither = false;
+  DWORD border = 0x80FF4020;
+  int depthBytes = 4;
+  bool wBuffer = false;
+  DWORD depthFunc = D3DCMP_LESSEQUAL;
 };
 
 const StateCase kStates[] = {
@@ -65,6 +71,90 @@ const StateCase kStates[] = {
      256, 256, D3DTFG_LINEAR, D3DTADDRESS_WRAP, true, false, false, raster::FogKind::None, false},
     {"TwentyFourBitTarget", raster::PixelFormat::R8G8B8, false, D3DBLEND_ONE, D3DBLEND_ZERO, 32, 32,
      D3DTFG_LINEAR, D3DTADDRESS_WRAP, false, false, true, raster::FogKind::None, false},
+    // Every addressing mode on either axis, sizes not a power of two, point
+    // and bilinear, the 16-bit targets with dither.
+    {"MirrorClampNpot", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_SRCALPHA,
+     D3DBLEND_INVSRCALPHA, 48, 20, D3DTFG_LINEAR, D3DTADDRESS_MIRROR, true, false, false,
+     raster::FogKind::None, false, D3DTADDRESS_CLAMP},
+    {"ClampMirrorSixteenBitDither", raster::PixelFormat::R5G6B5, false, D3DBLEND_ONE, D3DBLEND_ZERO,
+     256, 256, D3DTFG_LINEAR, D3DTADDRESS_CLAMP, true, false, false, raster::FogKind::None, false,
+     D3DTADDRESS_MIRROR, true},
+    {"BorderWrapNpot", raster::PixelFormat::X8R8G8B8, false, D3DBLEND_ONE, D3DBLEND_ZERO, 30, 7,
+     D3DTFG_LINEAR, D3DTADDRESS_BORDER, true, true, false, raster::FogKind::None, false,
+     D3DTADDRESS_WRAP},
+    {"WrapBorderPoint", raster::PixelFormat::X8R8G8B8, true, D3DBLEND_ONE, D3DBLEND_ONE, 33, 64,
+     D3DTFG_POINT, D3DTADDRESS_WRAP, true, false, false, raster::FogKind::None, false,
+     D3DTADDRESS_BORDER},
+    {"MirrorPointPow2", raster::PixelFormat::X1R5G5B5, true, D3DBLEND_SRCALPHA,
+     D3DBLEND_INVSRCALPHA, 16, 32, D3DTFG_POINT, D3DTADDRESS_MIRROR, true, false, false,
+     raster::FogKind::None, false, 0, true},
+    {"ClampPointNpotDepthFog", raster::PixelFormat::R8G8B8, true, D3DBLEND_SRCALPHA,
+     D3DBLEND_INVSRCALPHA, 100, 3, D3DTFG_POINT, D3DTADDRESS_CLAMP, true, false, true,
+     raster::FogKind::TableZ, false},
+    {"MirrorNpotPerspective", raster::PixelFormat::R5G6B5, true, D3DBLEND_DESTCOLOR, D3DBLEND_ZERO,
+     5, 9, D3DTFG_LINEAR, D3DTADDRESS_MIRROR, true, true, true, raster::FogKind::Vertex, false,
+     D3DTADDRESS_MIRROR, true},
+    // Depth buffers of 16 bits and W, every comparison's bits.
+    {"SixteenBitDepthGreater",
+     raster::PixelFormat::R5G6B5,
+     false,
+     D3DBLEND_ONE,
+     D3DBLEND_ZERO,
+     64,
+     64,
+     D3DTFG_LINEAR,
+     D3DTADDRESS_CLAMP,
+     true,
+     false,
+     true,
+     raster::FogKind::None,
+     false,
+     D3DTADDRESS_MIRROR,
+     true,
+     0,
+     2,
+     false,
+     D3DCMP_GREATER},
+    {"WBufferNotEqualTableFogZ",
+     raster::PixelFormat::X8R8G8B8,
+     true,
+     D3DBLEND_SRCALPHA,
+     D3DBLEND_INVSRCALPHA,
+     32,
+     32,
+     D3DTFG_POINT,
+     D3DTADDRESS_WRAP,
+     true,
+     true,
+     true,
+     raster::FogKind::TableZ,
+     false,
+     0,
+     false,
+     0,
+     4,
+     true,
+     D3DCMP_NOTEQUAL},
+    {"LessDepthVertexFog",
+     raster::PixelFormat::X1R5G5B5,
+     true,
+     D3DBLEND_ONE,
+     D3DBLEND_ONE,
+     0,
+     0,
+     0,
+     0,
+     false,
+     false,
+     true,
+     raster::FogKind::Vertex,
+     false,
+     0,
+     true,
+     0,
+     2,
+     false,
+     D3DCMP_LESS},
 };
 
 void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
@@ -127,13 +217,16 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
   s.dstBlend = sc.dstBlend;
   s.gouraud = sc.gouraud;
   s.depthTest = sc.depth;
-  s.depthFunc = D3DCMP_LESSEQUAL;
+  s.depthFunc = sc.depthFunc;
+  s.wBuffer = sc.wBuffer;
+  s.farW = 4.0f;
   s.fog = sc.fog;
   s.fogFormula = D3DFOG_LINEAR;
   s.fogColor = 0x00336699;
   s.fogStart = 0.1f;
   s.fogEnd = 0.9f;
   s.alphaTest = sc.alphaTest;
+  s.dither = sc.dither;
   s.alphaFunc = D3DCMP_GREATER;
   s.alphaRef = 100;
   if (sc.texWidth) {
@@ -147,7 +240,9 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
     st[D3DTSS_MAGFILTER] = sc.filter;
     st[D3DTSS_MINFILTER] = sc.filter == D3DTFG_LINEAR ? D3DTFN_LINEAR : D3DTFN_POINT;
     st[D3DTSS_MIPFILTER] = D3DTFP_NONE;
-    st[D3DTSS_ADDRESSU] = st[D3DTSS_ADDRESSV] = sc.address;
+    st[D3DTSS_ADDRESSU] = sc.address;
+    st[D3DTSS_ADDRESSV] = sc.addressV ? sc.addressV : sc.address;
+    st[D3DTSS_BORDERCOLOR] = sc.border;
     s.stageStates[1][D3DTSS_COLOROP] = D3DTOP_DISABLE;
     s.textures[0] = &texture;
   }
@@ -176,8 +271,8 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
     t.format = sc.format;
     t.depth = depth[k].data();
     t.depthPitch = kWidth * 4;
-    t.depthBytes = 4;
-    t.depthMask = 0xFFFFFF;
+    t.depthBytes = sc.depthBytes;
+    t.depthMask = sc.depthBytes == 2 ? 0xFFFF : 0xFFFFFF;
     pipes[k] = raster::CompilePipeline(s, t, levels[static_cast<size_t>(k)]);
     ASSERT_EQ(pipes[k].vector, levels[static_cast<size_t>(k)]);
   }
