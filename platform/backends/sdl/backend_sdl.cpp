@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <map>
+#include <string_view>
 #include <vector>
 
 #include "platform/backend.h"
@@ -431,6 +432,14 @@ std::unique_ptr<Backend> CreateSdlBackend() {
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER"))
     return nullptr;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+  // Frames are scaled by SDL's software renderer onto the window surface. On
+  // X11 SDL would keep that surface in an OpenGL texture, a second software
+  // renderer where the only OpenGL is Mesa's; shared memory images are cheaper
+  // everywhere. Wayland has no surface without it. The environment variable
+  // still decides when set.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && std::string_view(driver) == "x11")
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   return std::make_unique<SdlBackend>();
 }
 
