@@ -47,9 +47,10 @@ class Backend {
   // Shows a modal box; returns false when it could not be shown.
   virtual bool MessageBox(const char* text, const char* caption) = 0;
 
-  // Shows a frame of 0x00RRGGBB pixels in the window: at its size in a window,
-  // scaled onto the whole desktop with its aspect ratio kept in full-screen.
-  virtual void Present(HWND id, const std::uint32_t* pixels, int width, int height,
+  // Shows a frame of 0x??RRGGBB pixels (the top byte is ignored), rows `pitch`
+  // pixels apart, in the window: at its size in a window, scaled onto the whole
+  // desktop with its aspect ratio kept in full-screen.
+  virtual void Present(HWND id, const std::uint32_t* pixels, int width, int height, int pitch,
                        bool fullScreen) = 0;
 
   // Captures the mouse: motion arrives as relative counts (full-screen input).

@@ -8,6 +8,7 @@
 #include <new>
 
 #include "platform/backend.h"
+#include "platform/blit.h"
 #include "platform/d3d.h"
 #include "platform/fakehardware.h"
 
@@ -180,11 +181,6 @@ std::uint64_t NextVersion() {
 
 int BytesPerPixel(const DDPIXELFORMAT& f) {
   return static_cast<int>((f.dwZBufferBitDepth + 7) / 8);  // the same word for colour and Z
-}
-
-bool SameFormat(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b) {
-  return a.dwRGBBitCount == b.dwRGBBitCount && a.dwRBitMask == b.dwRBitMask &&
-         a.dwGBitMask == b.dwGBitMask && a.dwBBitMask == b.dwBBitMask;
 }
 
 // A rectangle inside a surface; null stands for the whole surface. A rectangle
@@ -508,11 +504,7 @@ HRESULT IDirectDrawSurface7::Blt(RECT* dstRect, IDirectDrawSurface7* src, RECT* 
   if (flags & DDBLT_COLORFILL) {
     if (!fx) return DDERR_INVALIDPARAMS;
     if (memory_.empty()) return DDERR_UNSUPPORTED;
-    for (LONG y = d.top; y < d.bottom; ++y) {
-      BYTE* row = memory_.data() + static_cast<size_t>(y) * pitch_;
-      for (LONG x = d.left; x < d.right; ++x)
-        platform::pixels::Write(row + x * bytesPerPixel_, bytesPerPixel_, fx->dwFillColor);
-    }
+    platform::pixels::Fill(view(d), d.right - d.left, d.bottom - d.top, fx->dwFillColor);
     return DD_OK;
   }
   if (!src) return DDERR_INVALIDPARAMS;
@@ -524,26 +516,15 @@ HRESULT IDirectDrawSurface7::Blt(RECT* dstRect, IDirectDrawSurface7* src, RECT* 
   }
   if (memory_.empty() || src->memory_.empty()) return DDERR_UNSUPPORTED;
   // Nearest-neighbour stretch, sampling at pixel centres; formats are converted.
-  bool same = SameFormat(format_, src->format_);
-  LONG dw = d.right - d.left, dh = d.bottom - d.top;
-  LONG sw = s.right - s.left, sh = s.bottom - s.top;
+  // A surface copied onto itself reads from a snapshot.
   std::vector<BYTE> copy;
-  const BYTE* srcBase = src->memory_.data();
+  platform::pixels::View from = src->view(s);
   if (src == this) {
     copy = memory_;
-    srcBase = copy.data();
+    from.data = copy.data() + (from.data - memory_.data());
   }
-  for (LONG y = 0; y < dh; ++y) {
-    LONG sy = s.top + static_cast<LONG>((static_cast<std::int64_t>(2 * y + 1) * sh) / (2 * dh));
-    const BYTE* srow = srcBase + static_cast<size_t>(sy) * src->pitch_;
-    BYTE* drow = memory_.data() + static_cast<size_t>(d.top + y) * pitch_;
-    for (LONG x = 0; x < dw; ++x) {
-      LONG sx = s.left + static_cast<LONG>((static_cast<std::int64_t>(2 * x + 1) * sw) / (2 * dw));
-      DWORD v = platform::pixels::Read(srow + sx * src->bytesPerPixel_, src->bytesPerPixel_);
-      if (!same) v = platform::pixels::Pack(format_, platform::pixels::Unpack(src->format_, v));
-      platform::pixels::Write(drow + (d.left + x) * bytesPerPixel_, bytesPerPixel_, v);
-    }
-  }
+  platform::pixels::Copy(view(d), d.right - d.left, d.bottom - d.top, from, s.right - s.left,
+                         s.bottom - s.top);
   return DD_OK;
 }
 
@@ -575,20 +556,30 @@ HRESULT IDirectDrawSurface7::Flip(IDirectDrawSurface7*, DWORD) {
   return DD_OK;
 }
 
-// Converts the source rectangle to 0x00RRGGBB and hands it to the backend.
+platform::pixels::View IDirectDrawSurface7::view(const RECT& r) {
+  return {memory_.data() + static_cast<size_t>(r.top) * static_cast<size_t>(pitch_) +
+              static_cast<size_t>(r.left) * static_cast<size_t>(bytesPerPixel_),
+          pitch_, &format_, bytesPerPixel_};
+}
+
+// Hands the source rectangle to the backend as 0x??RRGGBB words: 32-bit
+// memory as it is, other formats converted into a frame kept between calls.
 void IDirectDrawSurface7::Present(IDirectDrawSurface7* src, const RECT& s, const RECT&) {
   HWND window = clipper_ ? clipper_->window() : (owner_ ? owner_->cooperativeWindow() : nullptr);
   int w = s.right - s.left, h = s.bottom - s.top;
-  std::vector<std::uint32_t> frame(static_cast<size_t>(w) * static_cast<size_t>(h));
-  for (int y = 0; y < h; ++y) {
-    const BYTE* row = src->memory_.data() + static_cast<size_t>(s.top + y) * src->pitch_;
-    for (int x = 0; x < w; ++x)
-      frame[static_cast<size_t>(y) * w + x] = platform::pixels::Unpack(
-          src->format_,
-          platform::pixels::Read(row + (s.left + x) * src->bytesPerPixel_, src->bytesPerPixel_));
-  }
   bool fullScreen = owner_ && owner_->fullScreen();
-  platform::CurrentBackend().Present(window, frame.data(), w, h, fullScreen);
+  platform::pixels::View from = src->view(s);
+  if (platform::pixels::IsXrgb(src->format_) && from.pitch % 4 == 0) {
+    platform::CurrentBackend().Present(window, reinterpret_cast<const std::uint32_t*>(from.data),
+                                       w, h, from.pitch / 4, fullScreen);
+    return;
+  }
+  thread_local std::vector<std::uint32_t> frame;
+  frame.resize(static_cast<size_t>(w) * static_cast<size_t>(h));
+  for (int y = 0; y < h; ++y)
+    platform::pixels::ToRgb(from.data + static_cast<std::ptrdiff_t>(y) * from.pitch, src->format_,
+                            frame.data() + static_cast<size_t>(y) * static_cast<size_t>(w), w);
+  platform::CurrentBackend().Present(window, frame.data(), w, h, w, fullScreen);
 }
 
 HRESULT IDirectDrawSurface7::GetAttachedSurface(DDSCAPS2* caps, IDirectDrawSurface7** out) {

@@ -242,6 +242,10 @@ class IDirectDrawClipper : public DDObject {
   HWND window_ = nullptr;
 };
 
+namespace platform::pixels {
+struct View;
+}
+
 class IDirectDrawSurface7 : public DDObject {
  public:
   ~IDirectDrawSurface7() override;
@@ -282,6 +286,7 @@ class IDirectDrawSurface7 : public DDObject {
  private:
   friend class IDirectDraw7;
   void Present(IDirectDrawSurface7* src, const RECT& srcRect, const RECT& dstRect);
+  platform::pixels::View view(const RECT& r);  // the rectangle's pixels
 
   IDirectDraw7* owner_ = nullptr;  // counted: a surface keeps its DirectDraw object alive
   DDSCAPS2 caps_{};

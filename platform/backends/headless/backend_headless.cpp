@@ -2,7 +2,9 @@
 // shown, and tests inject what a user would do by posting messages.
 #include <png.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -37,11 +39,16 @@ PresentedFrame& TheFrame() {
 // milliseconds per presented frame, so a run shows the same frames at the same
 // times on any machine; VOXA2_HEADLESS_CAPTURE=folder writes every presented
 // frame there as frame-NNNNNNN.png, numbered by the clock in milliseconds (or
-// by the count of frames without the fixed clock).
+// by the count of frames without the fixed clock). For measurements:
+// VOXA2_HEADLESS_MODE=WxHxBITS makes that the only display mode offered (and
+// the desktop at least as large), VOXA2_HEADLESS_FRAME_TIMES=file writes the
+// wall-clock time from each present to the next there, in microseconds.
 struct TestSeams {
   DWORD frameStep = 0;
   std::atomic<DWORD> ticks{0};
   std::string captureFolder;
+  std::FILE* frameTimes = nullptr;
+  std::chrono::steady_clock::time_point lastPresent;
 };
 
 TestSeams& Seams() {
@@ -59,10 +66,33 @@ void SetUpTestSeams() {
     }
   }
   if (const char* folder = std::getenv("VOXA2_HEADLESS_CAPTURE")) seams.captureFolder = folder;
+  if (const char* file = std::getenv("VOXA2_HEADLESS_FRAME_TIMES"))
+    seams.frameTimes = std::fopen(file, "w");
+  int w = 0, h = 0, bits = 0;
+  if (const char* mode = std::getenv("VOXA2_HEADLESS_MODE");
+      mode && std::sscanf(mode, "%dx%dx%d", &w, &h, &bits) == 3 && w > 0 && h > 0 &&
+      (bits == 16 || bits == 32)) {
+    auto& displays = Hardware().displays;
+    if (!displays.empty())
+      displays[0].modes = {MakeMode(static_cast<DWORD>(w), static_cast<DWORD>(h),
+                                    bits == 16 ? pixels::R5G6B5() : pixels::X8R8G8B8())};
+    Desktop& d = TheDesktop();
+    d.width = std::max(d.width, w);
+    d.height = std::max(d.height, h);
+  }
 }
 
 void AfterPresent(int frameCount) {
   TestSeams& seams = Seams();
+  if (seams.frameTimes) {
+    const auto now = std::chrono::steady_clock::now();
+    if (frameCount > 1)
+      std::fprintf(seams.frameTimes, "%lld\n",
+                   static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                              now - seams.lastPresent)
+                                              .count()));
+    seams.lastPresent = now;
+  }
   if (!seams.captureFolder.empty()) {
     const unsigned long number = seams.frameStep ? seams.ticks.load() : frameCount;
     char name[32];
@@ -106,11 +136,17 @@ class HeadlessBackend final : public Backend {
   bool MessageBox(const char*, const char*) override { return false; }
 
   // The frame stays in memory for tests to look at.
-  void Present(HWND, const std::uint32_t* pixels, int width, int height, bool) override {
+  void Present(HWND, const std::uint32_t* pixels, int width, int height, int pitch,
+               bool) override {
     PresentedFrame& f = TheFrame();
     f.width = width;
     f.height = height;
-    f.pixels.assign(pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height));
+    f.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y) {
+      const std::uint32_t* row = pixels + static_cast<std::ptrdiff_t>(y) * pitch;
+      std::uint32_t* out = f.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+      for (int x = 0; x < width; ++x) out[x] = row[x] & 0xFFFFFF;
+    }
     ++f.count;
     AfterPresent(f.count);
   }

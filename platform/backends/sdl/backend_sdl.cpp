@@ -1,9 +1,13 @@
 // The backend with a display, through SDL2.
 #include <SDL.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <cstdlib>
 #include <map>
+#include <string_view>
+#include <vector>
 
 #include "platform/backend.h"
 #include "platform/backends/sdl/audio_sdl.h"
@@ -309,13 +313,15 @@ class SdlBackend final : public Backend {
 
   // Full-screen is a borderless window over the desktop: the monitor keeps its
   // mode, and the frame is scaled onto it with its aspect ratio kept.
-  void Present(HWND id, const std::uint32_t* pixels, int width, int height,
+  void Present(HWND id, const std::uint32_t* pixels, int width, int height, int pitch,
                bool fullScreen) override {
     SDL_Window* w = Get(id);
     if (!w || width <= 0 || height <= 0) return;
     View& v = views_[id];
-    if (fullScreen && !(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP))
+    if (fullScreen && !(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP)) {
       SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+      v.shown.clear();
+    }
     if (!v.renderer) {
       v.renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
       if (!v.renderer) return;
@@ -329,10 +335,30 @@ class SdlBackend final : public Backend {
       v.height = height;
       SDL_RenderSetLogicalSize(v.renderer, width, height);
     }
-    SDL_UpdateTexture(v.texture, nullptr, pixels, width * 4);
+    // A frame like the one on screen is not scaled and sent again: a still
+    // picture then costs a comparison per refresh. It is still redrawn now and
+    // then, for whatever covered the window meanwhile.
+    const size_t rowBytes = static_cast<size_t>(width) * 4;
+    const Uint64 now = SDL_GetTicks64();
+    bool same = v.shown.size() == rowBytes * static_cast<size_t>(height) &&
+                now - v.shownAt < kRedrawMs;
+    for (int y = 0; same && y < height; ++y)
+      same = std::memcmp(v.shown.data() + y * rowBytes,
+                         pixels + static_cast<std::ptrdiff_t>(y) * pitch, rowBytes) == 0;
+    if (same) {
+      Pace(w, v);
+      return;
+    }
+    v.shown.resize(rowBytes * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+      std::memcpy(v.shown.data() + y * rowBytes, pixels + static_cast<std::ptrdiff_t>(y) * pitch,
+                  rowBytes);
+    v.shownAt = now;
+    SDL_UpdateTexture(v.texture, nullptr, pixels, pitch * 4);
     SDL_SetRenderDrawColor(v.renderer, 0, 0, 0, 255);
     SDL_RenderClear(v.renderer);
     SDL_RenderCopy(v.renderer, v.texture, nullptr, nullptr);
+    Pace(w, v);
     SDL_RenderPresent(v.renderer);
   }
 
@@ -367,7 +393,31 @@ class SdlBackend final : public Backend {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     int width = 0, height = 0;
+    Uint64 nextFrame = 0;  // performance-counter time of the next refresh
+    std::vector<BYTE> shown;  // the frame on screen, rows packed
+    Uint64 shownAt = 0;       // when it was drawn, in milliseconds
   };
+  static constexpr Uint64 kRedrawMs = 250;
+
+  // The software renderer cannot wait for the vertical blank, so frames are
+  // held to the display's refresh rate by the clock: a frame that comes early
+  // waits for the next refresh instead of spinning, as a flip would.
+  static void Pace(SDL_Window* w, View& v) {
+    SDL_DisplayMode mode{};
+    int hz = SDL_GetWindowDisplayMode(w, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate
+                                                                                : 60;
+    const Uint64 frequency = SDL_GetPerformanceFrequency();
+    const Uint64 period = frequency / static_cast<Uint64>(hz);
+    Uint64 now = SDL_GetPerformanceCounter();
+    if (v.nextFrame > now) {
+      // At most one period: a clock that jumped never stalls the player.
+      const Uint64 wait = std::min(v.nextFrame - now, period);
+      SDL_Delay(static_cast<Uint32>(wait * 1000 / frequency));
+      now = SDL_GetPerformanceCounter();
+    }
+    // A late frame starts a new cadence rather than being followed by a burst.
+    v.nextFrame = (v.nextFrame > now ? v.nextFrame : now) + period;
+  }
 
   std::map<HWND, SDL_Window*> windows_;
   std::map<HWND, View> views_;
@@ -382,6 +432,14 @@ std::unique_ptr<Backend> CreateSdlBackend() {
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER"))
     return nullptr;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+  // Frames are scaled by SDL's software renderer onto the window surface. On
+  // X11 SDL would keep that surface in an OpenGL texture, a second software
+  // renderer where the only OpenGL is Mesa's; shared memory images are cheaper
+  // everywhere. Wayland has no surface without it. The environment variable
+  // still decides when set.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && std::string_view(driver) == "x11")
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   return std::make_unique<SdlBackend>();
 }
 
