@@ -9,10 +9,11 @@
 #include <new>
 
 #include "foundation/errors.h"
+#include "foundation/log.h"
 #include "foundation/lzhuf.h"
-#include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
+using VOXA::logging::LogMessage;
 
 // -------------------------------------------------------------------- CRC-32
 

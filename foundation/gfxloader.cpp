@@ -8,14 +8,15 @@
 #include "foundation/archive.h"
 #include "foundation/errors.h"
 #include "foundation/jpegreader.h"
+#include "foundation/log.h"
 #include "foundation/pcx.h"
 #include "foundation/pictures.h"
 #include "foundation/pngreader.h"
 #include "foundation/stream.h"
 #include "foundation/tga.h"
-#include "windxkernel/debuglog.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
+using VOXA::logging::LogMessage;
 
 std::uint32_t cGfxFFmtWrapper::SignatureLength() { return 0; }
 bool cGfxFFmtWrapper::CheckSignature(const std::uint8_t*, std::uint32_t) { return true; }
