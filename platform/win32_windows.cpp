@@ -304,8 +304,11 @@ int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
   caption = caption ? caption : "";
   if (!platform::CurrentBackend().MessageBox(text, caption)) {
     w.boxes.emplace_back(text);
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-    if (w.boxLogger) w.boxLogger(caption, text);
+    // The program's logger decides what reaches the terminal.
+    if (w.boxLogger)
+      w.boxLogger(caption, text);
+    else
+      std::fprintf(stderr, "%s: %s\n", caption, text);
   }
   return IDOK;
 }

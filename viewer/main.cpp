@@ -17,5 +17,9 @@ int main(int argc, char** argv) {
     }
   });
   std::string commandLine = kernel::JoinCommandLine(argc - 1, argv + 1);
-  return RunApplication(GetModuleHandleA(nullptr), nullptr, commandLine.c_str(), SW_SHOWNORMAL);
+  const int code =
+      RunApplication(GetModuleHandleA(nullptr), nullptr, commandLine.c_str(), SW_SHOWNORMAL);
+  // The terminal hears only why a run failed.
+  if (code == 1) kernel::WriteFailureLines(stderr);
+  return code;
 }
