@@ -3,16 +3,16 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
-#include <vector>
 
 #include "demo/lists.h"
 #include "demo/view3dregistry.h"
+#include "foundation/registry.h"
 #include "script/parser.h"
 
 namespace VOXA2 {
 namespace {
 
-std::vector<const tCommandDesc*> registry;
+cSortedRegistry<tCommandDesc> registry("registered command list!", &tCommandDesc::name);
 
 constexpr std::uint32_t kVersion20 = 0x02000000;
 
@@ -53,11 +53,6 @@ const t3DCommandDesc scriptLevel3DCommands[] = {
     {"skybox", tokIdentifier, 0xFE000600, nullptr, kVersion20},
 };
 
-void ClearRegistry() {
-  registry.clear();
-  registry.shrink_to_fit();
-}
-
 }  // namespace
 
 const tCommandDesc nopCommandDesc = {"nop", 0xFE000000, CreateNop, kVersion20};
@@ -77,47 +72,25 @@ bool cVOXAcommand::Parse(float startTime, float lengthTime, cParserT* parser) {
 
 bool cVOXAcommand::Execute(float, float, float) { return true; }
 
-bool RegisterCommand(const tCommandDesc* record) {
-  if (!record) return false;
-  for (const tCommandDesc* r : registry)
-    if (record->name && r->name && std::strcmp(record->name, r->name) == 0) return false;
-  for (const tCommandDesc* r : registry)
-    if (r->identifier == record->identifier) return false;
-  // Compared as signed words, which orders 0xFE0000nn by nn.
-  auto at = registry.begin();
-  while (at != registry.end() && static_cast<std::int32_t>((*at)->identifier) <=
-                                     static_cast<std::int32_t>(record->identifier))
-    ++at;
-  try {
-    registry.insert(at, record);
-  } catch (const std::bad_alloc&) {
-    throw new VOXA::errors::eCouldNotAllocateMemoryFor("registered command list!");
-  }
-  return true;
-}
+bool RegisterCommand(const tCommandDesc* record) { return registry.Insert(record); }
 
 const tCommandDesc* FindRegisteredCommand(std::uint32_t identifier) {
-  for (const tCommandDesc* r : registry)
-    if (r->identifier == identifier) return r;
-  return nullptr;
+  return registry.Find(identifier);
 }
 
-const tCommandDesc* GetRegisteredCommand(std::int32_t index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= registry.size()) return nullptr;
-  return registry[static_cast<std::size_t>(index)];
-}
+const tCommandDesc* GetRegisteredCommand(std::int32_t index) { return registry.At(index); }
 
 bool InitCommandRegistry() {
-  ClearRegistry();
+  registry.Clear();
   if (RegisterCommand(&nopCommandDesc)) return RegisterBuiltIn3DCommands();
   Free3DCommandRegistry();
-  ClearRegistry();
+  registry.Clear();
   return false;
 }
 
 void FreeCommandRegistry() {
   Free3DCommandRegistry();
-  ClearRegistry();
+  registry.Clear();
 }
 
 bool SetBuiltInCommandCreator(const char* name, tCommandCreator creator) {

@@ -8,6 +8,7 @@
 
 #include "demo/demo.h"
 #include "demo/lists.h"
+#include "foundation/allocate.h"
 #include "script/parser.h"
 #include "threedee/scene/interpolatedvalues.h"
 #include "windxkernel/debuglog.h"
@@ -16,7 +17,7 @@
 namespace VOXA2 {
 namespace {
 
-using VOXA::errors::eCouldNotCreateObject;
+using VOXA::errors::NewOrThrow;
 
 enum : std::int32_t {
   errTopLevelSyntax = 100,
@@ -57,8 +58,7 @@ void* SymbolOfKind(cParserT* p, std::int32_t kind, bool* found = nullptr) {
 }
 
 void DefineObject(cParserT* p, const std::string& name, std::int32_t kind, void* object) {
-  auto* entry = new (std::nothrow) cContainer(name, kind, object, false);
-  if (!entry) throw new eCouldNotCreateObject("cContainer");
+  auto* entry = NewOrThrow<cContainer>("cContainer", name, kind, object, false);
   p->Define(std::unique_ptr<cData>(entry));
 }
 
@@ -70,8 +70,7 @@ void DefineName(cParserT* p, std::int32_t kind, void* object) {
 }
 
 void RedefineText(cParserT* p, const char* name, const char* value) {
-  auto* entry = new (std::nothrow) cDefine(name, value);
-  if (!entry) throw new eCouldNotCreateObject("cDefine");
+  auto* entry = NewOrThrow<cDefine>("cDefine", name, value);
   p->Redefine(std::unique_ptr<cData>(entry));
 }
 
@@ -166,8 +165,7 @@ void ParseTexture(cParserT* p, cVOXAdemo* demo) {
 
 void ParseSequence(cParserT* p, cVOXAdemo* demo) {
   p->GetToken();
-  auto* sequence = new (std::nothrow) cVOXAsequence(demo);
-  if (!sequence) throw new eCouldNotCreateObject("cVOXAsequence");
+  auto* sequence = NewOrThrow<cVOXAsequence>("cVOXAsequence", demo);
   try {
     AppendToList(demo->sequences, sequence, "sequences list!");
   } catch (...) {
@@ -336,10 +334,9 @@ void ParseMain(cParserT* p, cVOXAdemo* demo) {
 }
 
 void ParsePipeline(cParserT* p, cVOXAdemo* demo, bool parallel) {
-  cVOXApipeline* pipeline = parallel ? new (std::nothrow) cVOXAparallelPipeline(demo)
-                                     : new (std::nothrow) cVOXApipeline(demo);
-  if (!pipeline)
-    throw new eCouldNotCreateObject(parallel ? "cVOXAparallelPipeline" : "cVOXApipeline");
+  cVOXApipeline* pipeline = parallel
+                                ? NewOrThrow<cVOXAparallelPipeline>("cVOXAparallelPipeline", demo)
+                                : NewOrThrow<cVOXApipeline>("cVOXApipeline", demo);
   try {
     AppendToList(demo->pipelines, pipeline, "pipeline list!");
   } catch (...) {
@@ -383,8 +380,7 @@ bool cVOXAdemo::Load(const char* scriptName) {
   }
   video::PresentFrame();
   video::GetFrontSurface()->Copy(back);
-  auto parser = std::unique_ptr<cParser>(new (std::nothrow) cParser);
-  if (!parser) throw new eCouldNotCreateObject("cParser");
+  auto parser = std::unique_ptr<cParser>(NewOrThrow<cParser>("cParser"));
   return parser->ParseFile(scriptName, ParseStructure, this);
 }
 

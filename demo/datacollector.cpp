@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "demo/lists.h"
+#include "foundation/allocate.h"
 #include "windxkernel/debuglog.h"
 
 namespace VOXA2 {
@@ -71,8 +72,8 @@ void* cVOXAdatacollector::GetData(const char* name) {
     entry->useCount++;
     return entry->data;
   }
-  auto* entry = new (std::nothrow) tDataEntry;
-  if (!entry) throw new VOXA::errors::eCouldNotAllocateMemoryFor("data collector entry!");
+  auto* entry = VOXA::errors::NewOrThrow<tDataEntry, VOXA::errors::eCouldNotAllocateMemoryFor>(
+      "data collector entry!");
   try {
     entry->name = DuplicateName(name);
     entry->useCount = 1;

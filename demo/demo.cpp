@@ -3,6 +3,7 @@
 #include <new>
 
 #include "demo/lists.h"
+#include "foundation/allocate.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/video.h"
 
@@ -249,8 +250,7 @@ video::voxaSurface* cVOXAdemo::AddSurface(video::voxaSurface* surface) {
 }
 
 tHandler* cVOXAdemo::AddHandler() {
-  auto* handler = new (std::nothrow) tHandler;
-  if (!handler) throw new VOXA::errors::eCouldNotCreateObject("tHandler");
+  auto* handler = VOXA::errors::NewOrThrow<tHandler>("tHandler");
   try {
     AppendToList(handlers, handler, "handler list!");
   } catch (...) {

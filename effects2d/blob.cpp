@@ -3,8 +3,8 @@
 #include <bit>
 #include <new>
 
+#include "demo/block.h"
 #include "demo/demo.h"
-#include "effects2d/frame.h"
 #include "effects2d/quaddraw.h"
 #include "effects2d/texturecollector.h"
 #include "foundation/errors.h"

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "demo/block.h"
 #include "effects2d/frame.h"
 #include "effects2d/graypicturecollector.h"
 #include "foundation/numeric.h"

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "demo/block.h"
 #include "demo/demo.h"
 #include "demo/lists.h"
-#include "effects2d/frame.h"
 #include "effects2d/picturecollector.h"
 #include "foundation/numeric.h"
 #include "gui/bitmap.h"
@@ -16,17 +16,12 @@
 
 namespace VOXA2 {
 
-using effects2d::AtBlockEnd;
-using effects2d::ReadBufferName;
-using effects2d::ReadTrack;
-using effects2d::SetWindow;
-
 namespace {}  // namespace
 
 // clear
 
 cVOXAcommand* cVOXAclear::Create(cVOXAdemo* owner) {
-  return effects2d::CreateCommand<cVOXAclear>(owner, "cVOXAclear");
+  return CreateCommand<cVOXAclear>(owner, "cVOXAclear");
 }
 
 bool cVOXAclear::Parse(float startTime, float lengthTime, cParserT* parser) {
@@ -37,15 +32,15 @@ bool cVOXAclear::Parse(float startTime, float lengthTime, cParserT* parser) {
     if (skipped) continue;
     switch (parser->token->code) {
       case tokBuffer:
-        AppendToList(buffers, effects2d::ReadBufferStatement(parser), "surface list");
+        AppendToList(buffers, ReadBufferStatement(parser), "surface list");
         break;
       case tokColor:
         color.reset(ReadTrack(parser, 3, length));
-        if (color) effects2d::ClampTrack(color.get(), 0.0f, 255.0f);
+        if (color) ClampTrack(color.get(), 0.0f, 255.0f);
         parser->Expect(tokSemicolon);
         break;
       default:
-        return effects2d::BlockSyntaxError(parser);
+        return BlockSyntaxError(parser);
     }
   }
 }
@@ -66,7 +61,7 @@ bool cVOXAclear::Execute(float, float sinceStart, float) {
 // copy
 
 cVOXAcommand* cVOXAcopy::Create(cVOXAdemo* owner) {
-  return effects2d::CreateCommand<cVOXAcopy>(owner, "cVOXAcopy");
+  return CreateCommand<cVOXAcopy>(owner, "cVOXAcopy");
 }
 
 bool cVOXAcopy::Parse(float startTime, float lengthTime, cParserT* parser) {
@@ -75,7 +70,7 @@ bool cVOXAcopy::Parse(float startTime, float lengthTime, cParserT* parser) {
     bool skipped;
     if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
-    if (parser->token->code != tokBuffer) return effects2d::BlockSyntaxError(parser);
+    if (parser->token->code != tokBuffer) return BlockSyntaxError(parser);
     parser->GetToken();
     tPair pair{};
     pair.source = ReadBufferName(parser);
@@ -94,12 +89,11 @@ bool cVOXAcopy::Execute(float, float, float) {
 // picture
 
 cVOXApicture::cVOXApicture(cVOXAdemo* owner) : cVOXAcommand(owner) {
-  effects2d::FindOrCreateCollector<cVOXApicturecollector>(owner, "picture",
-                                                          "cVOXApicturecollector");
+  FindOrCreateCollector<cVOXApicturecollector>(owner, "picture", "cVOXApicturecollector");
 }
 
 cVOXAcommand* cVOXApicture::Create(cVOXAdemo* owner) {
-  return effects2d::CreateCommand<cVOXApicture>(owner, "cVOXApicture");
+  return CreateCommand<cVOXApicture>(owner, "cVOXApicture");
 }
 
 bool cVOXApicture::Parse(float startTime, float lengthTime, cParserT* parser) {
@@ -110,21 +104,21 @@ bool cVOXApicture::Parse(float startTime, float lengthTime, cParserT* parser) {
     if (skipped) continue;
     switch (parser->token->code) {
       case tokBuffer:
-        buffer = effects2d::ReadBufferStatement(parser);
+        buffer = ReadBufferStatement(parser);
         break;
       case tokPosition:
         position.reset(ReadTrack(parser, 2, length));
         parser->Expect(tokSemicolon);
         break;
       case tokFile: {
-        const std::string name = effects2d::ReadFileName(parser);
-        picture = effects2d::CollectedItem<ZGUI::cBitmap>(demo, "picture", name);
+        const std::string name = ReadFileName(parser);
+        picture = CollectedItem<ZGUI::cBitmap>(demo, "picture", name);
         if (!picture) return false;
         parser->Expect(tokSemicolon);
         break;
       }
       default:
-        return effects2d::BlockSyntaxError(parser);
+        return BlockSyntaxError(parser);
     }
   }
 }
@@ -163,7 +157,7 @@ bool cVOXApicture::Execute(float, float sinceStart, float) {
 // music_volume
 
 cVOXAcommand* cVOXAmusic_volume::Create(cVOXAdemo* owner) {
-  return effects2d::CreateCommand<cVOXAmusic_volume>(owner, "cVOXAmusic_volume");
+  return CreateCommand<cVOXAmusic_volume>(owner, "cVOXAmusic_volume");
 }
 
 bool cVOXAmusic_volume::Parse(float startTime, float lengthTime, cParserT* parser) {
@@ -172,9 +166,9 @@ bool cVOXAmusic_volume::Parse(float startTime, float lengthTime, cParserT* parse
     bool skipped;
     if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
-    if (parser->token->code != tokVolume) return effects2d::BlockSyntaxError(parser);
+    if (parser->token->code != tokVolume) return BlockSyntaxError(parser);
     volume.reset(ReadTrack(parser, 1, length));
-    if (volume) effects2d::ClampTrack(volume.get(), 0.0f, 64.0f);
+    if (volume) ClampTrack(volume.get(), 0.0f, 64.0f);
     parser->Expect(tokSemicolon);
   }
 }

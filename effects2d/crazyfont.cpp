@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "effects2d/pictureloader.h"
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/texture.h"
@@ -16,6 +17,7 @@ namespace {
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 using VOXA::errors::eCouldNotCreateObject;
+using VOXA::errors::NewOrThrow;
 
 tFontTextureMaker& Maker() {
   static tFontTextureMaker maker;
@@ -29,9 +31,7 @@ video::voxaTexture* MakeTexture(cColorPic* picture, tChannelDepths* depths) {
 
 template <typename T>
 std::unique_ptr<T> New(const char* className) {
-  std::unique_ptr<T> made(new (std::nothrow) T);
-  if (!made) throw new eCouldNotCreateObject(className);
-  return made;
+  return std::unique_ptr<T>(NewOrThrow<T>(className));
 }
 
 bool Matches(const cColorPic& picture, std::size_t offset, std::uint32_t rgba) {
@@ -177,8 +177,7 @@ void ApplyAliases(CrazyFont* font, const unsigned char* set, const unsigned char
     const CrazyChar* partner = font->chars[*set].get();
     // A partner whose cell was empty has nothing to lend; the alias keeps its own.
     if (!partner) continue;
-    std::unique_ptr<CrazyChar> copy(new (std::nothrow) CrazyChar(*partner));
-    if (!copy) throw new eCouldNotCreateObject("CrazyChar");
+    std::unique_ptr<CrazyChar> copy(NewOrThrow<CrazyChar>("CrazyChar", *partner));
     font->chars[*aliases] = std::move(copy);
   }
 }
@@ -213,8 +212,7 @@ std::int32_t CrazyFont::TextWidth(const char* text) const {
 CrazyFont* CrazyFont::Load(const char* pictureName, const char* characters, const char* aliases,
                            std::uint32_t background, std::uint32_t separation) {
   if (!characters) return nullptr;
-  std::unique_ptr<CrazyFont> font(new (std::nothrow) CrazyFont);
-  if (!font) throw new eCouldNotCreateObject("CrazyFont");
+  std::unique_ptr<CrazyFont> font(NewOrThrow<CrazyFont>("CrazyFont"));
 
   std::unique_ptr<cColorPic> picture;
   tChannelDepths depths;

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "effects2d/crazyfont.h"
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "script/parser.h"
 #include "windxkernel/debuglog.h"
@@ -111,8 +112,7 @@ bool cVOXAcrazyfontcollector::LoadItem(tDataEntry* entry) {
   tFontDesc description;
   tFontDesc::SetDefaults(&description, name);
   {
-    std::unique_ptr<cParser> parser(new (std::nothrow) cParser);
-    if (!parser) throw new VOXA::errors::eCouldNotCreateObject("cParser");
+    std::unique_ptr<cParser> parser(VOXA::errors::NewOrThrow<cParser>("cParser"));
     std::string fileName;
     try {
       fileName = "fonts\\" + entry->name + ".dsc";

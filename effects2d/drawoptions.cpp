@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "effects2d/frame.h"
+#include "demo/block.h"
 #include "threedee/scene/interpolatedvalues.h"
 #include "windxkernel/material.h"
 #include "windxkernel/rendermodes.h"

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "demo/block.h"
 #include "effects2d/drawoptions.h"
-#include "effects2d/frame.h"
 #include "effects2d/quaddraw.h"
 #include "foundation/numeric.h"
 #include "windxkernel/3dkernel.h"
@@ -36,22 +36,22 @@ cVOXAfade_to_color::cVOXAfade_to_color(cVOXAdemo* owner) : cVOXAcommand(owner) {
 cVOXAfade_to_color::~cVOXAfade_to_color() { delete quad; }
 
 cVOXAcommand* cVOXAfade_to_color::Create(cVOXAdemo* owner) {
-  return effects2d::CreateCommand<cVOXAfade_to_color>(owner, "cVOXAfade_to_color");
+  return CreateCommand<cVOXAfade_to_color>(owner, "cVOXAfade_to_color");
 }
 
 bool cVOXAfade_to_color::Parse(float startTime, float lengthTime, cParserT* parser) {
-  effects2d::SetWindow(this, startTime, lengthTime);
+  SetWindow(this, startTime, lengthTime);
   for (;;) {
     // Without a colour every frame of the command would fail, and a failed
     // frame ends the demo: such a block is refused while compiling.
     if (parser->token->code == tokCloseBrace && !color)
       parser->Error(-1, "fade_to_color without \"color\"!");
     bool skipped;
-    if (effects2d::AtBlockEnd(parser, &skipped)) return true;
+    if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
-    if (parser->token->code != tokColor) return effects2d::BlockSyntaxError(parser);
-    color.reset(effects2d::ReadTrack(parser, 4, length));
-    effects2d::ClampTrack(color.get(), 0.0f, 255.0f);
+    if (parser->token->code != tokColor) return BlockSyntaxError(parser);
+    color.reset(ReadTrack(parser, 4, length));
+    ClampTrack(color.get(), 0.0f, 255.0f);
     parser->Expect(tokSemicolon);
   }
 }

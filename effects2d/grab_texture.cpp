@@ -1,6 +1,6 @@
 #include "effects2d/grab_texture.h"
 
-#include "effects2d/frame.h"
+#include "demo/block.h"
 #include "effects2d/quaddraw.h"
 #include "effects2d/texturecollector.h"
 #include "windxkernel/texture.h"

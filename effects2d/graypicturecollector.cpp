@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "foundation/pictures.h"
 #include "windxkernel/debuglog.h"
@@ -21,8 +22,7 @@ constexpr std::size_t kMaxPathLength = 127;
 void cVOXAgraypicturecollector::FreeItem(void* data) { delete static_cast<cMonoPic*>(data); }
 
 bool cVOXAgraypicturecollector::LoadItem(tDataEntry* entry) {
-  std::unique_ptr<cMonoPic> picture(new (std::nothrow) cMonoPic);
-  if (!picture) throw new VOXA::errors::eCouldNotCreateObject("cMonoPic");
+  std::unique_ptr<cMonoPic> picture(VOXA::errors::NewOrThrow<cMonoPic>("cMonoPic"));
   // The extension is always added: the script names the picture, not the file.
   const std::string path = "pictures\\" + entry->name + ".PCX";
   if (path.size() > kMaxPathLength || !picture->Load(path.c_str())) {

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "demo/block.h"
 #include "demo/demo.h"
 #include "effects2d/drawoptions.h"
-#include "effects2d/frame.h"
 #include "effects2d/quaddraw.h"
 #include "effects2d/texturecollector.h"
 #include "windxkernel/3dkernel.h"
@@ -34,24 +34,23 @@ constexpr float kCornerV[4] = {0, 0, 1, 1};
 }  // namespace
 
 cVOXAlogo_rot3d::cVOXAlogo_rot3d(cVOXAdemo* owner) : cVOXAcommand(owner) {
-  effects2d::FindOrCreateCollector<cVOXAtexturecollector>(owner, "texture",
-                                                          "cVOXAtexturecollector");
+  FindOrCreateCollector<cVOXAtexturecollector>(owner, "texture", "cVOXAtexturecollector");
   quad = threedee::VertexArray::Create(false, 4, LogoFormat());
 }
 
 cVOXAlogo_rot3d::~cVOXAlogo_rot3d() { delete quad; }
 
 cVOXAcommand* cVOXAlogo_rot3d::Create(cVOXAdemo* owner) {
-  return effects2d::CreateCommand<cVOXAlogo_rot3d>(owner, "cVOXAlogo_rot3d");
+  return CreateCommand<cVOXAlogo_rot3d>(owner, "cVOXAlogo_rot3d");
 }
 
 bool cVOXAlogo_rot3d::Parse(float startTime, float lengthTime, cParserT* parser) {
-  effects2d::SetWindow(this, startTime, lengthTime);
+  SetWindow(this, startTime, lengthTime);
   for (;;) {
     bool skipped;
-    if (effects2d::AtBlockEnd(parser, &skipped)) return true;
+    if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
-    if (parser->token->code != tokFile) return effects2d::BlockSyntaxError(parser);
+    if (parser->token->code != tokFile) return BlockSyntaxError(parser);
     if (!effects2d::ReadTextureFile(this, parser, &texture)) return false;
     parser->Expect(tokSemicolon);
   }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "demo/block.h"
 #include "demo/demo.h"
 #include "effects2d/frame.h"
 #include "effects2d/morphcollector.h"

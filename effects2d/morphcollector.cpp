@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "foundation/pictures.h"
 #include "foundation/random.h"
@@ -49,8 +50,7 @@ bool LoadMorphPicture(const std::string& name, std::unique_ptr<cMonoPic>* pictur
     LogMessage(5, "Morph picture name \"%s\" is too long!", name.c_str());
     return false;
   }
-  picture->reset(new (std::nothrow) cMonoPic());
-  if (!*picture) throw new VOXA::errors::eCouldNotCreateObject("cMonoPic");
+  picture->reset(VOXA::errors::NewOrThrow<cMonoPic>("cMonoPic"));
   if (!(*picture)->Load(path.c_str()) || (*picture)->width != kSide ||
       (*picture)->height != kSide) {
     LogMessage(5, "%s is no 256x256 grayscale picture!", path.c_str());
@@ -71,8 +71,7 @@ std::int32_t CountSetPixels(const cMonoPic* picture) {
 }
 
 tMorph* tMorph::Build(const cMonoPic* from, const cMonoPic* to) {
-  std::unique_ptr<tMorph> morph(new (std::nothrow) tMorph());
-  if (!morph) throw new VOXA::errors::eCouldNotCreateObject("tMorph");
+  std::unique_ptr<tMorph> morph(VOXA::errors::NewOrThrow<tMorph>("tMorph"));
 
   const auto w = static_cast<float>(screenInfo.width);
   const auto h = static_cast<float>(screenInfo.height);

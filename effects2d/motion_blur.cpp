@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "demo/block.h"
 #include "demo/lists.h"
 #include "effects2d/frame.h"
 #include "windxkernel/debuglog.h"

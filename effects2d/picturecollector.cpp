@@ -5,6 +5,7 @@
 #include <string>
 
 #include "effects2d/pictureloader.h"
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "gui/bitmap.h"
 #include "windxkernel/video.h"
@@ -17,8 +18,8 @@ bool cVOXApicturecollector::LoadItem(tDataEntry* entry) {
   const std::string path = "pictures\\" + entry->name;
   std::unique_ptr<cColorPic> picture(LoadPicture(path.c_str(), true, "pictures\\", nullptr, true));
   if (!picture) return false;
-  auto* bitmap = new (std::nothrow) ZGUI::cBitmap(picture.get(), picture->width, picture->height);
-  if (!bitmap) throw new VOXA::errors::eCouldNotCreateObject("cBitmap");
+  auto* bitmap = VOXA::errors::NewOrThrow<ZGUI::cBitmap>("cBitmap", picture.get(), picture->width,
+                                                         picture->height);
   entry->data = bitmap;
   return true;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "demo/lists.h"
+#include "foundation/allocate.h"
 #include "foundation/archive.h"
 #include "foundation/errors.h"
 #include "foundation/gfxloader.h"
@@ -16,6 +17,7 @@ namespace VOXA2 {
 namespace {
 
 using VOXA::errors::eCouldNotCreateObject;
+using VOXA::errors::NewOrThrow;
 
 const char* FilterName(const filter::tFilterDesc* record, std::int32_t code) {
   return record->keyword ? record->keyword : cToken::GetTypeName(code);
@@ -35,8 +37,7 @@ const filter::tFilterDesc* FindFilter(cParserT* parser) {
 }
 
 std::unique_ptr<cColorPic> NewPicture() {
-  std::unique_ptr<cColorPic> picture(new (std::nothrow) cColorPic);
-  if (!picture) throw new eCouldNotCreateObject("cColorPic");
+  std::unique_ptr<cColorPic> picture(NewOrThrow<cColorPic>("cColorPic"));
   return picture;
 }
 
@@ -107,10 +108,8 @@ cColorPic* LoadPicture(const char* name, bool defaultResample, const char* folde
   const std::string description = std::string(name) + ".dsc";
   if (std::unique_ptr<TStream> stream = OpenFile(description.c_str(), 0)) {
     LogMessage(5, " Trying to load the picture description file \"%s\"...", description.c_str());
-    file.reset(new (std::nothrow) PictureFile(folder, record));
-    if (!file) throw new eCouldNotCreateObject("PictureFile");
-    std::unique_ptr<cParser> parser(new (std::nothrow) cParser);
-    if (!parser) throw new eCouldNotCreateObject("cParser");
+    file.reset(NewOrThrow<PictureFile>("PictureFile", folder, record));
+    std::unique_ptr<cParser> parser(NewOrThrow<cParser>("cParser"));
     parser->SetSourceName(description.c_str());
     if (!parser->ParseStream(stream.get(), PictureFile::Parse, file.get())) {
       LogMessage(5, "Error on parsing picture description file \"%s\"!", description.c_str());
@@ -119,11 +118,9 @@ cColorPic* LoadPicture(const char* name, bool defaultResample, const char* folde
     }
   }
   if (!file) {
-    file.reset(new (std::nothrow) PictureFile(folder, record));
-    if (!file) throw new eCouldNotCreateObject("PictureFile");
+    file.reset(NewOrThrow<PictureFile>("PictureFile", folder, record));
     if (defaultResample) {
-      std::unique_ptr<filter::cResample> resample(new (std::nothrow) filter::cResample);
-      if (!resample) throw new eCouldNotCreateObject("cResample");
+      std::unique_ptr<filter::cResample> resample(NewOrThrow<filter::cResample>("cResample"));
       resample->dimension = 2;
       resample->width.method = resample->height.method = filter::kWeighted;
       resample->width.mode = resample->height.mode = filter::kRelative;

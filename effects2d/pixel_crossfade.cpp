@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "demo/block.h"
 #include "demo/demo.h"
 #include "demo/lists.h"
 #include "effects2d/frame.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "demo/block.h"
 #include "demo/demo.h"
-#include "effects2d/frame.h"
 #include "windxkernel/material.h"
 #include "windxkernel/texture.h"
 #include "windxkernel/video.h"
@@ -45,11 +45,6 @@ void SetUpStage0(video::voxaTexture* texture, tStageUse use) {
   stage->SetTexCoordIndex(0);
   stage->SetCameraSpaceNormal(false);
   stage->SetTextureMatrix(nullptr);
-}
-
-bool IsExactWord(cParserT* parser, const char* word) {
-  return parser->token->code == tokIdentifier &&
-         static_cast<cIdentToken*>(parser->token.get())->text == word;
 }
 
 bool ReadTextureFile(cVOXAcommand* command, cParserT* parser, video::voxaTexture** texture,

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "demo/command.h"
-#include "effects2d/frame.h"
 #include "script/parser.h"
 
 namespace VOXA2 {
@@ -33,9 +32,6 @@ enum class tStageUse {
 // no texture) and sets its operations, coordinate set 0, no coordinate
 // generation and no texture transform.
 void SetUpStage0(video::voxaTexture* texture, tStageUse use);
-
-// Whether the current token is an identifier of exactly this text.
-bool IsExactWord(cParserT* parser, const char* word);
 
 // The "file" statement of the textured commands (or a word standing for
 // "file"): the named texture from the demo's "texture" collector into

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "demo/block.h"
 #include "demo/demo.h"
-#include "effects2d/frame.h"
 #include "effects2d/fullscreenfx.h"
 #include "effects2d/texturecollector.h"
 #include "foundation/numeric.h"

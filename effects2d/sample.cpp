@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "effects2d/frame.h"
+#include "demo/block.h"
 #include "script/parser.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/sound.h"
@@ -36,11 +36,11 @@ bool cVOXAsamplecollector::LoadItem(tDataEntry* entry) {
 }
 
 cVOXAsample::cVOXAsample(cVOXAdemo* owner) : cVOXAcommand(owner) {
-  effects2d::FindOrCreateCollector<cVOXAsamplecollector>(owner, "sample", "cVOXAsamplecollector");
+  FindOrCreateCollector<cVOXAsamplecollector>(owner, "sample", "cVOXAsamplecollector");
 }
 
 cVOXAcommand* cVOXAsample::Create(cVOXAdemo* owner) {
-  return effects2d::CreateCommand<cVOXAsample>(owner, "cVOXAsample");
+  return CreateCommand<cVOXAsample>(owner, "cVOXAsample");
 }
 
 namespace {
@@ -71,8 +71,8 @@ bool cVOXAsample::Parse(float startTime, float lengthTime, cParserT* parser) {
         parser->GetToken();
         break;
       case tokFile: {
-        const std::string name = effects2d::ReadFileName(parser);
-        sample = effects2d::CollectedItem<music::voxaSample>(demo, "sample", name);
+        const std::string name = ReadFileName(parser);
+        sample = CollectedItem<music::voxaSample>(demo, "sample", name);
         if (!sample) return false;
         parser->Expect(tokSemicolon);
         break;
@@ -93,7 +93,7 @@ bool cVOXAsample::Parse(float startTime, float lengthTime, cParserT* parser) {
         parser->Expect(tokSemicolon);
         break;
       default:
-        parser->Error(effects2d::errBlockSyntax, "Syntax error!");
+        parser->Error(errBlockSyntax, "Syntax error!");
         return false;
     }
   }

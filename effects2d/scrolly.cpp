@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "demo/block.h"
 #include "demo/demo.h"
 #include "effects2d/crazyfont.h"
-#include "effects2d/frame.h"
 #include "effects2d/fullscreenfx.h"
 #include "effects2d/scrollycollector.h"
 #include "foundation/numeric.h"
@@ -61,15 +61,14 @@ void PutFloat(std::uint8_t* at, float value) { std::memcpy(at, &value, sizeof va
 }  // namespace
 
 cVOXAscrolly::cVOXAscrolly(cVOXAdemo* owner) : cVOXAcommand(owner) {
-  effects2d::FindOrCreateCollector<cVOXAscrollycollector>(owner, "scrolly",
-                                                          "cVOXAscrollycollector");
+  FindOrCreateCollector<cVOXAscrollycollector>(owner, "scrolly", "cVOXAscrollycollector");
   quad.reset(threedee::VertexArray::Create(false, 4, effects2d::ScreenVertexFormat()));
 }
 
 cVOXAscrolly::~cVOXAscrolly() = default;
 
 cVOXAcommand* cVOXAscrolly::Create(cVOXAdemo* owner) {
-  return effects2d::CreateCommand<cVOXAscrolly>(owner, "cVOXAscrolly");
+  return CreateCommand<cVOXAscrolly>(owner, "cVOXAscrolly");
 }
 
 bool cVOXAscrolly::Parse(float startTime, float lengthTime, cParserT* parser) {
@@ -78,27 +77,27 @@ bool cVOXAscrolly::Parse(float startTime, float lengthTime, cParserT* parser) {
   end = startTime + lengthTime;
   for (;;) {
     bool skipped;
-    if (effects2d::AtBlockEnd(parser, &skipped)) return true;
+    if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
     switch (parser->token->code) {
       case tokFile: {
-        const std::string name = effects2d::ReadFileName(parser);
-        description = effects2d::CollectedItem<tScrolly>(demo, "scrolly", name);
+        const std::string name = ReadFileName(parser);
+        description = CollectedItem<tScrolly>(demo, "scrolly", name);
         if (!description) return false;
         parser->Expect(tokSemicolon);
         break;
       }
       case tokPosition:
-        position.reset(effects2d::ReadTrack(parser, 1, length));
+        position.reset(ReadTrack(parser, 1, length));
         parser->Expect(tokSemicolon);
         break;
       case tokAlpha:
-        alpha.reset(effects2d::ReadTrack(parser, 1, length));
-        if (alpha) effects2d::ClampTrack(alpha.get(), 0.0f, 1.0f);
+        alpha.reset(ReadTrack(parser, 1, length));
+        if (alpha) ClampTrack(alpha.get(), 0.0f, 1.0f);
         parser->Expect(tokSemicolon);
         break;
       default:
-        parser->Error(effects2d::errBlockSyntax, "Syntax error!");
+        parser->Error(errBlockSyntax, "Syntax error!");
         return false;
     }
   }

@@ -7,6 +7,7 @@
 #include "demo/lists.h"
 #include "effects2d/crazyfont.h"
 #include "effects2d/crazyfontcollector.h"
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "script/parser.h"
 #include "windxkernel/debuglog.h"
@@ -16,7 +17,7 @@ namespace VOXA2 {
 namespace {
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
-using VOXA::errors::eCouldNotCreateObject;
+using VOXA::errors::NewOrThrow;
 
 // The symbol kind of the option words, and the option each one names.
 constexpr std::int32_t kOptionSymbol = 8;
@@ -62,8 +63,7 @@ void ReadPair(cParserT* parser, float* x, float* y) {
 
 template <typename T>
 T* Grow(std::vector<std::unique_ptr<T>>& list, const char* listName, const char* className) {
-  std::unique_ptr<T> made(new (std::nothrow) T);
-  if (!made) throw new eCouldNotCreateObject(className);
+  std::unique_ptr<T> made(NewOrThrow<T>(className));
   T* raw = made.get();
   AppendToList(list, std::move(made), listName);
   return raw;
@@ -182,19 +182,17 @@ void cVOXAscrollycollector::FreeItem(void* data) { delete static_cast<tScrolly*>
 bool cVOXAscrollycollector::LoadItem(tDataEntry* entry) {
   cVOXAdatacollector* fonts = demo ? demo->FindDataCollector("crazyfont") : nullptr;
   if (!fonts && demo) {
-    auto* created = new (std::nothrow) cVOXAcrazyfontcollector("crazyfont");
-    if (!created) throw new eCouldNotCreateObject("cVOXAcrazyfontcollector");
+    auto* created = NewOrThrow<cVOXAcrazyfontcollector>("cVOXAcrazyfontcollector", "crazyfont");
     if (!demo->AddDataCollector(created)) delete created;
     fonts = demo->FindDataCollector("crazyfont");
   }
   auto* fontCollector = dynamic_cast<cVOXAcrazyfontcollector*>(fonts);
   if (!fontCollector) return false;
 
-  std::unique_ptr<tScrolly> description(new (std::nothrow) tScrolly(fontCollector));
-  if (!description) throw new eCouldNotAllocateMemoryFor("scrolly");
+  std::unique_ptr<tScrolly> description(
+      NewOrThrow<tScrolly, eCouldNotAllocateMemoryFor>("scrolly", fontCollector));
   {
-    std::unique_ptr<cParser> parser(new (std::nothrow) cParser);
-    if (!parser) throw new eCouldNotCreateObject("cParser");
+    std::unique_ptr<cParser> parser(NewOrThrow<cParser>("cParser"));
     if (!parser->ParseFile(entry->name.c_str(), tScrolly::Parse, description.get()))
       description.reset();
   }

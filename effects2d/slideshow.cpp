@@ -3,10 +3,10 @@
 #include <cstring>
 #include <new>
 
+#include "demo/block.h"
 #include "demo/demo.h"
 #include "demo/lists.h"
 #include "effects2d/drawoptions.h"
-#include "effects2d/frame.h"
 #include "effects2d/picturecollector.h"
 #include "foundation/numeric.h"
 #include "foundation/random.h"
@@ -73,22 +73,10 @@ video::voxaSurface* LockBackBuffer(void** pixels, int* pitch) {
   return back;
 }
 
-// "}" ends the block (true); ";" is skipped.
-bool AtBlockEnd(cParserT* parser, bool* skipped) {
-  *skipped = false;
-  if (parser->token->code == tokCloseBrace) return true;
-  if (parser->token->code == tokSemicolon) {
-    parser->GetToken();
-    *skipped = true;
-  }
-  return false;
-}
-
 }  // namespace
 
 cVOXAslideshow::cVOXAslideshow(cVOXAdemo* owner) : cVOXAcommand(owner) {
-  effects2d::FindOrCreateCollector<cVOXApicturecollector>(owner, "picture",
-                                                          "cVOXApicturecollector");
+  FindOrCreateCollector<cVOXApicturecollector>(owner, "picture", "cVOXApicturecollector");
   threedee::VertexFormat format;
   format.position = true;
   format.reciprocalW = true;
@@ -100,7 +88,7 @@ cVOXAslideshow::cVOXAslideshow(cVOXAdemo* owner) : cVOXAcommand(owner) {
 cVOXAslideshow::~cVOXAslideshow() = default;
 
 cVOXAcommand* cVOXAslideshow::Create(cVOXAdemo* owner) {
-  return effects2d::CreateCommand<cVOXAslideshow>(owner, "cVOXAslideshow");
+  return CreateCommand<cVOXAslideshow>(owner, "cVOXAslideshow");
 }
 
 bool cVOXAslideshow::Parse(float startTime, float lengthTime, cParserT* parser) {
@@ -111,16 +99,19 @@ bool cVOXAslideshow::Parse(float startTime, float lengthTime, cParserT* parser) 
   // the demo when the command's window comes.
   if (!fadeQuad) parser->Error(-1, "Could not create %s() object!", "VertexArray");
   for (;;) {
+    // Refused while the "}" is current, so that the error points at it.
+    if (parser->token->code == tokCloseBrace && pictures.empty())
+      parser->Error(errNoPicture, "A slideshow requires at least one picture!");
     bool skipped;
     if (AtBlockEnd(parser, &skipped)) break;
     if (skipped) continue;
     if (parser->token->code != tokFile) {
-      parser->Error(effects2d::errBlockSyntax, "Syntax error!");
+      parser->Error(errBlockSyntax, "Syntax error!");
       return false;
     }
     std::string name;
     try {
-      name = effects2d::ReadFileName(parser);
+      name = ReadFileName(parser);
     } catch (const std::bad_alloc&) {
       throw new VOXA::errors::eOutOfMemory(
           "Could not allocate memory to duplicate duplicate string");
@@ -135,7 +126,6 @@ bool cVOXAslideshow::Parse(float startTime, float lengthTime, cParserT* parser) 
     }
     parser->Expect(tokSemicolon);
   }
-  if (pictures.empty()) parser->Error(errNoPicture, "A slideshow requires at least one picture!");
   const auto n = static_cast<std::int32_t>(pictures.size());
   slotCount = 2 * n + 1;
   slotLength = length / static_cast<float>(slotCount);
@@ -149,7 +139,6 @@ bool cVOXAslideshow::Parse(float startTime, float lengthTime, cParserT* parser) 
   } catch (const std::bad_alloc&) {
     throw new VOXA::errors::eCouldNotAllocateMemoryFor("work table");
   }
-  parser->Expect(tokCloseBrace);
   return true;
 }
 

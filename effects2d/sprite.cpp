@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "demo/block.h"
 #include "demo/demo.h"
-#include "effects2d/frame.h"
 #include "effects2d/fullscreenfx.h"
 #include "effects2d/quaddraw.h"
 #include "effects2d/texturecollector.h"
@@ -37,7 +37,7 @@ float At(const cVOXAsprite::tTrack& track, float t, float fallback, int componen
 
 cView3Di_position* ReadValue(cParserT* parser, std::int32_t components, float length) {
   cView3Di_position* track = ParseInterpolator(parser, components, length);
-  if (!track) effects2d::BlockSyntaxError(parser);
+  if (!track) BlockSyntaxError(parser);
   return track;
 }
 
@@ -51,15 +51,14 @@ cVOXAsprite::cVOXAsprite(cVOXAdemo* owner)
     : cVOXAcommand(owner),
       options(effects2d::optFilter | effects2d::optTransparency | effects2d::optDither |
               effects2d::optCulling) {
-  effects2d::FindOrCreateCollector<cVOXAtexturecollector>(owner, "texture",
-                                                          "cVOXAtexturecollector");
+  FindOrCreateCollector<cVOXAtexturecollector>(owner, "texture", "cVOXAtexturecollector");
   Batch();
 }
 
 cVOXAsprite::~cVOXAsprite() = default;
 
 cVOXAcommand* cVOXAsprite::Create(cVOXAdemo* owner) {
-  return effects2d::CreateCommand<cVOXAsprite>(owner, "cVOXAsprite");
+  return CreateCommand<cVOXAsprite>(owner, "cVOXAsprite");
 }
 
 threedee::TriangleBatch* cVOXAsprite::Batch() {
@@ -70,10 +69,10 @@ threedee::TriangleBatch* cVOXAsprite::Batch() {
 }
 
 bool cVOXAsprite::Parse(float startTime, float lengthTime, cParserT* parser) {
-  effects2d::SetWindow(this, startTime, lengthTime);
+  SetWindow(this, startTime, lengthTime);
   for (;;) {
     bool skipped;
-    if (effects2d::AtBlockEnd(parser, &skipped)) return true;
+    if (AtBlockEnd(parser, &skipped)) return true;
     if (skipped) continue;
     switch (parser->token->code) {
       case tokFile:
@@ -81,12 +80,12 @@ bool cVOXAsprite::Parse(float startTime, float lengthTime, cParserT* parser) {
         parser->Expect(tokSemicolon);
         break;
       case tokPosition:
-        position.reset(effects2d::ReadTrack(parser, 2, length));
+        position.reset(ReadTrack(parser, 2, length));
         parser->Expect(tokSemicolon);
         break;
       case tokTint:
-        tint.reset(effects2d::ReadTrack(parser, 4, length));
-        effects2d::ClampTrack(tint.get(), 0.0f, 1.0f);
+        tint.reset(ReadTrack(parser, 4, length));
+        ClampTrack(tint.get(), 0.0f, 1.0f);
         parser->Expect(tokSemicolon);
         break;
       default:
@@ -97,11 +96,9 @@ bool cVOXAsprite::Parse(float startTime, float lengthTime, cParserT* parser) {
 }
 
 void cVOXAsprite::ReadStatement(cParserT* parser) {
-  using effects2d::IsExactWord;
-  using effects2d::IsWordAnyCase;
   auto one = [&](tTrack& track) { track.reset(ReadValue(parser, 1, length)); };
   auto comma = [&] { parser->Expect(tokComma); };
-  if (parser->token->code != tokIdentifier) effects2d::BlockSyntaxError(parser);
+  if (parser->token->code != tokIdentifier) BlockSyntaxError(parser);
   if (IsWordAnyCase(parser, "size")) {
     parser->GetToken();
     size.reset(ReadValue(parser, 2, length));
@@ -128,7 +125,7 @@ void cVOXAsprite::ReadStatement(cParserT* parser) {
                    : IsExactWord(parser, "Z") ? &rotationZ
                                               : nullptr;
     if (!axis) {
-      effects2d::BlockSyntaxError(parser);
+      BlockSyntaxError(parser);
       return;
     }
     parser->GetToken();
@@ -166,7 +163,7 @@ void cVOXAsprite::ReadStatement(cParserT* parser) {
       comma();
       one(gaussWidth);
     } else {
-      effects2d::BlockSyntaxError(parser);
+      BlockSyntaxError(parser);
     }
   } else if (IsWordAnyCase(parser, "distort")) {
     parser->GetToken();
@@ -176,7 +173,7 @@ void cVOXAsprite::ReadStatement(cParserT* parser) {
     comma();
     one(distortY);
   } else {
-    effects2d::BlockSyntaxError(parser);
+    BlockSyntaxError(parser);
   }
   parser->Expect(tokSemicolon);
 }

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <new>
 
+#include "demo/block.h"
 #include "demo/demo.h"
-#include "effects2d/frame.h"
 #include "effects2d/fullscreenfx.h"
 #include "effects2d/texturecollector.h"
 #include "foundation/numeric.h"

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "foundation/numeric.h"
 #include "foundation/pictures.h"
@@ -20,8 +21,7 @@ void cVOXAxfadecollector::FreeItem(void* data) { delete static_cast<cMonoPic*>(d
 // than like a wipe. The values stay within 8767 … 56767 plus −8192 … 8191, so
 // every byte lies in 2 … 253.
 bool cVOXAxfadecollector::LoadItem(tDataEntry* entry) {
-  std::unique_ptr<cMonoPic> pattern(new (std::nothrow) cMonoPic);
-  if (!pattern) throw new VOXA::errors::eCouldNotCreateObject("cMonoPic");
+  std::unique_ptr<cMonoPic> pattern(VOXA::errors::NewOrThrow<cMonoPic>("cMonoPic"));
   pattern->Create(screenInfo.width, screenInfo.height);
   std::uint8_t* out = pattern->GetPixels();
   for (std::int32_t y = 0; y < pattern->height; y++) {

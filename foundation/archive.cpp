@@ -5,12 +5,13 @@
 #include <new>
 #include <vector>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "foundation/streams.h"
 #include "foundation/text.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
-using VOXA::errors::eCouldNotCreateObject;
+using VOXA::errors::NewOrThrow;
 
 // ----------------------------------------------------------------- TArchive
 
@@ -50,8 +51,7 @@ void TArchive::ExtractMember(const char*, int32_t& size, uint8_t*& data, tExtrac
 }
 
 std::unique_ptr<TStream> TArchive::OpenFile(const char* path, bool) {
-  std::unique_ptr<TStream> file(new (std::nothrow) TArcFile(this));
-  if (!file) throw new eCouldNotCreateObject("TArcFile");
+  std::unique_ptr<TStream> file(NewOrThrow<TArcFile>("TArcFile", this));
   file->SetName(path);
   if (!file->Open(kStreamRead)) return nullptr;
   return file;
@@ -159,8 +159,8 @@ std::unique_ptr<TStream> OpenFile(const char* path, int32_t bufferSize) {
     stream = functions[i](path, bufferSize);
   }
   if (stream && bufferSize > 0 && !stream->IsBuffered()) {
-    TBufferedStream* buffered = new (std::nothrow) TBufferedStream(std::move(stream), bufferSize);
-    if (!buffered) throw new eCouldNotCreateObject("TBufferedStream");
+    TBufferedStream* buffered =
+        NewOrThrow<TBufferedStream>("TBufferedStream", std::move(stream), bufferSize);
     stream.reset(buffered);
   }
   return stream;
@@ -214,8 +214,7 @@ bool FindFirst(tSearchRecord* record, const char* mask) {
   record->mask = CopyName(mask);
   record->name.clear();
   record->size = 0;
-  PrivData* state = new (std::nothrow) PrivData;
-  if (!state) throw new eCouldNotCreateObject("PrivData");
+  PrivData* state = NewOrThrow<PrivData>("PrivData");
   record->cursor = reinterpret_cast<intptr_t>(state);
   return StepToMatch(record, state);
 }

@@ -8,12 +8,14 @@
 #include <memory>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
 #include "foundation/lzhuf.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 using VOXA::logging::LogMessage;
+using VOXA::errors::NewOrThrow;
 
 // -------------------------------------------------------------------- CRC-32
 
@@ -268,8 +270,8 @@ int DecodeLzhMember(const uint8_t* packed, uint32_t storedSize, uint8_t* output,
                     uint32_t decodedSize, tExtractProgress) {
   using namespace lzhuf;
   if (decodedSize == 0) return 1;
-  std::unique_ptr<cLzhDecoder> state(new (std::nothrow) cLzhDecoder);
-  if (!state) throw new eCouldNotAllocateMemoryFor("LZH decoder!");
+  std::unique_ptr<cLzhDecoder> state(
+      NewOrThrow<cLzhDecoder, eCouldNotAllocateMemoryFor>("LZH decoder!"));
   cLzhTree& tree = state->tree;
   uint8_t* ring = state->ring;
   tree.Start();

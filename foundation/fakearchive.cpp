@@ -3,17 +3,17 @@
 #include <cstdlib>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
-using VOXA::errors::eCouldNotCreateObject;
+using VOXA::errors::NewOrThrow;
 
 namespace {
 
 // The level is listed at once (the runtime's find-first of path + "*.*").
 PrivStuff* MakeLevel(std::string path, PrivStuff* parent) {
-  PrivStuff* level = new (std::nothrow) PrivStuff(std::move(path), parent);
-  if (!level) throw new eCouldNotCreateObject("PrivStuff");
+  PrivStuff* level = NewOrThrow<PrivStuff>("PrivStuff", std::move(path), parent);
   level->entries = ListFolder(level->path);
   return level;
 }
@@ -122,8 +122,7 @@ std::unique_ptr<TStream> TFakeArchive::OpenFile(const char* path, bool) {
   } catch (const std::bad_alloc&) {
     throw new eCouldNotAllocateMemoryFor("file name!");
   }
-  std::unique_ptr<TStream> file(new (std::nothrow) TFile);
-  if (!file) throw new eCouldNotCreateObject("TFile");
+  std::unique_ptr<TStream> file(NewOrThrow<TFile>("TFile"));
   file->SetName(joined.c_str());
   if (!file->Open(kStreamRead)) return nullptr;
   return file;

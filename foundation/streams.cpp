@@ -6,18 +6,18 @@
 #include <limits>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/archive.h"
 #include "foundation/errors.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
-using VOXA::errors::eCouldNotCreateObject;
+using VOXA::errors::NewOrThrow;
 
 namespace {
 
 std::unique_ptr<TStream> OrPlainStream(std::unique_ptr<TStream> stream) {
   if (stream) return stream;
-  TStream* plain = new (std::nothrow) TStream;
-  if (!plain) throw new eCouldNotCreateObject("TStream");
+  TStream* plain = NewOrThrow<TStream>("TStream");
   return std::unique_ptr<TStream>(plain);
 }
 

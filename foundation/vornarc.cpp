@@ -6,6 +6,7 @@
 #include <new>
 #include <set>
 
+#include "foundation/allocate.h"
 #include "foundation/decoders.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
@@ -15,6 +16,7 @@
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 using VOXA::errors::eCouldNotCreateObject;
 using VOXA::logging::LogMessage;
+using VOXA::errors::NewOrThrow;
 
 namespace {
 
@@ -26,8 +28,7 @@ uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8)
 
 std::unique_ptr<TStream> StreamOrStandIn(std::unique_ptr<TStream> stream) {
   if (stream) return stream;
-  TStream* plain = new (std::nothrow) TStream;
-  if (!plain) throw new eCouldNotCreateObject("TStream");
+  TStream* plain = NewOrThrow<TStream>("TStream");
   return std::unique_ptr<TStream>(plain);
 }
 
@@ -38,8 +39,7 @@ uint8_t* AllocateBlock(uint32_t size, const char* what) {
 }
 
 std::unique_ptr<TStream> MemberAsArcFile(TArchive* archive, const char* path) {
-  std::unique_ptr<TStream> file(new (std::nothrow) TArcFile(archive));
-  if (!file) throw new eCouldNotCreateObject("TArcFile");
+  std::unique_ptr<TStream> file(NewOrThrow<TArcFile>("TArcFile", archive));
   file->SetName(path);
   if (!file->Open(kStreamRead)) return nullptr;
   return file;
@@ -457,10 +457,9 @@ std::unique_ptr<TStream> TVORNarcEXE::OpenFile(const char* path, bool buffered) 
     FindClose(&search);
     if (entry && InStream(*entry)) {
       const int64_t last = static_cast<int64_t>(entry->offset) + entry->length - 1;
-      std::unique_ptr<TStream> window(new (std::nothrow) TStreamWindow(
-          stream_.get(), static_cast<int32_t>(entry->offset), static_cast<int32_t>(last)));
-      if (!window) throw new eCouldNotCreateObject("TStreamWindow");
-      return window;
+      return std::unique_ptr<TStream>(NewOrThrow<TStreamWindow>("TStreamWindow", stream_.get(),
+                                                                static_cast<int32_t>(entry->offset),
+                                                                static_cast<int32_t>(last)));
     }
   }
   return MemberAsArcFile(this, path);

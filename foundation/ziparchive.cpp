@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/decoders.h"
 #include "foundation/errors.h"
 #include "foundation/log.h"
@@ -12,6 +13,7 @@
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 using VOXA::errors::eCouldNotCreateObject;
 using VOXA::logging::LogMessage;
+using VOXA::errors::NewOrThrow;
 
 namespace {
 
@@ -28,8 +30,7 @@ uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8)
 
 TZipArchive::TZipArchive(std::unique_ptr<TStream> stream) : stream_(std::move(stream)) {
   if (!stream_) {
-    stream_.reset(new (std::nothrow) TStream);
-    if (!stream_) throw new eCouldNotCreateObject("TStream");
+    stream_.reset(NewOrThrow<TStream>("TStream"));
   }
 }
 

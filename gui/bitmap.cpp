@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "gui/metrics.h"
 #include "gui/pixels.h"
@@ -25,8 +26,7 @@ bool SupportedDepth(std::int32_t bytes) { return bytes >= 2 && bytes <= 4; }
 }  // namespace
 
 cBitmap::cBitmap() {
-  device_.reset(new (std::nothrow) cGraphicsDevice);
-  if (!device_) throw new VOXA::errors::eCouldNotCreateObject("cGraphicsDevice");
+  device_.reset(VOXA::errors::NewOrThrow<cGraphicsDevice>("cGraphicsDevice"));
   depth_ = GetBytesPerPixel();
   Allocate(0, 0);
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "foundation/pictures.h"
 #include "gui/bitmap.h"
@@ -52,8 +53,7 @@ void cBitmap::FromColorPic(const cColorPic* picture, std::int32_t width, std::in
   // The caller's picture is never changed; a resized copy is worked on instead.
   std::unique_ptr<cColorPic> copy;
   if (width != 0 || height != 0) {
-    copy.reset(new (std::nothrow) cColorPic(picture));
-    if (!copy) throw new VOXA::errors::eCouldNotCreateObject("cColorPic");
+    copy.reset(VOXA::errors::NewOrThrow<cColorPic>("cColorPic", picture));
     if (width != 0 && height != 0)
       copy->Resample(width, height);
     else if (width != 0)

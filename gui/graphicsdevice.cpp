@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "gui/metrics.h"
 #include "gui/pixels.h"
@@ -78,8 +79,7 @@ bool cGraphicsDevice::SetSubArea(const cGraphicsDevice* parent, tRect area) {
 
 cGraphicsDevice* cGraphicsDevice::CreateSubDevice(tRect area) {
   if (IsEmpty(area)) return nullptr;
-  auto* sub = new (std::nothrow) cGraphicsDevice;
-  if (!sub) throw new VOXA::errors::eCouldNotCreateObject("cGraphicsDevice");
+  auto* sub = VOXA::errors::NewOrThrow<cGraphicsDevice>("cGraphicsDevice");
   if (!sub->SetSubArea(this, area)) {
     delete sub;
     return nullptr;

@@ -1,5 +1,6 @@
-// Audio output through SDL for the sdl backend (the headless backend captures
-// instead). The output pulls the mixer from SDL's audio thread.
+// Audio output, as a backend offers it: the devices it lists and an output
+// that pulls the mixer. The sdl backend plays through SDL audio; the headless
+// one captures into memory for tests (sound_headless.h).
 #pragma once
 
 #include <cstddef>
@@ -9,7 +10,8 @@
 
 namespace platform::sound {
 
-// Fills bytes bytes of the output format; called on SDL's audio thread.
+// Fills bytes bytes of the output format; called on the output's own thread
+// (SDL's audio thread) or, for a capture, on the thread that asks for frames.
 using PullFunction = void (*)(unsigned char* out, std::size_t bytes);
 
 class AudioOutput {
@@ -18,12 +20,18 @@ class AudioOutput {
   virtual void Start() = 0;
 };
 
-// Output devices that SDL lists (0 when its audio cannot start).
-int SdlOutputDeviceCount();
-const char* SdlOutputDeviceName(int index);
+class AudioDriver {
+ public:
+  virtual ~AudioDriver() = default;
 
-// device -1 is SDL's default output; null when the device cannot be opened.
-std::unique_ptr<AudioOutput> OpenSdlOutput(int device, const OutputFormat& format,
-                                           PullFunction pull);
+  // Whether the silent device (-2) can be opened.
+  virtual bool SilenceAvailable() = 0;
+  // Output devices 0 and up (0 when the driver cannot start), and their names.
+  virtual int DeviceCount() = 0;
+  virtual const char* DeviceName(int index) = 0;
+  // device -1 is the default output; null when the device cannot be opened.
+  virtual std::unique_ptr<AudioOutput> Open(int device, const OutputFormat& format,
+                                            PullFunction pull) = 0;
+};
 
 }  // namespace platform::sound

@@ -1,6 +1,7 @@
-// The one seam between the stand-in layer and what really shows windows and
-// reads events. The sdl backend talks to SDL2; the headless one keeps
-// everything in memory and is driven by tests.
+// The one seam between the stand-in layer and what really shows windows, reads
+// events and plays sound. The sdl backend (backends/sdl/) talks to SDL2; the
+// headless one (backends/headless/) keeps everything in memory and is driven
+// by tests.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,10 @@
 #include "platform/win32.h"
 
 namespace platform {
+
+namespace sound {
+class AudioDriver;
+}
 
 // What a backend offers the window and message layer. Window ids are the
 // stand-in's own handles; a backend keeps whatever it needs per window.
@@ -49,6 +54,9 @@ class Backend {
 
   // Captures the mouse: motion arrives as relative counts (full-screen input).
   virtual void SetRelativeMouse(bool relative) = 0;
+
+  // Where the sound layer's output goes; lives as long as the backend.
+  virtual sound::AudioDriver& Audio() = 0;
 };
 
 enum class BackendKind { Automatic, Sdl, Headless };

@@ -1,10 +1,13 @@
 #include "platform/d3d.h"
 
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <utility>
+#include <vector>
 
-#include "platform/d3d/renderer.h"
 #include "platform/fakehardware.h"
+#include "platform/raster.h"
 
 namespace platform {
 namespace {
@@ -43,19 +46,36 @@ DWORD FloatBits(float f) {
 
 constexpr D3DMATRIX kIdentity{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 
+// The rasterisers of the devices alive, whose pending drawing FinishDrawing lands.
+struct LiveRasterisers {
+  std::mutex mutex;
+  std::vector<raster::Rasteriser*> all;
+};
+
+LiveRasterisers& Live() {
+  static LiveRasterisers live;
+  return live;
+}
+
 }  // namespace
+
+void FinishDrawing() {
+  LiveRasterisers& live = Live();
+  std::lock_guard lock(live.mutex);
+  for (raster::Rasteriser* r : live.all) r->Finish();
+}
 
 // Both devices draw with the same software rasteriser; the first one claims
 // hardware rasterisation and transform, the look the player was tuned for.
 FakeD3DDevice HardwareD3DDevice() {
-  FakeD3DDevice dev{"VOXA2 rasteriser", "VOXA2 HAL", CommonDesc()};
+  FakeD3DDevice dev{"VOXA2 rasteriser", "VOXA2 HAL", CommonDesc(), {}};
   dev.desc.dwDevCaps = D3DDEVCAPS_HWRASTERIZATION | D3DDEVCAPS_HWTRANSFORMANDLIGHT;
   dev.desc.deviceGUID = GUID{0x56584132, 0x0001, 0x0007, {'H', 'A', 'L', 0, 0, 0, 0, 1}};
   return dev;
 }
 
 FakeD3DDevice SoftwareD3DDevice() {
-  FakeD3DDevice dev{"VOXA2 reference rasteriser", "VOXA2 RGB", CommonDesc()};
+  FakeD3DDevice dev{"VOXA2 reference rasteriser", "VOXA2 RGB", CommonDesc(), {}};
   dev.desc.deviceGUID = GUID{0x56584132, 0x0002, 0x0007, {'R', 'G', 'B', 0, 0, 0, 0, 2}};
   return dev;
 }
@@ -64,6 +84,7 @@ FakeD3DDevice SoftwareD3DDevice() {
 
 using platform::FloatBits;
 using platform::kIdentity;
+using platform::Live;
 using platform::Report;
 
 IDirect3D7::IDirect3D7(IDirectDraw7* owner) : owner_(owner) {
@@ -120,7 +141,8 @@ HRESULT IDirect3D7::CreateDevice(const GUID& device, IDirectDrawSurface7* target
       return r;
     }
   }
-  auto* dev = new (std::nothrow) IDirect3DDevice7;
+  auto* dev = new (std::nothrow) IDirect3DDevice7(
+      found->rasteriser ? found->rasteriser() : platform::raster::CreateSoftwareRasteriser());
   if (!dev) {
     if (depth) depth->Release();
     return DDERR_OUTOFMEMORY;
@@ -179,7 +201,12 @@ HRESULT IDirect3DVertexBuffer7::GetVertexBufferDesc(D3DVERTEXBUFFERDESC* desc) {
 }
 
 // Direct3D 7's defaults for every state the player may leave alone.
-IDirect3DDevice7::IDirect3DDevice7() : renderer_(std::make_unique<platform::raster::Renderer>()) {
+IDirect3DDevice7::IDirect3DDevice7(std::unique_ptr<platform::raster::Rasteriser> rasteriser)
+    : rasteriser_(std::move(rasteriser)) {
+  {
+    std::lock_guard lock(Live().mutex);
+    Live().all.push_back(rasteriser_.get());
+  }
   auto& s = states_;
   s[D3DRENDERSTATE_TEXTUREPERSPECTIVE] = TRUE;
   s[D3DRENDERSTATE_FILLMODE] = D3DFILL_SOLID;
@@ -223,6 +250,11 @@ IDirect3DDevice7::IDirect3DDevice7() : renderer_(std::make_unique<platform::rast
 }
 
 IDirect3DDevice7::~IDirect3DDevice7() {
+  rasteriser_->Finish();
+  {
+    std::lock_guard lock(Live().mutex);
+    std::erase(Live().all, rasteriser_.get());
+  }
   for (auto* t : textures_)
     if (t) t->Release();
   if (depth_) depth_->Release();
@@ -265,6 +297,7 @@ HRESULT IDirect3DDevice7::EndScene() {
   Report("EndScene");
   if (!inScene_) return D3DERR_SCENE_NOT_IN_SCENE;
   inScene_ = false;
+  rasteriser_->Finish();
   return D3D_OK;
 }
 
@@ -496,7 +529,7 @@ HRESULT IDirect3DDevice7::Clear(DWORD count, D3DRECT* rects, DWORD flags, D3DCOL
   if (flags != D3DCLEAR_ZBUFFER) return DDERR_INVALIDPARAMS;
   if (!depth_) return D3DERR_ZBUFFER_NOTPRESENT;
   D3DRECT whole{0, 0, target_->width(), target_->height()};
-  return renderer_->ClearDepth(State(), count ? rects : &whole, count ? count : 1, z);
+  return rasteriser_->ClearDepth(State(), count ? rects : &whole, count ? count : 1, z);
 }
 
 HRESULT IDirect3DDevice7::Draw(D3DPRIMITIVETYPE type, DWORD fvf, const BYTE* vertices, DWORD count,
@@ -507,8 +540,8 @@ HRESULT IDirect3DDevice7::Draw(D3DPRIMITIVETYPE type, DWORD fvf, const BYTE* ver
   if (!platform::raster::DecodeFVF(fvf, &layout)) return D3DERR_INVALIDVERTEXTYPE;
   if (!vertices || count > 65536) return DDERR_INVALIDPARAMS;
   if (target_->lockCount() > 0) return DDERR_SURFACEBUSY;
-  return renderer_->Draw(State(), type, layout, vertices, static_cast<int>(count), indices,
-                         static_cast<int>(indexCount));
+  return rasteriser_->Draw(State(), type, layout, vertices, static_cast<int>(count), indices,
+                           static_cast<int>(indexCount));
 }
 
 HRESULT IDirect3DDevice7::DrawPrimitive(D3DPRIMITIVETYPE type, DWORD fvf, void* vertices,

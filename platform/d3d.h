@@ -1,7 +1,8 @@
 // Our Direct3D 7 stand-in, reached through the DirectDraw object: device and
 // Z-buffer format enumeration, device creation on a 3D-capable surface, vertex
-// buffers, render states, transforms and the drawing operations. The device is
-// the facade of the software rasteriser in platform/d3d/.
+// buffers, render states, transforms and the drawing operations. The device
+// checks every call and hands the draws to a rasteriser (raster.h): the
+// software one of platform/d3d/.
 #pragma once
 
 #include <array>
@@ -368,13 +369,19 @@ class IDirect3DVertexBuffer7 : public DDObject {
 };
 
 namespace platform::raster {
-class Renderer;
+class Rasteriser;
 struct DeviceState;
 }  // namespace platform::raster
 
+namespace platform {
+// Lands every device's pending drawing in the surfaces' memory; DirectDraw
+// calls it before it reads or writes any surface.
+void FinishDrawing();
+}  // namespace platform
+
 class IDirect3DDevice7 : public DDObject {
  public:
-  IDirect3DDevice7();
+  explicit IDirect3DDevice7(std::unique_ptr<platform::raster::Rasteriser> rasteriser);
   ~IDirect3DDevice7() override;
 
   HRESULT GetCaps(D3DDEVICEDESC7* desc);
@@ -438,7 +445,7 @@ class IDirect3DDevice7 : public DDObject {
   std::vector<D3DLIGHT7> lights_;
   std::vector<bool> lightEnabled_;
   std::uint64_t serial_ = 0;  // counts state changes, so derived state is rebuilt only then
-  std::unique_ptr<platform::raster::Renderer> renderer_;
+  std::unique_ptr<platform::raster::Rasteriser> rasteriser_;
 };
 
 class IDirect3D7 : public DDObject {

@@ -477,6 +477,7 @@ HRESULT IDirectDrawSurface7::Lock(RECT* rect, DDSURFACEDESC2* desc, DWORD, HANDL
   if (memory_.empty()) return DDERR_UNSUPPORTED;
   RECT r;
   if (!Resolve(rect, width_, height_, &r)) return DDERR_INVALIDRECT;
+  platform::FinishDrawing();
   desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
   desc->dwWidth = static_cast<DWORD>(width_);
   desc->dwHeight = static_cast<DWORD>(height_);
@@ -502,6 +503,7 @@ HRESULT IDirectDrawSurface7::Blt(RECT* dstRect, IDirectDrawSurface7* src, RECT* 
   RECT d{0, 0, width_, height_};
   // The desktop's primary is clipped to the window, wherever the window is.
   if (!windowPrimary_ && !Resolve(dstRect, width_, height_, &d)) return DDERR_INVALIDRECT;
+  platform::FinishDrawing();
   version_ = NextVersion();
   if (flags & DDBLT_COLORFILL) {
     if (!fx) return DDERR_INVALIDPARAMS;
@@ -566,6 +568,7 @@ HRESULT IDirectDrawSurface7::Flip(IDirectDrawSurface7*, DWORD) {
   for (auto* s : attached_)
     if (s->caps_.dwCaps & DDSCAPS_BACKBUFFER) back = s;
   if (!back) return DDERR_NOTFLIPPABLE;
+  platform::FinishDrawing();
   memory_.swap(back->memory_);
   RECT whole{0, 0, width_, height_};
   Present(this, whole, whole);

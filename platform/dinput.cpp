@@ -1,7 +1,9 @@
 #include "platform/dinput.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <new>
 #include <vector>
@@ -19,12 +21,57 @@ const DIDATAFORMAT c_dfDIMouse{sizeof(DIDATAFORMAT), sizeof(DIMOUSESTATE)};
 
 namespace {
 
+// A key's or button's change as the event pump saw it.
+struct Change {
+  int code;
+  bool down;
+};
+// Changes wait until a read takes them; past this many the oldest are applied
+// at once, so a device nobody reads cannot grow its queue.
+constexpr std::size_t kMaxPendingChanges = 256;
+
+// The state tables are read once per poll, so a press and release between two
+// reads would never be seen. A read takes the waiting changes in order and stops
+// before a second change of anything it has already changed: a tap reads as
+// pressed, then as released at the next read, and the order of keys is kept.
+template <std::size_t N>
+struct LatchedTable {
+  BYTE state[N] = {};
+  std::deque<Change> pending;
+
+  void Apply(const Change& c) { state[c.code] = c.down ? 0x80 : 0; }
+  void Queue(Change c) {
+    if (pending.size() >= kMaxPendingChanges) {
+      Apply(pending.front());
+      pending.pop_front();
+    }
+    pending.push_back(c);
+  }
+  void TakePending() {
+    std::bitset<N> changed;
+    while (!pending.empty()) {
+      const Change c = pending.front();
+      const bool same = (state[c.code] != 0) == c.down;  // a key's auto-repeat
+      if (!same) {
+        if (changed[c.code]) break;
+        changed.set(c.code);
+        Apply(c);
+      }
+      pending.pop_front();
+    }
+  }
+  void Clear() {
+    std::memset(state, 0, sizeof state);
+    pending.clear();
+  }
+};
+
 // Written by the main thread's event pump, read by the input thread.
 struct InputState {
   std::mutex mutex;
-  BYTE keys[256] = {};
+  LatchedTable<256> keys;
   LONG dx = 0, dy = 0;
-  BYTE buttons[4] = {};
+  LatchedTable<4> buttons;
   struct DeviceState {
     IDirectInputDevice7A* device;
     bool acquired;
@@ -51,7 +98,7 @@ namespace platform {
 void InputKey(int dik, bool down) {
   if (dik <= 0 || dik > 255) return;
   std::lock_guard lock(S().mutex);
-  S().keys[dik] = down ? 0x80 : 0;
+  S().keys.Queue({dik, down});
 }
 
 void InputMouseMotion(int dx, int dy) {
@@ -63,15 +110,15 @@ void InputMouseMotion(int dx, int dy) {
 void InputMouseButton(int button, bool down) {
   if (button < 0 || button > 3) return;
   std::lock_guard lock(S().mutex);
-  S().buttons[button] = down ? 0x80 : 0;
+  S().buttons.Queue({button, down});
 }
 
 void InputFocus(bool focused) {
   std::lock_guard lock(S().mutex);
   if (!focused) {
     // Nothing is held down in a window without focus.
-    std::memset(S().keys, 0, sizeof S().keys);
-    std::memset(S().buttons, 0, sizeof S().buttons);
+    S().keys.Clear();
+    S().buttons.Clear();
     return;
   }
   for (auto& e : S().devices)
@@ -85,8 +132,8 @@ void InjectInputFocus(bool focused) { InputFocus(focused); }
 
 void ResetInput() {
   std::lock_guard lock(S().mutex);
-  std::memset(S().keys, 0, sizeof S().keys);
-  std::memset(S().buttons, 0, sizeof S().buttons);
+  S().keys.Clear();
+  S().buttons.Clear();
   S().dx = S().dy = 0;
 }
 
@@ -175,13 +222,15 @@ HRESULT IDirectInputDevice7A::GetDeviceState(DWORD size, void* data) {
     return DIERR_INPUTLOST;
   }
   if (keyboard_) {
-    std::memcpy(data, S().keys, 256);
+    S().keys.TakePending();
+    std::memcpy(data, S().keys.state, 256);
     return DI_OK;
   }
   DIMOUSESTATE m{};
   m.lX = S().dx;
   m.lY = S().dy;
-  std::memcpy(m.rgbButtons, S().buttons, 4);
+  S().buttons.TakePending();
+  std::memcpy(m.rgbButtons, S().buttons.state, 4);
   S().dx = S().dy = 0;
   std::memcpy(data, &m, sizeof m);
   return DI_OK;

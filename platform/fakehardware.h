@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct FakeD3DDevice {
   std::string description;
   std::string name;
   D3DDEVICEDESC7 desc{};
+  // Makes the rasteriser that draws for the device (never null); empty: the
+  // software rasteriser.
+  std::function<std::unique_ptr<raster::Rasteriser>()> rasteriser;
 };
 
 // One call that reached the Direct3D device, for tests that count device work.

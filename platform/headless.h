@@ -28,6 +28,12 @@ int CursorDisplayCount();
 // Forgets every window, class and queued message, and the cursor count.
 void ResetWindowing();
 
+// Everything a run or a test may leave behind in this layer: default fake
+// hardware, windowing and input forgotten, the 1024x768x32 desktop, the
+// monotonic clock, the default sound devices. A second run in the same
+// process then starts where the first did.
+void ResetState();
+
 // SIGINT and SIGTERM then post WM_CLOSE to the main window at the next PeekMessageA.
 void InstallShutdownSignals();
 

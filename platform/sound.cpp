@@ -12,6 +12,7 @@
 
 namespace {
 
+using platform::sound::AudioDriver;
 using platform::sound::AudioOutput;
 using platform::sound::Mixer;
 using platform::sound::OutputFormat;
@@ -39,16 +40,12 @@ struct SoundState {
 
   bool open = false;
   bool silent = false;
-  bool capture = false;  // headless output: tests pull it
-  bool started = false;
   std::unique_ptr<AudioOutput> output;
   DWORD speaker = DSSPEAKER_STEREO;
   std::map<HSAMPLE, Sample> samples;
   std::map<HMUSIC, MusicAttributes> music;
   DWORD nextHandle = 1;
   int error = BASS_OK;
-  platform::HeadlessSoundDevices headless;
-  std::vector<unsigned char> captured;
   DirectSoundObject directSound;
 };
 
@@ -67,7 +64,8 @@ BOOL Succeed() {
   return TRUE;
 }
 
-bool UseSdl() { return platform::CurrentBackend().HasDisplay(); }
+// The backend says where sound goes: SDL's devices, or a capture in memory.
+AudioDriver& Audio() { return platform::CurrentBackend().Audio(); }
 
 void Pull(unsigned char* out, std::size_t bytes) {
   SoundState& s = State();
@@ -91,16 +89,9 @@ DWORD NewHandle() { return State().nextHandle++; }
 }  // namespace
 
 BOOL BASS_GetDeviceDescription(int device, const char** description) {
-  SoundState& s = State();
   if (device < 0) return Fail(BASS_ERROR_DEVICE);
-  const char* name = nullptr;
-  if (UseSdl()) {
-    if (device < platform::sound::SdlOutputDeviceCount()) {
-      name = platform::sound::SdlOutputDeviceName(device);
-    }
-  } else if (static_cast<std::size_t>(device) < s.headless.listed.size()) {
-    name = s.headless.listed[static_cast<std::size_t>(device)].c_str();
-  }
+  AudioDriver& audio = Audio();
+  const char* name = device < audio.DeviceCount() ? audio.DeviceName(device) : nullptr;
   if (!name) return Fail(BASS_ERROR_DEVICE);
   if (description) *description = name;
   return Succeed();
@@ -115,36 +106,26 @@ BOOL BASS_Init(int device, DWORD frequency, DWORD flags, HWND) {
   format.channels = (flags & BASS_DEVICE_MONO) ? 1 : 2;
   format.bits = (flags & BASS_DEVICE_8BITS) ? 8 : 16;
 
-  bool silent = false, capture = false;
+  bool silent = false;
   std::unique_ptr<AudioOutput> output;
   if (device == BASS_DEVICE_SILENCE) {
-    if (!UseSdl() && !s.headless.silence) return Fail(BASS_ERROR_DRIVER);
+    if (!Audio().SilenceAvailable()) return Fail(BASS_ERROR_DRIVER);
     silent = true;
   } else if (device < BASS_DEVICE_SILENCE) {
     return Fail(BASS_ERROR_DEVICE);
-  } else if (UseSdl()) {
-    if (device >= platform::sound::SdlOutputDeviceCount()) return Fail(BASS_ERROR_DEVICE);
-    output = platform::sound::OpenSdlOutput(device, format, Pull);
-    if (!output) return Fail(BASS_ERROR_DRIVER);
-  } else if (device == BASS_DEVICE_DEFAULT) {
-    if (!s.headless.defaultOutput) return Fail(BASS_ERROR_DRIVER);
-    capture = true;
   } else {
-    if (static_cast<std::size_t>(device) >= s.headless.listed.size()) {
-      return Fail(BASS_ERROR_DEVICE);
-    }
-    capture = true;
+    AudioDriver& audio = Audio();
+    if (device >= audio.DeviceCount()) return Fail(BASS_ERROR_DEVICE);
+    output = audio.Open(device, format, Pull);
+    if (!output) return Fail(BASS_ERROR_DRIVER);
   }
 
   std::lock_guard lock(s.mutex);
   s.mixer = Mixer(format);
   s.open = true;
   s.silent = silent;
-  s.capture = capture;
-  s.started = false;
   s.speaker = DSSPEAKER_STEREO;
   s.output = std::move(output);
-  s.captured.clear();
   return Succeed();
 }
 
@@ -154,7 +135,7 @@ BOOL BASS_Free() {
   {
     std::lock_guard lock(s.mutex);
     output = std::move(s.output);
-    s.open = s.silent = s.capture = s.started = false;
+    s.open = s.silent = false;
     s.mixer = Mixer();
     s.samples.clear();
     s.music.clear();
@@ -196,7 +177,6 @@ IDirectSound* BASS_GetDSoundObject(DWORD object) {
 BOOL BASS_Start() {
   SoundState& s = State();
   if (!s.open) return Fail(BASS_ERROR_INIT);
-  s.started = true;
   if (s.output) s.output->Start();
   return Succeed();
 }
@@ -295,8 +275,6 @@ const char* SoundLibraryVersion() {
   return text.c_str();
 }
 
-void SetHeadlessSoundDevices(const HeadlessSoundDevices& devices) { State().headless = devices; }
-
 sound::OutputFormat CurrentSoundFormat() {
   SoundState& s = State();
   std::lock_guard lock(s.mutex);
@@ -305,22 +283,5 @@ sound::OutputFormat CurrentSoundFormat() {
 }
 
 DWORD CurrentSpeakerConfig() { return State().speaker; }
-
-std::size_t RenderHeadlessAudio(std::size_t frames) {
-  SoundState& s = State();
-  std::lock_guard lock(s.mutex);
-  if (!s.open || !s.capture || !s.started) return 0;
-  std::size_t bytes = frames * static_cast<std::size_t>(s.mixer.Format().BytesPerFrame());
-  std::size_t old = s.captured.size();
-  s.captured.resize(old + bytes);
-  s.mixer.Render(s.captured.data() + old, frames);
-  return bytes;
-}
-
-std::vector<unsigned char> TakeHeadlessAudioCapture() {
-  SoundState& s = State();
-  std::lock_guard lock(s.mutex);
-  return std::exchange(s.captured, {});
-}
 
 }  // namespace platform

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/fakehardware.h"
 #include "platform/headless.h"
+#include "platform/sound_headless.h"
 #include "platform/win32.h"
 
 namespace {
@@ -97,6 +99,15 @@ void ResetWindowing() {
   w.cursorCount = 0;
   w.boxes.clear();
   shutdownRequested.store(false);
+}
+
+void ResetState() {
+  ResetHardware();
+  ResetWindowing();
+  ResetInput();
+  SetHeadlessDesktop(1024, 768, 32);
+  SetTickSource(nullptr);
+  SetHeadlessSoundDevices({});
 }
 
 void InstallShutdownSignals() {

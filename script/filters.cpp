@@ -6,15 +6,17 @@
 #include <new>
 #include <vector>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "foundation/gfxloader.h"
 #include "foundation/numeric.h"
+#include "foundation/registry.h"
 #include "script/parser.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/video.h"
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
-using VOXA::errors::eCouldNotCreateObject;
+using VOXA::errors::NewOrThrow;
 
 namespace VOXA2::filter {
 
@@ -28,15 +30,8 @@ constexpr std::int32_t kAddBorderId = static_cast<std::int32_t>(0xFE000300u);
 constexpr std::int32_t kSubBorderId = static_cast<std::int32_t>(0xFE000301u);
 constexpr std::uint32_t kVersion = 0x02000000u;
 
-template <typename Filter>
-Filter* NewFilter(const char* className) {
-  auto* filter = new (std::nothrow) Filter();
-  if (!filter) throw new eCouldNotCreateObject(className);
-  return filter;
-}
-
 cFilter* CreateResample(const tFilterDesc* description) {
-  auto* filter = NewFilter<cResample>("cResample");
+  auto* filter = NewOrThrow<cResample>("cResample");
   if (description && description->identifier == kRescaleId) {
     filter->width.method = kNearest;
     filter->height.method = kNearest;
@@ -45,13 +40,13 @@ cFilter* CreateResample(const tFilterDesc* description) {
 }
 
 cFilter* CreateTint(const tFilterDesc* description) {
-  auto* filter = NewFilter<cTint>("cTint");
+  auto* filter = NewOrThrow<cTint>("cTint");
   if (description && description->identifier == kGrayscaleId) filter->SetGray();
   return filter;
 }
 
 cFilter* CreateAddBorder(const tFilterDesc* description) {
-  auto* filter = NewFilter<cAddBorder>("cAddBorder");
+  auto* filter = NewOrThrow<cAddBorder>("cAddBorder");
   if (description && description->identifier == kSubBorderId) filter->subtract = 1;
   return filter;
 }
@@ -65,8 +60,8 @@ const tFilterDesc kBuiltIn[6] = {
     {"sub_border", tokIdentifier, kSubBorderId, CreateAddBorder, kVersion},
 };
 
-std::vector<const tFilterDesc*>& Registry() {
-  static std::vector<const tFilterDesc*> registry;
+cSortedRegistry<tFilterDesc>& Registry() {
+  static cSortedRegistry<tFilterDesc> registry("filter list!");
   return registry;
 }
 bool registered = false;
@@ -353,8 +348,7 @@ bool cAddBorder::Apply(cColorPic** picture) {
   if (newW > INT32_MAX || newH > INT32_MAX) return false;
   CheckPictureSize(newW, newH);
 
-  std::unique_ptr<cColorPic> created(new (std::nothrow) cColorPic());
-  if (!created) throw new eCouldNotCreateObject("cColorPic");
+  std::unique_ptr<cColorPic> created(NewOrThrow<cColorPic>("cColorPic"));
   LogMessage(5, "    Creating new %i times %i bitmap", static_cast<int>(newW),
              static_cast<int>(newH));
   // Sized before it replaces the caller's picture, so that a failure leaves the old one there.
@@ -385,27 +379,9 @@ const tFilterDesc* cAddBorder::GetDescription() { return subtract ? &kBuiltIn[5]
 
 // ---- registry -------------------------------------------------------------
 
-bool RegisterFilter(const tFilterDesc* description) {
-  if (!description) return false;
-  std::vector<const tFilterDesc*>& list = Registry();
-  auto at = list.begin();
-  for (auto it = list.begin(); it != list.end(); ++it) {
-    if ((*it)->identifier == description->identifier) return false;
-  }
-  while (at != list.end() && (*at)->identifier <= description->identifier) ++at;
-  try {
-    list.insert(at, description);
-  } catch (const std::bad_alloc&) {
-    throw new eCouldNotAllocateMemoryFor("filter list!");
-  }
-  return true;
-}
+bool RegisterFilter(const tFilterDesc* description) { return Registry().Insert(description); }
 
-const tFilterDesc* GetFilter(std::int32_t index) {
-  const std::vector<const tFilterDesc*>& list = Registry();
-  if (index < 0 || static_cast<std::size_t>(index) >= list.size()) return nullptr;
-  return list[static_cast<std::size_t>(index)];
-}
+const tFilterDesc* GetFilter(std::int32_t index) { return Registry().At(index); }
 
 bool FiltersRegistered() { return registered; }
 
@@ -420,8 +396,7 @@ bool RegisterFilters() {
 
 void FreeFilters() {
   if (!registered) return;
-  Registry().clear();
-  Registry().shrink_to_fit();
+  Registry().Clear();
   registered = false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/archive.h"
 #include "foundation/stream.h"
 #include "windxkernel/debuglog.h"
@@ -9,7 +10,7 @@
 namespace VOXA2 {
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
-using VOXA::errors::eCouldNotCreateObject;
+using VOXA::errors::NewOrThrow;
 
 bool cParserR::LoadStream(TStream* stream) {
   FreeSource();
@@ -51,8 +52,7 @@ bool cParserT::ParseStream(TStream* stream, ParseCallback callback, void* contex
 
 bool cParserT::Run(ParseCallback callback, void* context) {
   if (!open) return false;
-  token.reset(new (std::nothrow) cToken(tokNone));
-  if (!token) throw new eCouldNotCreateObject("cToken");
+  token.reset(NewOrThrow<cToken>("cToken", tokNone));
   bool result = true;
   try {
     expansionCount = 0;
@@ -96,8 +96,7 @@ void cParserT::Check(std::int32_t code) {
     // A callback that asks for a Float accepts an integer literal.
     auto* number = dynamic_cast<cNumberToken*>(token.get());
     float value = number ? static_cast<float>(number->value) : 0.0f;
-    cFloatToken* converted = new (std::nothrow) cFloatToken(value);
-    if (!converted) throw new eCouldNotCreateObject("cFloatToken");
+    cFloatToken* converted = NewOrThrow<cFloatToken>("cFloatToken", value);
     token.reset(converted);
     return;
   }

@@ -1,6 +1,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/archive.h"
 #include "foundation/stream.h"
 #include "script/parser.h"
@@ -9,8 +10,8 @@
 namespace VOXA2 {
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
-using VOXA::errors::eCouldNotCreateObject;
 using VOXA::errors::eOutOfMemory;
+using VOXA::errors::NewOrThrow;
 
 namespace {
 
@@ -247,8 +248,7 @@ void cParserT::DirectiveDefine(bool big, bool redefine) {
 
   std::unique_ptr<cMacro> macro;
   if (current == '(') {
-    macro.reset(new (std::nothrow) cMacro(DuplicateDefineText(name)));
-    if (!macro) throw new eCouldNotCreateObject("cMacro");
+    macro.reset(NewOrThrow<cMacro>("cMacro", DuplicateDefineText(name)));
     for (;;) {
       NextChar();
       SkipWhiteSpace();
@@ -291,10 +291,8 @@ void cParserT::DirectiveDefine(bool big, bool redefine) {
     macro->body = std::move(body);
     entry = std::move(macro);
   } else {
-    cDefine* define =
-        new (std::nothrow) cDefine(DuplicateDefineText(name), DuplicateDefineText(body));
-    if (!define) throw new eCouldNotCreateObject("cDefine");
-    entry.reset(define);
+    entry.reset(
+        NewOrThrow<cDefine>("cDefine", DuplicateDefineText(name), DuplicateDefineText(body)));
   }
   if (redefine)
     Redefine(std::move(entry));

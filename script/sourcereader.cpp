@@ -4,14 +4,15 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "script/parser.h"
 #include "windxkernel/debuglog.h"
 
 namespace VOXA2 {
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
-using VOXA::errors::eCouldNotCreateObject;
 using VOXA::errors::eOutOfMemory;
+using VOXA::errors::NewOrThrow;
 
 namespace {
 
@@ -247,11 +248,9 @@ void cParserR::Error(std::int32_t code, const char* format, ...) {
     } catch (const std::bad_alloc&) {
       throw new eOutOfMemory("Could not allocate memory to duplicate string!");
     }
-    error = new (std::nothrow) ErrorMessage(code, std::move(message));
-    if (!error) throw new eCouldNotCreateObject("ErrorMessage");
+    error = NewOrThrow<ErrorMessage>("ErrorMessage", code, std::move(message));
   } else {
-    error = new (std::nothrow) CompilerError(code);
-    if (!error) throw new eCouldNotCreateObject("CompilerError");
+    error = NewOrThrow<CompilerError>("CompilerError", code);
   }
   throw error;
 }

@@ -2,12 +2,13 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "script/parser.h"
 
 namespace VOXA2 {
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
-using VOXA::errors::eCouldNotCreateObject;
+using VOXA::errors::NewOrThrow;
 
 namespace {
 
@@ -22,9 +23,7 @@ int HexValue(int c) {
 
 template <typename T, typename... Args>
 std::unique_ptr<cToken> MakeToken(Args&&... args) {
-  T* token = new (std::nothrow) T(std::forward<Args>(args)...);
-  if (!token) throw new eCouldNotCreateObject("cToken");
-  return std::unique_ptr<cToken>(token);
+  return std::unique_ptr<cToken>(NewOrThrow<T>("cToken", std::forward<Args>(args)...));
 }
 
 }  // namespace

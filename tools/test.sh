@@ -19,3 +19,23 @@ cd "$build"
 # machine can upset: those tests get a second try; every other test gets one.
 ctest --output-on-failure -L e2e --repeat until-pass:2
 ctest --output-on-failure -j "$(nproc)" -LE e2e
+# ctest runs each test case in a process of its own. Each unit test program
+# also runs once whole, its tests in shuffled order, so that no test leans on a
+# fresh process or on the tests before it; the programs run side by side. The
+# seed is printed so that a failing order can be run again
+# (VOXA2_TEST_SEED=n tools/test.sh, or the program with --gtest_random_seed=n).
+seed=${VOXA2_TEST_SEED:-$((RANDOM % 99999 + 1))}
+echo "Every unit test program whole, with --gtest_shuffle --gtest_random_seed=$seed"
+export VOXA2_SOURCE_DIR="$root"
+logs="$build/whole-runs"
+mkdir -p "$logs"
+find tests -maxdepth 1 -type f -name 'test_*' ! -name '*.cmake' -perm -u+x -print0 | sort -z |
+  xargs -0 -P "$(nproc)" -I{} bash -c '
+    log="$2/$(basename "$1").log"
+    if "$1" --gtest_shuffle --gtest_random_seed="$3" >"$log" 2>&1; then
+      echo "passed whole: $1"
+    else
+      cat "$log"
+      echo "FAILED whole: $1 (--gtest_shuffle --gtest_random_seed=$3)"
+      exit 1
+    fi' _ {} "$logs" "$seed"

@@ -134,4 +134,17 @@ void ReleaseDeviceResources() {
   launcherVertices = nullptr;
 }
 
+// A run frees what it made; after it only the choices and the counter remain.
+void ResetLauncherState() {
+  catalogues.clear();
+  chosenCatalogue = nullptr;
+  chosenDemo = nullptr;
+  startRequested = false;
+  currentDemo.reset();
+  mountedForDemo = nullptr;
+  redrawAll = false;
+  frameCounter = tFrameCounter{};
+  launcherVertices = nullptr;
+}
+
 }  // namespace VOXA2

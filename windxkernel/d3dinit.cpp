@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "windxkernel/application.h"
 #include "windxkernel/ddraw.h"
@@ -58,8 +59,7 @@ HRESULT D3DEnumDevicesCallback(char* description, char* name, D3DDEVICEDESC7* de
     return D3DENUMRET_OK;
   }
   LogMessage(5, "      Accepted device");
-  auto* info = new (std::nothrow) D3DDeviceInfo;
-  if (!info) throw new VOXA::errors::eCouldNotCreateObject("D3DDeviceInfo");
+  auto* info = VOXA::errors::NewOrThrow<D3DDeviceInfo>("D3DDeviceInfo");
   info->name = name ? name : "";
   info->description = description ? description : "";
   info->hardwareRasterization = (desc->dwDevCaps & D3DDEVCAPS_HWRASTERIZATION) ? 1 : 0;

@@ -4,6 +4,7 @@
 #include <new>
 #include <vector>
 
+#include "foundation/allocate.h"
 #include "foundation/archive.h"
 #include "foundation/diskpath.h"
 #include "foundation/fakearchive.h"
@@ -16,8 +17,11 @@
 #include "windxkernel/debuglog.h"
 #include "windxkernel/input.h"
 #include "windxkernel/launcher.h"
+#include "windxkernel/rendermodes.h"
 #include "windxkernel/sound.h"
+#include "windxkernel/vertexarray.h"
 #include "windxkernel/video.h"
+#include "windxkernel/viewport.h"
 
 namespace kernel {
 
@@ -38,11 +42,8 @@ std::vector<TArchive*> mountedDataFiles;
 // An own-format archive read through a member of another archive (or a file
 // of the current folder, through the folder archive).
 TVORNarc* NewCandidate(TArchive* outer, const char* what) {
-  auto* wrapper = new (std::nothrow) TArchiveWrapper(outer);
-  if (!wrapper) throw new VOXA::errors::eCouldNotCreateObject(what);
-  auto* candidate = new (std::nothrow) TVORNarc(std::unique_ptr<TStream>(wrapper));
-  if (!candidate) throw new VOXA::errors::eCouldNotCreateObject(what);
-  return candidate;
+  auto* wrapper = VOXA::errors::NewOrThrow<TArchiveWrapper>(what, outer);
+  return VOXA::errors::NewOrThrow<TVORNarc>(what, std::unique_ptr<TStream>(wrapper));
 }
 
 const char* Plural(int n) { return n == 1 ? "" : "s"; }
@@ -86,8 +87,7 @@ void cWinDXKernel::AddDataFile(TArchive* archive) {
 cWinDXKernel::~cWinDXKernel() { FreeDataFiles(); }
 
 std::unique_ptr<TStream> PlainFileAccess(const char* path, int32_t) {
-  std::unique_ptr<TFile> file(new (std::nothrow) TFile);
-  if (!file) throw new VOXA::errors::eCouldNotCreateObject("TFile");
+  std::unique_ptr<TFile> file(VOXA::errors::NewOrThrow<TFile>("TFile"));
   file->SetName(path);
   if (!file->Open(1)) return nullptr;
   return file;
@@ -118,14 +118,12 @@ bool cWinDXKernel::Launch(int count, char** vector) {
 // inside it, and "viewer.dat". Only the program's archive and "viewer.dat" are
 // mounted here; the launcher mounts catalogues as it needs them.
 void cWinDXKernel::FindDataFiles() {
-  auto* data = new (std::nothrow) TFakeArchive;
-  if (!data) throw new VOXA::errors::eCouldNotCreateObject("TFakeArchive");
+  auto* data = VOXA::errors::NewOrThrow<TFakeArchive>("TFakeArchive");
   data->SetFileName("data\\");
   AddDataFile(data);
 
-  currentFolder.reset(new (std::nothrow) TFakeArchive);
+  currentFolder.reset(VOXA::errors::NewOrThrow<TFakeArchive>("TFakeArchive"));
   TFakeArchive* current = currentFolder.get();
-  if (!current) throw new VOXA::errors::eCouldNotCreateObject("TFakeArchive");
   current->SetFileName("");
   LogMessage(5, "Seeking for datafiles...");
   // Only the folder's own files are candidates, so its sub-folders are not
@@ -166,8 +164,7 @@ void cWinDXKernel::FindDataFiles() {
   std::unique_ptr<TStream> viewer = ::OpenFile("viewer.dat", 1024);
   if (!viewer) return;
   LogMessage(5, "Found viewer.dat");
-  auto* archive = new (std::nothrow) TVORNarc(std::move(viewer));
-  if (!archive) throw new VOXA::errors::eCouldNotCreateObject("TVORNarc");
+  auto* archive = VOXA::errors::NewOrThrow<TVORNarc>("TVORNarc", std::move(viewer));
   if (archive->Open(1)) {
     AddDataFile(archive);
     MountDataFile(archive);
@@ -274,6 +271,20 @@ bool cWinDXKernel::Render() {
   std::lock_guard lock(InputLock());
   FlushMouseMove();
   return VOXA2::Frame(GetTime());
+}
+
+void ResetKernelState() {
+  videoState = tVideoState{};
+  d3dState = t3DState{};
+  VOXA2::screenInfo = VOXA2::tScreenInfo{};
+  VOXA2::threedee::ResetRenderModes();
+  VOXA2::threedee::InvalidateViewport();
+  VOXA2::threedee::wBufferingInUse = false;
+  VOXA2::threedee::wFogInUse = false;
+  VOXA2::threedee::keptLightingState = true;
+  SetDebugLogCreated(false);
+  SetApplicationFactory(nullptr);
+  VOXA2::ResetLauncherState();
 }
 
 }  // namespace kernel

@@ -50,4 +50,11 @@ void FreeDataFiles();
 // TFile, or answers null.
 std::unique_ptr<TStream> PlainFileAccess(const char* path, int32_t bufferSize);
 
+// Puts the kernel's process-wide state back as a fresh process has it: the
+// display and device records, the screen description, the 3D layer's kept
+// states, the debug log as not yet created, the default application
+// factory, and the launcher's state on top. For a second run in the same process (tests); whatever a run made
+// must have been released by it.
+void ResetKernelState();
+
 }  // namespace kernel

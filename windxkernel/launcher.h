@@ -15,5 +15,8 @@ void PauseFrameCounter(float time);
 bool Reinitialize();
 void ReleaseDeviceResources();
 void CreateDeviceResources();
+// Forgets what a run left in the launcher's process-wide state (for a second
+// run in the same process); the kernel's own reset calls it.
+void ResetLauncherState();
 
 }  // namespace VOXA2

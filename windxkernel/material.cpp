@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "platform/d3d.h"
 #include "windxkernel/d3dinit.h"
@@ -458,8 +459,7 @@ void DisableLight(int index) {
 void CreateTextureStages() {
   for (std::uint32_t n = 0; n < 8; ++n) {
     stages[n].reset();
-    auto* s = new (std::nothrow) kernelTextureStage(n);
-    if (!s) throw new VOXA::errors::eCouldNotCreateObject("kernelTextureStage");
+    auto* s = VOXA::errors::NewOrThrow<kernelTextureStage>("kernelTextureStage", n);
     stages[n].reset(s);
   }
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/archive.h"
 #include "platform/sound.h"
 #include "platform/sound_data.h"
@@ -13,6 +14,7 @@
 using VOXA::errors::eCouldNotAllocateMemoryFor;
 using VOXA::errors::eCouldNotCreateObject;
 using VOXA::errors::eOutOfMemory;
+using VOXA::errors::NewOrThrow;
 using VOXA2::music::kernelDevice;
 
 namespace {
@@ -278,8 +280,7 @@ void EnumerateSoundDevices() {
 
 int ProbeSoundDevice(int number, const char* name) {
   LogMessage(5, "Checking device \"%s\" (%i)", name, number);
-  auto* created = new (std::nothrow) kernelDevice(number, name);
-  if (!created) throw new eCouldNotCreateObject("kernelDevice");
+  auto* created = NewOrThrow<kernelDevice>("kernelDevice", number, name);
   std::unique_ptr<kernelDevice> device(created);
 
   LogMessage(5, "  supports 16 bits");

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "foundation/gfxloader.h"
 #include "foundation/pictures.h"
@@ -284,21 +285,10 @@ void kernelTexture::TakeSurface() {
   surface.rectangle = &rectangle;
 }
 
-namespace {
-
-template <typename T>
-T* Make(const char* name) {
-  T* p = new (std::nothrow) T;
-  if (!p) throw new VOXA::errors::eCouldNotCreateObject(name);
-  return p;
-}
-
-}  // namespace
-
 kernelTexture* kernelTexture::LoadFile(cColorPic* picture, const tChannelDepths* depths) {
-  auto* t = Make<kernelTexture>("kernelTexture");
+  auto* t = VOXA::errors::NewOrThrow<kernelTexture>("kernelTexture");
   try {
-    t->owner = Make<kernel::cTexture>("cTexture");
+    t->owner = VOXA::errors::NewOrThrow<kernel::cTexture>("cTexture");
   } catch (...) {
     delete t;
     throw;
@@ -311,9 +301,9 @@ kernelTexture* kernelTexture::LoadFile(cColorPic* picture, const tChannelDepths*
 kernelTexture* kernelTexture::FromPicture(std::int32_t width, std::int32_t height) {
   if (width < 1) width = 256;
   if (height < 1) height = width;
-  auto* t = Make<kernelTexture>("kernelTexture");
+  auto* t = VOXA::errors::NewOrThrow<kernelTexture>("kernelTexture");
   try {
-    t->owner = Make<kernel::cTexture>("cTexture");
+    t->owner = VOXA::errors::NewOrThrow<kernel::cTexture>("cTexture");
   } catch (...) {
     delete t;
     throw;

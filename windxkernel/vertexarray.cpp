@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/debuglog.h"
@@ -394,8 +395,7 @@ VertexArray* TriangleBatch::AddIndices(std::int32_t nV, std::int32_t nI, std::ui
 
 TriangleBatch* CreateBatch(const VertexFormat& format, std::int32_t vertexCapacity,
                            std::int32_t indexCapacity) {
-  auto* batch = new (std::nothrow) TriangleBatch(format, vertexCapacity);
-  if (!batch) throw new VOXA::errors::eCouldNotCreateObject("TriangleBatch");
+  auto* batch = VOXA::errors::NewOrThrow<TriangleBatch>("TriangleBatch", format, vertexCapacity);
   batch->Batch::CreateArrays(vertexCapacity);
   try {
     batchList.push_back(batch);
@@ -411,8 +411,7 @@ TriangleBatch* CreateBatch(const VertexFormat& format, std::int32_t vertexCapaci
     throw new VOXA::errors::eCouldNotAllocateMemoryFor("triangle batch indices list!");
   batch->indexCapacity = indexCapacity;
   batch->indexCount = 0;
-  batch->staging = new (std::nothrow) VertexArray;
-  if (!batch->staging) throw new VOXA::errors::eCouldNotCreateObject("VertexArray");
+  batch->staging = VOXA::errors::NewOrThrow<VertexArray>("VertexArray");
   batch->staging->ownsBuffer = false;
   batch->staging->format = batch->format;
   batch->staging->pointer = MakeVertexPointer(batch->format);

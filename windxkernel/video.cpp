@@ -5,6 +5,7 @@
 #include <new>
 #include <string>
 
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "platform/backend.h"
 #include "windxkernel/3dkernel.h"
@@ -49,8 +50,7 @@ struct PendingMode {
 } pendingMode;
 
 kernelSurface* NewTemporary() {
-  auto* s = new (std::nothrow) kernelSurface;
-  if (!s) throw new VOXA::errors::eCouldNotCreateObject("kernelSurface");
+  auto* s = VOXA::errors::NewOrThrow<kernelSurface>("kernelSurface");
   s->surface = kernel::DDNewTempSurface();
   if (!s->surface) {
     delete s;
@@ -179,8 +179,7 @@ const tVideoMode* kernelDevice::GetMode(int index) {
 void EnumerateVideoDevices() {
   FreeVideoDevices();
   for (kernel::DDDeviceInfo* record : kernel::ddDevices) {
-    auto* d = new (std::nothrow) kernelDevice;
-    if (!d) throw new VOXA::errors::eCouldNotCreateObject("kernelDevice");
+    auto* d = VOXA::errors::NewOrThrow<kernelDevice>("kernelDevice");
     d->name = record->name.c_str();
     d->description = record->description.c_str();
     for (const DDSURFACEDESC2& m : record->modes)

@@ -194,7 +194,7 @@ bool Renderer::Prepare(const DeviceState& st) {
     ls.cosHalfPhi = std::cos(l.dvPhi * 0.5f);
     vp.lights.push_back(ls);
   }
-  vp.texStages = pipeline_.stageCount;
+  vp.texStages = pipeline_.combiner.stageCount;
   for (int i = 0; i < 8; ++i) {
     const auto& ss = (*st.stageStates)[static_cast<size_t>(i)];
     vp.texIndex[i] = ss[D3DTSS_TEXCOORDINDEX];
@@ -439,5 +439,7 @@ HRESULT Renderer::ClearDepth(const DeviceState& st, const D3DRECT* rects, DWORD 
   }
   return D3D_OK;
 }
+
+std::unique_ptr<Rasteriser> CreateSoftwareRasteriser() { return std::make_unique<Renderer>(); }
 
 }  // namespace platform::raster

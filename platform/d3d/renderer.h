@@ -1,7 +1,7 @@
-// The rasteriser behind the Direct3D device: primitive assembly, clipping,
-// the viewport mapping and the choice of the pixel path for the device's
-// current state. Every call has finished writing colour and depth when it
-// returns.
+// The software rasteriser behind the Direct3D device (raster.h): primitive
+// assembly, clipping, the viewport mapping and the choice of the pixel path
+// for the device's current state. Every call has finished writing colour and
+// depth when it returns.
 #pragma once
 
 #include <array>
@@ -13,36 +13,17 @@
 #include "platform/d3d/setup.h"
 #include "platform/d3d/texture.h"
 #include "platform/d3d/vertices.h"
+#include "platform/raster.h"
 
 namespace platform::raster {
 
-// The device state a draw reads. serial changes whenever any of it changes,
-// so the renderer rebuilds its derived state only then.
-struct DeviceState {
-  const DWORD* renderStates = nullptr;    // kD3DRenderStateCount entries
-  const D3DMATRIX* transforms = nullptr;  // indexed by D3DTRANSFORMSTATE_ (1..6)
-  const std::array<std::array<float, 4>, 8>* clipPlanes = nullptr;
-  D3DVIEWPORT7 viewport{};
-  IDirectDrawSurface7* target = nullptr;
-  IDirectDrawSurface7* depth = nullptr;
-  DWORD rasterCaps = 0;
-  const std::array<std::array<DWORD, kD3DTextureStageStateCount>, 8>* stageStates = nullptr;
-  IDirectDrawSurface7* const* textures = nullptr;  // 8
-  const D3DMATRIX* textureTransforms = nullptr;    // 8
-  const D3DMATERIAL7* material = nullptr;
-  const std::vector<D3DLIGHT7>* lights = nullptr;
-  const std::vector<bool>* lightEnabled = nullptr;
-  std::uint64_t serial = 0;
-};
-
-class Renderer {
+class Renderer final : public Rasteriser {
  public:
-  // Draws count vertices of the layout at data, through the index list when
-  // there is one (indices outside the vertices are skipped).
   HRESULT Draw(const DeviceState& state, D3DPRIMITIVETYPE type, const VertexLayout& layout,
-               const BYTE* data, int count, const WORD* indices, int indexCount);
-  // Sets the depth of every rectangle, limited to the viewport and the buffer.
-  HRESULT ClearDepth(const DeviceState& state, const D3DRECT* rects, DWORD count, float z);
+               const BYTE* data, int count, const WORD* indices, int indexCount) override;
+  HRESULT ClearDepth(const DeviceState& state, const D3DRECT* rects, DWORD count, float z) override;
+  // Every call has finished its writes when it returns: nothing is pending.
+  void Finish() override {}
 
  private:
   bool Prepare(const DeviceState& state);

@@ -1,9 +1,9 @@
 // Vector inner loops of the pixel stages, four pixels at a time with SSE2
 // (the x86-64 baseline), or eight with AVX2 where the processor has it (one
 // source, simd_loops.inc, compiled for each). Each one gives, bit for bit,
-// what the plain loop of the same stage in pixels.cpp gives; the pipeline
-// takes them where the state allows (CompilePipeline's VectorLevel), and the
-// tests hold every level to the same pixels.
+// what the plain loop of the same stage (pixels.cpp, combiner.cpp) gives; the
+// pipeline takes them where the state allows (CompilePipeline's VectorLevel),
+// and the tests hold every level to the same pixels.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "platform/d3d/formats.h"
 
@@ -149,6 +150,23 @@ std::uint32_t Sample(const Sampler& s, float u, float v, float lod) {
     return Mix(ca, cb, static_cast<std::uint32_t>(frac * 256.0f + 0.5f));
   }
   return SampleLevel(s, levels[static_cast<size_t>(base)], u, v, s.minLinear);
+}
+
+Sampler StageSampler(const DWORD* stageStates, const Texture* texture) {
+  Sampler sm;
+  sm.texture = texture && !texture->levels().empty() ? texture : nullptr;
+  sm.addressU = stageStates[D3DTSS_ADDRESSU];
+  sm.addressV = stageStates[D3DTSS_ADDRESSV];
+  sm.border = stageStates[D3DTSS_BORDERCOLOR];
+  const DWORD mag = stageStates[D3DTSS_MAGFILTER], min = stageStates[D3DTSS_MINFILTER];
+  // The cubic and anisotropic filters are taken as bilinear.
+  sm.magLinear = mag >= D3DTFG_LINEAR;
+  sm.minLinear = min >= D3DTFN_LINEAR;
+  sm.mip = stageStates[D3DTSS_MIPFILTER];
+  std::memcpy(&sm.lodBias, &stageStates[D3DTSS_MIPMAPLODBIAS], sizeof sm.lodBias);
+  if (!std::isfinite(sm.lodBias)) sm.lodBias = 0;
+  sm.maxLevel = static_cast<int>(std::min<DWORD>(stageStates[D3DTSS_MAXMIPLEVEL], 15));
+  return sm;
 }
 
 }  // namespace platform::raster

@@ -44,6 +44,10 @@ struct Sampler {
   int maxLevel = 0;  // the most detailed level allowed
 };
 
+// The sampler of one stage from its texture stage states; a texture without
+// levels reads as unbound.
+Sampler StageSampler(const DWORD* stageStates, const Texture* texture);
+
 // lod is log2 of the footprint in level-0 texels (≤ 0 magnifies).
 std::uint32_t Sample(const Sampler& s, float u, float v, float lod);
 

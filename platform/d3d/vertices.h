@@ -8,19 +8,9 @@
 #include <vector>
 
 #include "platform/d3d/state.h"
+#include "platform/raster.h"
 
 namespace platform::raster {
-
-struct VertexLayout {
-  int stride = 0;
-  bool rhw = false;
-  int weights = 0;  // blend weights in the vertex
-  int position = 0, weight = 0, normal = -1, diffuse = -1, specular = -1, texture = 0;
-  int textureSets = 0;
-};
-
-// False for a format without a position.
-bool DecodeFVF(DWORD fvf, VertexLayout* out);
 
 // Clip-space vertex: everything the clipper interpolates.
 struct ClipVertex {

@@ -5,15 +5,11 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/fakehardware.h"
 #include "platform/headless.h"
 #include "script/parser.h"
 #include "tests/demo/demo_fixture.h"
-#include "windxkernel/application.h"
-#include "windxkernel/d3dinit.h"
+#include "tests/support/display_fixture.h"
 #include "windxkernel/ddraw.h"
-#include "windxkernel/input.h"
-#include "windxkernel/nolauncher/nolauncher.h"
 #include "windxkernel/video.h"
 
 namespace demotest {
@@ -21,58 +17,19 @@ namespace {
 
 using namespace VOXA2;
 
-class DisplayApp : public kernel::cApplication {
- public:
-  explicit DisplayApp(std::function<void()> body) : body_(std::move(body)) {}
-  bool Initialize() override {
-    if (kernel::DDInit() && kernel::D3DCreate()) {
-      video::EnumerateVideoDevices();
-      body_();
-    } else {
-      ADD_FAILURE() << "no display";
-    }
-    Quit();
-    return true;
-  }
-  void Deinitialize() override {
-    video::FreeVideoDevices();
-    kernel::D3DDeinit();
-    kernel::DDRelease();
-    kernel::DIRelease();
-  }
-
- private:
-  std::function<void()> body_;
-};
-
-void ResetAll() {
-  platform::ResetHardware();
-  platform::ResetWindowing();
-  platform::ResetInput();
-  platform::SetHeadlessDesktop(1024, 768, 32);
-  platform::SetTickSource(nullptr);
-  Hooks() = LauncherHooks{};
-  kernel::videoState = kernel::tVideoState{};
-  kernel::d3dState = kernel::t3DState{};
-  screenInfo = tScreenInfo{};
-  kernel::SetApplicationFactory(nullptr);
-}
-
 class DemoOnDisplay : public DemoTest {
  protected:
   void SetUp() override {
-    ResetAll();
+    testsupport::ResetProcessState();
     DemoTest::SetUp();
   }
   void TearDown() override {
     DemoTest::TearDown();
-    ResetAll();
+    testsupport::ResetProcessState();
   }
 
   void RunWithDisplay(const char* commandLine, const std::function<void()>& body) {
-    kernel::SetApplicationFactory([body] { return new DisplayApp(body); });
-    EXPECT_EQ(RunApplication(nullptr, nullptr, commandLine, SW_SHOWNORMAL), 0);
-    kernel::SetApplicationFactory(nullptr);
+    EXPECT_EQ(testsupport::RunWithDevices(commandLine, body), 0);
   }
 
   // Compiles with the application's clock rather than the test's own.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/effects2d/fx_fixture.h"
+#include "tests/support/scriptread.h"
 #include "windxkernel/3dkernel.h"
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/material.h"
@@ -19,38 +20,12 @@ using effects2d::tDrawOptions;
 using fxtest::StageState;
 using fxtest::State;
 
-struct Parsed {
-  bool ok = false;
-  std::int32_t code = 0;
-  std::string message;
-};
-
-struct Context {
-  tDrawOptions* options;
-  Parsed* out;
-};
-
 // Reads option statements until the end of the text; anything else is an error.
-void ReadOptions(cParserT* parser, void* data) {
-  auto* context = static_cast<Context*>(data);
-  try {
+testsupport::ScriptRead Read(tDrawOptions& options, const std::string& text) {
+  return testsupport::ReadScript(text, "options.txt", [&](cParserT* parser) {
     while (parser->token->code != tokEndOfFile)
-      if (!context->options->Parse(parser, 10.0f)) parser->Error(201, "Syntax error!");
-  } catch (cParserR::CompilerError* error) {
-    context->out->code = error->code;
-    context->out->message = error->GetMessage() ? error->GetMessage() : "";
-    throw;
-  }
-}
-
-Parsed Read(tDrawOptions& options, const std::string& text) {
-  Parsed out;
-  cParser parser;
-  parser.SetSourceName("options.txt");
-  EXPECT_TRUE(parser.LoadBytes(text.data(), static_cast<std::int32_t>(text.size())));
-  Context context{&options, &out};
-  out.ok = parser.Run(ReadOptions, &context);
-  return out;
+      if (!options.Parse(parser, 10.0f)) parser->Error(201, "Syntax error!");
+  });
 }
 
 constexpr unsigned kSprite = effects2d::optFilter | effects2d::optTransparency |
@@ -80,7 +55,7 @@ TEST(DrawOptionWords, AreReadAsTheCommandTakesThem) {
   };
   for (const WordCase& c : cases) {
     tDrawOptions options(c.accepted);
-    const Parsed out = Read(options, c.text);
+    const testsupport::ScriptRead out = Read(options, c.text);
     EXPECT_EQ(out.ok, c.code == 0) << c.text;
     EXPECT_EQ(out.code, c.code) << c.text;
     EXPECT_EQ(out.message, c.message) << c.text;

@@ -8,13 +8,10 @@
 #include "foundation/archive.h"
 #include "gui/metrics.h"
 #include "platform/fakehardware.h"
-#include "platform/headless.h"
-#include "windxkernel/application.h"
+#include "tests/support/display_fixture.h"
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/ddraw.h"
-#include "windxkernel/input.h"
 #include "windxkernel/kernel.h"
-#include "windxkernel/nolauncher/nolauncher.h"
 #include "windxkernel/video.h"
 
 namespace fxtest {
@@ -32,51 +29,6 @@ void WriteText(const std::string& path, const std::string& text) {
 }
 
 namespace {
-
-class FxApp : public kernel::cApplication {
- public:
-  FxApp(std::function<void()> body, int width, int height, int bits)
-      : body_(std::move(body)), width_(width), height_(height), bits_(bits) {}
-  bool Initialize() override {
-    if (kernel::DDInit() && kernel::D3DCreate()) {
-      video::EnumerateVideoDevices();
-      if (video::RequestVideoMode(video::GetCurrentVideoDevice(), width_, height_, bits_) &&
-          video::ChooseVideoMode()) {
-        ZGUI::UpdatePixelFormat();
-        body_();
-      } else {
-        ADD_FAILURE() << "no video mode";
-      }
-    } else {
-      ADD_FAILURE() << "no display";
-    }
-    Quit();
-    return true;
-  }
-  void Deinitialize() override {
-    video::FreeVideoDevices();
-    kernel::D3DDeinit();
-    kernel::DDRelease();
-    kernel::DIRelease();
-  }
-
- private:
-  std::function<void()> body_;
-  int width_, height_, bits_;
-};
-
-void ResetAll() {
-  platform::ResetHardware();
-  platform::ResetWindowing();
-  platform::ResetInput();
-  platform::SetHeadlessDesktop(1024, 768, 32);
-  platform::SetTickSource(nullptr);
-  Hooks() = LauncherHooks{};
-  kernel::videoState = kernel::tVideoState{};
-  kernel::d3dState = kernel::t3DState{};
-  screenInfo = tScreenInfo{};
-  kernel::SetApplicationFactory(nullptr);
-}
 
 std::uint32_t Unpack(std::uint32_t value) {
   auto channel = [&](std::int32_t mask) {
@@ -108,7 +60,7 @@ DWORD StageState(D3DTEXTURESTAGESTATETYPE state) {
 }
 
 void FxTest::SetUp() {
-  ResetAll();
+  testsupport::ResetProcessState();
   ClearFileAccessFunctions();
   AddFileAccessFunction(kernel::PlainFileAccess);
   ASSERT_TRUE(InitCommandRegistry());
@@ -120,22 +72,23 @@ void FxTest::TearDown() {
   demo.reset();
   FreeCommandRegistry();
   FreeFileAccessLists();
-  ResetAll();
+  testsupport::ResetProcessState();
 }
 
 void FxTest::OnDisplay(const PixelMode& mode, const std::function<void()>& body, int width,
                        int height) {
   platform::Hardware().displays[0].modes = {platform::MakeMode(width, height, mode.format())};
-  kernel::SetApplicationFactory([&] {
-    return new FxApp(
-        [&] {
-          body();
-          demo.reset();
-        },
-        width, height, mode.bits);
-  });
-  EXPECT_EQ(RunApplication(nullptr, nullptr, "debugmode", SW_SHOWNORMAL), 0);
-  kernel::SetApplicationFactory(nullptr);
+  const auto onMode = [&] {
+    if (!video::RequestVideoMode(video::GetCurrentVideoDevice(), width, height, mode.bits) ||
+        !video::ChooseVideoMode()) {
+      ADD_FAILURE() << "no video mode";
+      return;
+    }
+    ZGUI::UpdatePixelFormat();
+    body();
+    demo.reset();
+  };
+  EXPECT_EQ(testsupport::RunWithDevices("debugmode", onMode), 0);
 }
 
 bool FxTest::Compile(const std::string& text) {

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "foundation/allocate.h"
+
 using namespace VOXA::errors;
 
 namespace {
@@ -103,4 +105,45 @@ TEST(Errors, RaisedByPointerAndCaughtAsTheirBase) {
   } catch (...) {
     FAIL() << "an out-of-memory error is a fatal error";
   }
+}
+
+namespace {
+
+// A class whose memory is never there, and one that takes its arguments.
+struct Unallocatable {
+  static void* operator new(std::size_t, const std::nothrow_t&) noexcept { return nullptr; }
+  static void operator delete(void* p) { ::operator delete(p); }
+};
+struct Pair {
+  Pair(int a, std::string b) : first(a), second(std::move(b)) {}
+  int first;
+  std::string second;
+};
+
+template <typename Kind>
+std::string RaisedBy(void (*raise)()) {
+  try {
+    raise();
+  } catch (eError* e) {
+    std::unique_ptr<eError> owned(e);
+    EXPECT_NE(dynamic_cast<Kind*>(e), nullptr);
+    return e->GetMessage();
+  }
+  return "nothing raised";
+}
+
+}  // namespace
+
+TEST(Errors, NewOrThrowConstructsWithTheArguments) {
+  std::unique_ptr<Pair> made(NewOrThrow<Pair>("Pair", 7, "seven"));
+  EXPECT_EQ(made->first, 7);
+  EXPECT_EQ(made->second, "seven");
+}
+
+TEST(Errors, NewOrThrowRaisesTheNamedKindWhenTheMemoryIsNotThere) {
+  EXPECT_EQ(RaisedBy<eCouldNotCreateObject>([] { NewOrThrow<Unallocatable>("Unallocatable"); }),
+            "Out of memory: Could not create Unallocatable() object!");
+  EXPECT_EQ(RaisedBy<eCouldNotAllocateMemoryFor>(
+                [] { NewOrThrow<Unallocatable, eCouldNotAllocateMemoryFor>("demo list!"); }),
+            "Out of memory: Could not allocate memory for demo list!!");
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "platform/d3d.h"
 #include "platform/dinput.h"
 #include "platform/fakehardware.h"
@@ -130,12 +133,60 @@ TEST_F(DirectInputStandIn, KeyboardTableFollowsInjectedKeysOnlyWhileAcquired) {
   EXPECT_EQ(keyboard_->GetDeviceState(256, keys), DIERR_NOTACQUIRED);
   ASSERT_EQ(keyboard_->Acquire(), DI_OK);
   platform::InjectKey(DIK_SPACE, true);
-  platform::InjectKey(DIK_A, true);
-  platform::InjectKey(DIK_A, false);  // pressed and released between two reads: never seen
   ASSERT_EQ(keyboard_->GetDeviceState(256, keys), DI_OK);
   EXPECT_NE(keys[DIK_SPACE], 0);
   EXPECT_EQ(keys[DIK_A], 0);
   EXPECT_EQ(keyboard_->GetDeviceState(16, keys), DIERR_INVALIDPARAM);
+}
+
+// Changes between two reads, and what each following read shows: a key or
+// button pressed and released between two reads is seen pressed once, and
+// several taps keep their order.
+TEST_F(DirectInputStandIn, ShortPressesAreLatchedUntilARead) {
+  struct Row {
+    const char* name;
+    std::vector<std::pair<int, bool>> changes;    // key, down
+    std::vector<std::vector<int>> readsPressed;  // keys seen down at each read
+  };
+  const Row rows[] = {
+      {"tap", {{DIK_ESCAPE, true}, {DIK_ESCAPE, false}}, {{DIK_ESCAPE}, {}, {}}},
+      {"two taps in order",
+       {{DIK_A, true}, {DIK_A, false}, {DIK_B, true}, {DIK_B, false}},
+       {{DIK_A}, {DIK_B}, {}}},
+      {"overlapping presses",
+       {{DIK_A, true}, {DIK_B, true}, {DIK_A, false}, {DIK_B, false}},
+       {{DIK_A, DIK_B}, {}}},
+      {"held key released and pressed again",
+       {{DIK_A, true}, {DIK_A, false}, {DIK_A, true}},
+       {{DIK_A}, {}, {DIK_A}}},
+      {"auto-repeat is no change", {{DIK_A, true}, {DIK_A, true}, {DIK_A, true}}, {{DIK_A}, {DIK_A}}},
+      {"double tap", {{DIK_A, true}, {DIK_A, false}, {DIK_A, true}, {DIK_A, false}},
+       {{DIK_A}, {}, {DIK_A}, {}}},
+  };
+  for (const Row& row : rows) {
+    platform::ResetInput();
+    ASSERT_EQ(keyboard_->Acquire(), DI_OK);
+    for (auto [key, down] : row.changes) platform::InjectKey(key, down);
+    for (std::size_t read = 0; read < row.readsPressed.size(); ++read) {
+      BYTE keys[256];
+      ASSERT_EQ(keyboard_->GetDeviceState(256, keys), DI_OK);
+      std::vector<int> pressed;
+      for (int k = 0; k < 256; ++k)
+        if (keys[k]) pressed.push_back(k);
+      EXPECT_EQ(pressed, row.readsPressed[read]) << row.name << ", read " << read;
+    }
+  }
+}
+
+TEST_F(DirectInputStandIn, AClickBetweenTwoReadsIsSeenOnce) {
+  ASSERT_EQ(mouse_->Acquire(), DI_OK);
+  platform::InjectMouseButton(0, true);
+  platform::InjectMouseButton(0, false);
+  DIMOUSESTATE m{};
+  ASSERT_EQ(mouse_->GetDeviceState(sizeof m, &m), DI_OK);
+  EXPECT_NE(m.rgbButtons[0], 0);
+  ASSERT_EQ(mouse_->GetDeviceState(sizeof m, &m), DI_OK);
+  EXPECT_EQ(m.rgbButtons[0], 0);
 }
 
 TEST_F(DirectInputStandIn, FocusComingBackReportsTheLossOnceAndReacquiringReadsAgain) {

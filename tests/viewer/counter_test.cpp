@@ -6,39 +6,20 @@
 #include <string>
 
 #include "platform/headless.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/display_fixture.h"
 #include "viewer/launcher.h"
-#include "windxkernel/application.h"
 
 namespace {
-
-// Runs body inside an application (the clock counts from its start), then quits.
-class BodyApp : public kernel::cApplication {
- public:
-  explicit BodyApp(std::function<void()> body) : body_(std::move(body)) {}
-  bool Initialize() override {
-    body_();
-    Quit();
-    return true;
-  }
-  void Deinitialize() override {}
-
- private:
-  std::function<void()> body_;
-};
 
 DWORD ticks = 0;
 
 // The counter's log line, or "" when it logged none.
 std::string CounterLine(const std::function<void()>& body) {
-  testsupport::ScopedTempDir dir;
+  testsupport::DisplayEnvironment environment;
   ticks = 0;
   platform::SetTickSource([] { return ticks; });
-  VOXA2::frameCounter = VOXA2::tFrameCounter{};
-  kernel::SetApplicationFactory([body] { return new BodyApp(body); });
-  RunApplication(nullptr, nullptr, "debugmode", SW_SHOWNORMAL);
-  kernel::SetApplicationFactory(nullptr);
-  platform::SetTickSource(nullptr);
+  // The application's clock counts from its start.
+  testsupport::RunWithDisplay("debugmode", body);
   const std::string log = testsupport::ReadFile("debug.txt");
   const std::size_t at = log.find("Demo counter result: ");
   return at == std::string::npos ? "" : log.substr(at, log.find('\n', at) - at);

@@ -11,14 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/fakehardware.h"
-#include "platform/headless.h"
-#include "tests/support/tempdir.h"
+#include "tests/support/display_fixture.h"
 #include "windxkernel/application.h"
-#include "windxkernel/d3dinit.h"
-#include "windxkernel/ddraw.h"
 #include "windxkernel/debuglog.h"
-#include "windxkernel/video.h"
 
 namespace {
 
@@ -78,24 +73,11 @@ void WriteGoodTree() {
 
 class DirectLaunch : public ::testing::Test {
  protected:
-  void SetUp() override { Reset(); }
-  void TearDown() override { Reset(); }
-
-  static void Reset() {
-    platform::ResetHardware();
-    platform::ResetWindowing();
-    platform::ResetInput();
-    platform::SetHeadlessDesktop(1024, 768, 32);
-    kernel::videoState = kernel::tVideoState{};
-    kernel::d3dState = kernel::t3DState{};
-    VOXA2::screenInfo = VOXA2::tScreenInfo{};
-  }
-
   static int Run(const char* commandLine) {
     return RunApplication(nullptr, nullptr, commandLine, SW_SHOWNORMAL);
   }
 
-  testsupport::ScopedTempDir dir_;
+  testsupport::DisplayEnvironment environment_;
 };
 
 TEST_F(DirectLaunch, PlaysTheDefaultDemoToItsEndAndEndsWithZero) {

@@ -2,29 +2,21 @@
 // backend, and reads back the debug log it wrote.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "tests/support/tempdir.h"
+#include "tests/support/display_fixture.h"
 #include "windxkernel/application.h"
 
 namespace displaytest {
 
 // A fresh folder, default fake hardware, no launcher behaviour, a 1024x768x32 desktop.
-class Environment {
- public:
-  Environment();
-  ~Environment();
-
- private:
-  testsupport::ScopedTempDir dir_;
-};
+using Environment = testsupport::DisplayEnvironment;
 
 // Runs body as the application's initialisation (with the window made) for the
 // command line, then quits; Deinitialize releases what the set-up made.
 // Returns RunApplication's result.
-int RunWithDisplay(const char* commandLine, const std::function<void()>& body);
+using testsupport::RunWithDisplay;
 
 // debug.txt without the time prefixes.
 std::vector<std::string> LogLines();

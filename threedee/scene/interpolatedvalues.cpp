@@ -9,6 +9,8 @@
 #include <string>
 #include <type_traits>
 
+#include "foundation/allocate.h"
+
 namespace VOXA2 {
 
 namespace {
@@ -20,10 +22,6 @@ const char* IdentifierText(const cParserT* parser) {
   if (Code(parser) != tokIdentifier) return nullptr;
   const auto* ident = dynamic_cast<const cIdentToken*>(parser->token.get());
   return ident ? ident->text.c_str() : nullptr;
-}
-
-bool IsRampWord(const char* text) {
-  return text && (strcasecmp(text, "linear") == 0 || strcasecmp(text, "softy") == 0);
 }
 
 // time := ["relative"] float-expression
@@ -131,12 +129,12 @@ char* ReadText(cParserT* parser) {
 
 template <class Track>
 std::unique_ptr<Track> NewTrack(const char* className, std::int32_t count) {
-  return std::unique_ptr<Track>(tracks::CreateTrack<Track>(className, count));
+  return std::unique_ptr<Track>(VOXA::errors::NewOrThrow<Track>(className, count));
 }
 
 template <class Track>
 std::unique_ptr<Track> NewTrack(const char* className) {
-  return std::unique_ptr<Track>(tracks::CreateTrack<Track>(className));
+  return std::unique_ptr<Track>(VOXA::errors::NewOrThrow<Track>(className));
 }
 
 // The keyed forms of ParseInterpolator for a value kind with AddKey(time, values).
@@ -199,6 +197,90 @@ cView3Di_rotation* ReadRotationRamp(cParserT* parser, std::unique_ptr<Track> tra
   return track.release();
 }
 
+// The kinds of interpolation by name: the track class of each, read after
+// "interpolate <name>" as a key block, or as a ramp "<name> a to b" where the
+// kind has that form. Names compare in any case.
+template <class Base>
+struct tTrackKind {
+  using Reader = Base* (*)(cParserT* parser, const char* className, std::int32_t count,
+                           float length);
+  const char* name;
+  const char* className;
+  Reader keyed;
+  Reader ramp;  // none: the kind has no ramp form
+};
+
+template <class Track>
+cView3Di_position* KeyedValues(cParserT* parser, const char* className, std::int32_t count,
+                               float length) {
+  auto track = NewTrack<Track>(className, count);
+  parser->GetToken();
+  return ReadKeyedValues(parser, std::move(track), count, length);
+}
+
+template <class Track>
+cView3Di_position* ValueRamp(cParserT* parser, const char* className, std::int32_t count,
+                             float length) {
+  return ReadRamp(parser, NewTrack<Track>(className, count), count, length);
+}
+
+template <class Track>
+cView3Di_rotation* KeyedRotations(cParserT* parser, const char* className, std::int32_t,
+                                  float length) {
+  auto track = NewTrack<Track>(className);
+  parser->GetToken();
+  return ReadKeyedRotations(parser, std::move(track), length);
+}
+
+template <class Track>
+cView3Di_rotation* RotationRamp(cParserT* parser, const char* className, std::int32_t,
+                                float length) {
+  return ReadRotationRamp(parser, NewTrack<Track>(className), length);
+}
+
+const tTrackKind<cView3Di_position> kValueKinds[] = {
+    {"kbspline", "cView3Di_kbsplines", KeyedValues<cView3Di_kbsplines>, nullptr},
+    {"linear", "cView3Di_linear", KeyedValues<cView3Di_linear>, ValueRamp<cView3Di_linear>},
+    {"softy", "cView3Di_softy", KeyedValues<cView3Di_softy>, ValueRamp<cView3Di_softy>},
+    {"discreet", "cView3Di_discreet", KeyedValues<cView3Di_discreet>, nullptr},
+};
+
+const tTrackKind<cView3Di_rotation> kRotationKinds[] = {
+    {"kbspline", "cView3Di_kbsplines_quat", KeyedRotations<cView3Di_kbsplines_quat>, nullptr},
+    {"linear", "cView3Di_linear_quat", KeyedRotations<cView3Di_linear_quat>,
+     RotationRamp<cView3Di_linear_quat>},
+    {"softy", "cView3Di_softy_quat", KeyedRotations<cView3Di_softy_quat>,
+     RotationRamp<cView3Di_softy_quat>},
+};
+
+template <class Base, std::size_t N>
+const tTrackKind<Base>* FindKind(const tTrackKind<Base> (&kinds)[N], const char* name) {
+  if (!name) return nullptr;
+  for (const tTrackKind<Base>& kind : kinds)
+    if (strcasecmp(name, kind.name) == 0) return &kind;
+  return nullptr;
+}
+
+// The form after "interpolate": the named kind's key block.
+template <class Base, std::size_t N>
+Base* ReadKeyedKind(cParserT* parser, const tTrackKind<Base> (&kinds)[N], std::int32_t count,
+                    float length) {
+  parser->GetToken();
+  const char* descriptor = ReadDescriptor(parser);
+  if (!descriptor) return nullptr;
+  const std::string text = descriptor;
+  const tTrackKind<Base>* kind = FindKind(kinds, text.c_str());
+  if (!kind) return UnknownDescriptor(parser, text.c_str());
+  return kind->keyed(parser, kind->className, count, length);
+}
+
+// The current word's ramp, none when it names no kind with a ramp form.
+template <class Base, std::size_t N>
+const tTrackKind<Base>* RampKind(cParserT* parser, const tTrackKind<Base> (&kinds)[N]) {
+  const tTrackKind<Base>* kind = FindKind(kinds, IdentifierText(parser));
+  return kind && kind->ramp ? kind : nullptr;
+}
+
 // The integer and symbolic forms: a constant, or "interpolate" repeat key-block.
 template <class ReadInt>
 cView3Di_enum* ReadEnum(cParserT* parser, float length, ReadInt&& readInt) {
@@ -225,40 +307,9 @@ void NormalizeAxis(float* axis) {
 }
 
 cView3Di_position* ParseInterpolator(cParserT* parser, std::int32_t count, float length) {
-  if (Code(parser) == tokInterpolate) {
-    parser->GetToken();
-    const char* descriptor = ReadDescriptor(parser);
-    if (!descriptor) return nullptr;
-    const std::string text = descriptor;
-    if (strcasecmp(text.c_str(), "kbspline") == 0) {
-      auto track = NewTrack<cView3Di_kbsplines>("cView3Di_kbsplines", count);
-      parser->GetToken();
-      return ReadKeyedValues(parser, std::move(track), count, length);
-    }
-    if (strcasecmp(text.c_str(), "linear") == 0) {
-      auto track = NewTrack<cView3Di_linear>("cView3Di_linear", count);
-      parser->GetToken();
-      return ReadKeyedValues(parser, std::move(track), count, length);
-    }
-    if (strcasecmp(text.c_str(), "softy") == 0) {
-      auto track = NewTrack<cView3Di_softy>("cView3Di_softy", count);
-      parser->GetToken();
-      return ReadKeyedValues(parser, std::move(track), count, length);
-    }
-    if (strcasecmp(text.c_str(), "discreet") == 0) {
-      auto track = NewTrack<cView3Di_discreet>("cView3Di_discreet", count);
-      parser->GetToken();
-      return ReadKeyedValues(parser, std::move(track), count, length);
-    }
-    return UnknownDescriptor(parser, text.c_str());
-  }
-  const char* word = IdentifierText(parser);
-  if (IsRampWord(word)) {
-    if (strcasecmp(word, "linear") == 0) {
-      return ReadRamp(parser, NewTrack<cView3Di_linear>("cView3Di_linear", count), count, length);
-    }
-    return ReadRamp(parser, NewTrack<cView3Di_softy>("cView3Di_softy", count), count, length);
-  }
+  if (Code(parser) == tokInterpolate) return ReadKeyedKind(parser, kValueKinds, count, length);
+  if (const auto* ramp = RampKind(parser, kValueKinds))
+    return ramp->ramp(parser, ramp->className, count, length);
   auto constant = NewTrack<cView3Di_position>("cView3Di_position", count);
   ReadValues(parser, count, constant->GetValues());
   return constant.release();
@@ -294,36 +345,9 @@ std::int32_t LookupSymbolicValue(cParserT* parser, const tSymbolicSplineDef* tab
 }
 
 cView3Di_rotation* ParseRotationInterpolator(cParserT* parser, float length) {
-  if (Code(parser) == tokInterpolate) {
-    parser->GetToken();
-    const char* descriptor = ReadDescriptor(parser);
-    if (!descriptor) return nullptr;
-    const std::string text = descriptor;
-    if (strcasecmp(text.c_str(), "kbspline") == 0) {
-      auto track = NewTrack<cView3Di_kbsplines_quat>("cView3Di_kbsplines_quat");
-      parser->GetToken();
-      return ReadKeyedRotations(parser, std::move(track), length);
-    }
-    if (strcasecmp(text.c_str(), "linear") == 0) {
-      auto track = NewTrack<cView3Di_linear_quat>("cView3Di_linear_quat");
-      parser->GetToken();
-      return ReadKeyedRotations(parser, std::move(track), length);
-    }
-    if (strcasecmp(text.c_str(), "softy") == 0) {
-      auto track = NewTrack<cView3Di_softy_quat>("cView3Di_softy_quat");
-      parser->GetToken();
-      return ReadKeyedRotations(parser, std::move(track), length);
-    }
-    return UnknownDescriptor(parser, text.c_str());
-  }
-  const char* word = IdentifierText(parser);
-  if (IsRampWord(word)) {
-    if (strcasecmp(word, "linear") == 0) {
-      return ReadRotationRamp(parser, NewTrack<cView3Di_linear_quat>("cView3Di_linear_quat"),
-                              length);
-    }
-    return ReadRotationRamp(parser, NewTrack<cView3Di_softy_quat>("cView3Di_softy_quat"), length);
-  }
+  if (Code(parser) == tokInterpolate) return ReadKeyedKind(parser, kRotationKinds, 0, length);
+  if (const auto* ramp = RampKind(parser, kRotationKinds))
+    return ramp->ramp(parser, ramp->className, 0, length);
   auto constant = NewTrack<cView3Di_linear_quat>("cView3Di_linear_quat");
   float rotation[4];
   ReadRotation(parser, rotation);

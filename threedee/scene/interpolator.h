@@ -75,12 +75,5 @@ void AppendKey(std::vector<T>& keys, T&& key, const char* what) {
   });
 }
 
-template <class T, class... Args>
-T* CreateTrack(const char* className, Args&&... args) {
-  T* track = new (std::nothrow) T(std::forward<Args>(args)...);
-  if (!track) throw new VOXA::errors::eCouldNotCreateObject(className);
-  return track;
-}
-
 }  // namespace tracks
 }  // namespace VOXA2

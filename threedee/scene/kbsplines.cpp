@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "foundation/allocate.h"
+
 namespace VOXA2 {
 
-using tracks::CreateTrack;
 using tracks::Span;
 
 namespace tracks {
@@ -202,7 +203,7 @@ void cView3Di_kbsplines::Evaluate(float time) {
 }
 
 cView3Di_position* cView3Di_kbsplines::CloneTyped() const {
-  auto* copy = CreateTrack<cView3Di_kbsplines>("cView3Di_kbsplines", componentCount_);
+  auto* copy = VOXA::errors::NewOrThrow<cView3Di_kbsplines>("cView3Di_kbsplines", componentCount_);
   CopySettingsTo(*copy);
   for (const tKBSplineKey& key : keys_) {
     copy->AddKey(key.time, key.values.data(), key.tension, key.continuity, key.bias, key.easeFrom,
@@ -326,7 +327,7 @@ void cView3Di_kbsplines_quat::Evaluate(float time) {
 }
 
 cView3Di_kbsplines_quat* cView3Di_kbsplines_quat::CloneTyped() const {
-  auto* copy = CreateTrack<cView3Di_kbsplines_quat>("cView3Di_kbsplines_quat");
+  auto* copy = VOXA::errors::NewOrThrow<cView3Di_kbsplines_quat>("cView3Di_kbsplines_quat");
   CopyMatrixTo(*copy);
   for (const tKBQuatKey& key : keys_) {
     copy->AddKey(key.time, key.relative, key.tension, key.continuity, key.bias, key.easeFrom,
@@ -359,7 +360,8 @@ void cView3Di_kbsplines_morph::Evaluate(float time) {
 }
 
 cView3Di_morph* cView3Di_kbsplines_morph::CloneTyped() const {
-  auto* copy = CreateTrack<cView3Di_kbsplines_morph>("cView3Di_kbsplines_morph", vertexCount_);
+  auto* copy =
+      VOXA::errors::NewOrThrow<cView3Di_kbsplines_morph>("cView3Di_kbsplines_morph", vertexCount_);
   copy->repeatMode = repeatMode;
   for (const tKBSplineKey& key : keys_) {
     copy->AddKey(key.time, reinterpret_cast<const threedee::Vector*>(key.values.data()),

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "foundation/allocate.h"
+
 namespace VOXA2 {
 
-using tracks::CreateTrack;
 using tracks::Span;
 
 void cView3Di_rotation::CopyMatrixTo(cView3Di_rotation& copy) const {
@@ -63,11 +64,11 @@ void cView3Di_linear_quat::Evaluate(float time) {
 }
 
 cView3Di_linear_quat* cView3Di_linear_quat::NewEmpty() const {
-  return CreateTrack<cView3Di_linear_quat>("cView3Di_linear_quat");
+  return VOXA::errors::NewOrThrow<cView3Di_linear_quat>("cView3Di_linear_quat");
 }
 
 cView3Di_linear_quat* cView3Di_softy_quat::NewEmpty() const {
-  return CreateTrack<cView3Di_softy_quat>("cView3Di_softy_quat");
+  return VOXA::errors::NewOrThrow<cView3Di_softy_quat>("cView3Di_softy_quat");
 }
 
 cView3Di_linear_quat* cView3Di_linear_quat::CloneTyped() const {

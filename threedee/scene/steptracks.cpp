@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "foundation/allocate.h"
+
 namespace VOXA2 {
 
 namespace {
@@ -32,7 +34,7 @@ void cView3Di_enum::Evaluate(float time) {
 }
 
 cView3Di_enum* cView3Di_enum::CloneTyped() const {
-  auto* copy = tracks::CreateTrack<cView3Di_enum>("cView3Di_enum");
+  auto* copy = VOXA::errors::NewOrThrow<cView3Di_enum>("cView3Di_enum");
   copy->repeatMode = repeatMode;
   copy->value = value;
   for (const tKey& key : keys_) copy->AddKey(key.time, key.value);
@@ -77,7 +79,7 @@ bool cView3Di_pointer::AddKey(float time, void* keyValue) {
 }
 
 cView3Di_pointer* cView3Di_pointer::CloneTyped() const {
-  auto* copy = tracks::CreateTrack<cView3Di_pointer>("cView3Di_pointer");
+  auto* copy = VOXA::errors::NewOrThrow<cView3Di_pointer>("cView3Di_pointer");
   copy->repeatMode = repeatMode;
   copy->value = value;
   for (const tKey& key : keys_) copy->AddKey(key.time, key.value);

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 
+#include "foundation/allocate.h"
+
 namespace VOXA2 {
 
 using tracks::AllocateFloats;
 using tracks::AppendKey;
-using tracks::CreateTrack;
 using tracks::Span;
 
 // ---- cView3Di_position ----
@@ -35,7 +36,7 @@ void cView3Di_position::CopySettingsTo(cView3Di_position& copy) const {
 }
 
 cView3Di_position* cView3Di_position::CloneTyped() const {
-  auto* copy = CreateTrack<cView3Di_position>("cView3Di_position", componentCount_);
+  auto* copy = VOXA::errors::NewOrThrow<cView3Di_position>("cView3Di_position", componentCount_);
   CopySettingsTo(*copy);
   copy->Prepare();
   return copy;
@@ -70,7 +71,7 @@ void cView3Di_discreet::Evaluate(float time) {
 }
 
 cView3Di_position* cView3Di_discreet::CloneTyped() const {
-  auto* copy = CreateTrack<cView3Di_discreet>("cView3Di_discreet", componentCount_);
+  auto* copy = VOXA::errors::NewOrThrow<cView3Di_discreet>("cView3Di_discreet", componentCount_);
   CopySettingsTo(*copy);
   for (const tKey& key : keys_) copy->AddKey(key.time, key.values.data());
   copy->Prepare();
@@ -143,11 +144,11 @@ void cView3Di_linear::Evaluate(float time) {
 }
 
 cView3Di_linear* cView3Di_linear::NewEmpty() const {
-  return CreateTrack<cView3Di_linear>("cView3Di_linear", componentCount_);
+  return VOXA::errors::NewOrThrow<cView3Di_linear>("cView3Di_linear", componentCount_);
 }
 
 cView3Di_linear* cView3Di_softy::NewEmpty() const {
-  return CreateTrack<cView3Di_softy>("cView3Di_softy", componentCount_);
+  return VOXA::errors::NewOrThrow<cView3Di_softy>("cView3Di_softy", componentCount_);
 }
 
 cView3Di_position* cView3Di_linear::CloneTyped() const {

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <new>
 
+#include "foundation/allocate.h"
 #include "foundation/archive.h"
 #include "foundation/errors.h"
 #include "foundation/stream.h"
@@ -13,8 +14,8 @@
 namespace VOXA2 {
 
 using VOXA::errors::eCouldNotAllocateMemoryFor;
-using VOXA::errors::eCouldNotCreateObject;
 using VOXA::errors::eOutOfMemory;
+using VOXA::errors::NewOrThrow;
 
 namespace {
 
@@ -175,8 +176,7 @@ void ParseDemoBlock(cParserT* parser, tDCdemocollector* catalogue) {
     parser->Error(errDemoListGrowth, "Could not realloc demo list!");
     return;
   }
-  tDCdemo* demo = new (std::nothrow) tDCdemo;
-  if (!demo) throw new eCouldNotAllocateMemoryFor("demo list!");
+  tDCdemo* demo = NewOrThrow<tDCdemo, eCouldNotAllocateMemoryFor>("demo list!");
   // From here on the record belongs to the catalogue, read to its end or not.
   catalogue->demos.emplace_back(demo);
   try {
@@ -263,11 +263,10 @@ void ParseMainBlock(cParserT* parser, tDCdemocollector* catalogue) {
 }
 
 tDCdemocollector* tDCdemocollector::BuildDemoList(const char* fileName, TArchive* dataFile) {
-  std::unique_ptr<tDCdemocollector> catalogue(new (std::nothrow) tDCdemocollector);
-  if (!catalogue) throw new eCouldNotAllocateMemoryFor("demo collector!");
+  std::unique_ptr<tDCdemocollector> catalogue(
+      NewOrThrow<tDCdemocollector, eCouldNotAllocateMemoryFor>("demo collector!"));
   catalogue->dataFile = dataFile;
-  std::unique_ptr<cParser> parser(new (std::nothrow) cParser);
-  if (!parser) throw new eCouldNotCreateObject("cParser");
+  std::unique_ptr<cParser> parser(NewOrThrow<cParser>("cParser"));
 
   bool read = false;
   if (dataFile) {

@@ -4,6 +4,7 @@
 
 #include "effects2d/loadingpicture.h"
 #include "effects2d/picturecollector.h"
+#include "foundation/allocate.h"
 #include "foundation/errors.h"
 #include "windxkernel/debuglog.h"
 
@@ -11,8 +12,7 @@ namespace VOXA2 {
 
 std::unique_ptr<cVOXAdemo> LoadDemo(const tDCdemo* record) {
   if (!record) return nullptr;
-  std::unique_ptr<cVOXAdemo> demo(new (std::nothrow) cVOXAdemo);
-  if (!demo) throw new VOXA::errors::eCouldNotCreateObject("cVOXAdemo");
+  std::unique_ptr<cVOXAdemo> demo(VOXA::errors::NewOrThrow<cVOXAdemo>("cVOXAdemo"));
 
   // The loading picture is a piece of the demo's own picture collector, so a
   // script that shows the same picture shares it instead of loading it again.
@@ -21,8 +21,8 @@ std::unique_ptr<cVOXAdemo> LoadDemo(const tDCdemo* record) {
   if (record->loadingImage) {
     cVOXAdatacollector* pictures = demo->FindDataCollector("picture");
     if (!pictures) {
-      pictures = new (std::nothrow) cVOXApicturecollector("picture");
-      if (!pictures) throw new VOXA::errors::eCouldNotCreateObject("cVOXApicturecollector");
+      pictures =
+          VOXA::errors::NewOrThrow<cVOXApicturecollector>("cVOXApicturecollector", "picture");
       demo->AddDataCollector(pictures);
     }
     picture = pictures->GetData(record->loadingImage->c_str());

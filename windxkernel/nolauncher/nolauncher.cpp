@@ -34,5 +34,6 @@ void ReleaseDeviceResources() {
 void CreateDeviceResources() {
   if (Hooks().createDeviceResources) Hooks().createDeviceResources();
 }
+void ResetLauncherState() { Hooks() = LauncherHooks{}; }
 
 }  // namespace VOXA2

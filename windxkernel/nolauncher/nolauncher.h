@@ -10,6 +10,7 @@
 namespace VOXA2 {
 
 // Replacements for the entry points; an empty entry keeps the default.
+// ResetLauncherState empties them all.
 struct LauncherHooks {
   std::function<bool()> setupDemos;
   std::function<void()> freeDemos;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/scriptread.h"
 #include "tests/support/tempdir.h"
 #include "threedee/scene/interpolatedvalues.h"
 
@@ -18,43 +19,17 @@ using namespace VOXA2;
 
 using Op = std::function<cView3Dinterpolator*(cParserT*)>;
 
-struct Outcome {
-  bool ok = false;
+// How the parse ended, and the track it gave.
+struct Outcome : testsupport::ScriptRead {
   std::unique_ptr<cView3Dinterpolator> track;
-  std::int32_t next = tokNone;  // the token the parse left the parser on
-  std::int32_t code = 0;
-  std::string message;
-  std::int32_t line = 0, column = 0;
 };
-
-struct Context {
-  const Op* op;
-  Outcome* out;
-};
-
-void RunOp(cParserT* parser, void* data) {
-  auto* context = static_cast<Context*>(data);
-  try {
-    context->out->track.reset((*context->op)(parser));
-    context->out->next = parser->token->code;
-  } catch (cParserR::CompilerError* error) {
-    context->out->code = error->code;
-    context->out->message = error->GetMessage() ? error->GetMessage() : "";
-    context->out->line = parser->line;
-    context->out->column = parser->column;
-    throw;
-  }
-}
 
 class InterpolatedValues : public ::testing::Test {
  protected:
   Outcome Parse(const std::string& text, const Op& op) {
     Outcome out;
-    cParser parser;
-    parser.SetSourceName("values.txt");
-    EXPECT_TRUE(parser.LoadBytes(text.data(), static_cast<std::int32_t>(text.size())));
-    Context context{&op, &out};
-    out.ok = parser.Run(RunOp, &context);
+    static_cast<testsupport::ScriptRead&>(out) =
+        testsupport::ReadScript(text, "values.txt", [&](cParserT* p) { out.track.reset(op(p)); });
     return out;
   }
   std::string Log() const { return testsupport::ReadFile("debug.txt"); }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/backends/headless/audio_capture.h"
 #include "platform/fakehardware.h"
 #include "platform/headless.h"
 
@@ -114,6 +115,7 @@ class HeadlessBackend final : public Backend {
     AfterPresent(f.count);
   }
   void SetRelativeMouse(bool) override {}
+  sound::AudioDriver& Audio() override { return sound::CaptureAudioDriver(); }
 
  private:
   std::map<HWND, std::pair<int, int>> origins_;

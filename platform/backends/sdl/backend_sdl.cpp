@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/backend.h"
+#include "platform/backends/sdl/audio_sdl.h"
 #include "platform/dinput.h"
 
 namespace platform {
@@ -337,6 +338,8 @@ class SdlBackend final : public Backend {
 
   // The input thread may ask for it; the main thread applies it at the next pump.
   void SetRelativeMouse(bool relative) override { relativeWanted_.store(relative); }
+
+  sound::AudioDriver& Audio() override { return sound::SdlAudioDriver(); }
 
  private:
   SDL_DisplayMode Desktop() const {
