@@ -4,9 +4,15 @@
 #include "platform/backend.h"
 #include "platform/headless.h"
 #include "windxkernel/application.h"
+#include "windxkernel/catchchain.h"
 #include "windxkernel/debuglog.h"
 
 int main(int argc, char** argv) {
+  // A lost display ends the run at once: the log and the terminal hear why.
+  platform::SetDisplayLostHandler([](const char* line) {
+    kernel::SafeLog("%s", line);
+    kernel::WriteFailureLines(stderr);
+  });
   platform::SelectBackend(platform::BackendKind::Automatic);
   platform::InstallShutdownSignals();
   platform::SetMessageBoxLogger([](const char* caption, const char* text) {
@@ -21,5 +27,6 @@ int main(int argc, char** argv) {
       RunApplication(GetModuleHandleA(nullptr), nullptr, commandLine.c_str(), SW_SHOWNORMAL);
   // The terminal hears only why a run failed.
   if (code == 1) kernel::WriteFailureLines(stderr);
+  platform::ReleaseBackend();
   return code;
 }

@@ -3,10 +3,12 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "platform/backend.h"
 #include "platform/backends/sdl/audio_sdl.h"
+#include "platform/backends/sdl/x11_watch.h"
 #include "platform/dinput.h"
 
 namespace platform {
@@ -382,6 +384,9 @@ std::unique_ptr<Backend> CreateSdlBackend() {
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER"))
     return nullptr;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+  // SDL loads its X11 backend at run time: the handlers go in once it runs.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (driver && std::strcmp(driver, "x11") == 0) WatchTheX11Display();
   return std::make_unique<SdlBackend>();
 }
 
