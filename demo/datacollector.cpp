@@ -94,7 +94,7 @@ void* cVOXAdatacollector::GetData(const char* name) {
     entry->loading = false;
     return entry->data;
   }
-  LogMessage(5, "Error on loading data \"%s\"", name);
+  LogFailure("Error on loading data \"%s\"", name);
   // LoadItem may have added entries of its own meanwhile: this entry goes by
   // identity, never as "the last one".
   RemoveEntry(entry);

@@ -130,7 +130,7 @@ cColorPic* LoadPicture(const char* name, bool defaultResample, const char* folde
     }
     file->picture = NewPicture();
     if (!LoadBitmapFile(file->picture.get(), name, record)) {
-      LogMessage(5, "Could not load bitmap file \"%s\"!", name);
+      LogFailure("Could not load bitmap file \"%s\"!", name);
       return noResult();
     }
   }

@@ -198,7 +198,7 @@ bool cVOXAscrollycollector::LoadItem(tDataEntry* entry) {
   }
   entry->data = description.release();
   if (!entry->data) {
-    LogMessage(5, "Could not load %s", entry->name.c_str());
+    LogFailure("Could not load %s", entry->name.c_str());
     return false;
   }
   return true;

@@ -70,6 +70,20 @@ Backend& SelectBackend(BackendKind kind);
 // The current backend; selects one automatically on first use.
 Backend& CurrentBackend();
 
+// Tears the current backend down. The program calls it before it returns from
+// main: never a static destructor, as the display may be gone by then and the
+// library's teardown crashes or hangs on a dead connection.
+void ReleaseBackend();
+
+// Who hears that the display went away under the process (its server ended,
+// its window was killed from outside): called once with a line saying so. The
+// process then ends with exit code 1 at once, without tearing anything down.
+// Without a handler the line goes to standard error.
+using DisplayLostHandler = void (*)(const char* line);
+void SetDisplayLostHandler(DisplayLostHandler handler);
+// For backends: reports the loss and ends the process.
+[[noreturn]] void DisplayLost(const char* line);
+
 std::unique_ptr<Backend> CreateSdlBackend();  // null when SDL has no video device
 std::unique_ptr<Backend> CreateHeadlessBackend();
 

@@ -22,6 +22,10 @@ const std::vector<std::string>& HeadlessMessageBoxes();
 // Where message-box texts go when no box can be shown (besides standard error).
 void SetMessageBoxLogger(std::function<void(const char* caption, const char* text)> logger);
 
+// How often the headless display's events were looked at (once a pass of a
+// message loop), counted since the process started.
+long HeadlessEventPumps();
+
 // The cursor display count of ShowCursor.
 int CursorDisplayCount();
 

@@ -130,6 +130,7 @@ constexpr int THREAD_PRIORITY_ABOVE_NORMAL = 1;
 constexpr DWORD INFINITE = 0xFFFFFFFFu;
 constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_TIMEOUT = 258;
+constexpr DWORD QS_ALLINPUT = 0x04FF;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFFu;
 
 inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
@@ -160,6 +161,11 @@ LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 BOOL PeekMessageA(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
+// Only the message wait of it (no handles): returns WAIT_OBJECT_0 as soon as a
+// message is posted, or WAIT_TIMEOUT after milliseconds. The backend's own
+// events are only seen by PeekMessageA, so callers wait a bounded time.
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                DWORD milliseconds, DWORD wakeMask);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 int ShowCursor(BOOL show);

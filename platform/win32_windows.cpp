@@ -1,5 +1,7 @@
 // Windows, window classes, the process-wide message queue and the cursor.
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <deque>
@@ -33,6 +35,7 @@ struct Window {
 
 struct Windowing {
   std::mutex mutex;  // guards the queue and the quit request; windows are main-thread only
+  std::condition_variable posted;  // a message or the quit request arrived
   std::deque<MSG> queue;
   bool quitPosted = false;
   int quitCode = 0;
@@ -255,16 +258,34 @@ LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   auto& w = W();
-  std::lock_guard lock(w.mutex);
-  w.queue.push_back(MSG{hwnd, message, wParam, lParam, GetTickCount(), POINT{0, 0}});
+  {
+    std::lock_guard lock(w.mutex);
+    w.queue.push_back(MSG{hwnd, message, wParam, lParam, GetTickCount(), POINT{0, 0}});
+  }
+  w.posted.notify_all();
   return TRUE;
 }
 
 void PostQuitMessage(int exitCode) {
   auto& w = W();
-  std::lock_guard lock(w.mutex);
-  w.quitPosted = true;
-  w.quitCode = exitCode;
+  {
+    std::lock_guard lock(w.mutex);
+    w.quitPosted = true;
+    w.quitCode = exitCode;
+  }
+  w.posted.notify_all();
+}
+
+DWORD MsgWaitForMultipleObjects(DWORD, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
+  auto& w = W();
+  std::unique_lock lock(w.mutex);
+  auto ready = [&w] { return !w.queue.empty() || w.quitPosted; };
+  if (milliseconds == INFINITE) {
+    w.posted.wait(lock, ready);
+    return WAIT_OBJECT_0;
+  }
+  return w.posted.wait_for(lock, std::chrono::milliseconds(milliseconds), ready) ? WAIT_OBJECT_0
+                                                                                 : WAIT_TIMEOUT;
 }
 
 // Pumps the backend's events first (SDL must be polled on the main thread),
@@ -315,8 +336,11 @@ int MessageBoxA(HWND, const char* text, const char* caption, UINT) {
   caption = caption ? caption : "";
   if (!platform::CurrentBackend().MessageBox(text, caption)) {
     w.boxes.emplace_back(text);
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-    if (w.boxLogger) w.boxLogger(caption, text);
+    // The program's logger decides what reaches the terminal.
+    if (w.boxLogger)
+      w.boxLogger(caption, text);
+    else
+      std::fprintf(stderr, "%s: %s\n", caption, text);
   }
   return IDOK;
 }

@@ -94,6 +94,8 @@ class cParserR : public virtual basis::basisObject {
   void SetSourceName(const char* name);
   const char* GetSourceName() const { return sourceName ? sourceName->c_str() : nullptr; }
 
+  // One line at the current place; without a prefix it says why a parse
+  // failed and is kept as a failure line of the run.
   void Message(const char* prefix, const char* format, ...) VOXA_PRINTF(3, 4);
   void Warning(const char* format, ...) VOXA_PRINTF(2, 3);
   // Raises a parse error with the code (a CompilerError without a format); does

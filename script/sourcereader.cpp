@@ -216,8 +216,11 @@ void cParserR::Message(const char* prefix, const char* format, ...) {
   va_start(args, format);
   std::vsnprintf(text, sizeof text, format ? format : "", args);
   va_end(args);
-  LogMessage(5, "%s(%i,%i) %s%s%s", sourceName ? sourceName->c_str() : "<unknown>", line, column,
-             prefix ? prefix : "", prefix ? ": " : "", text);
+  const char* name = sourceName ? sourceName->c_str() : "<unknown>";
+  if (prefix)
+    LogMessage(5, "%s(%i,%i) %s: %s", name, line, column, prefix, text);
+  else
+    LogFailure("%s(%i,%i) %s", name, line, column, text);
 }
 
 void cParserR::Warning(const char* format, ...) {

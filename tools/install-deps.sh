@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev
+  libsdl2-dev libx11-dev
   zlib1g-dev libbz2-dev libpng-dev libjpeg62-turbo-dev
   libopenmpt-dev libsndfile1-dev openmpt123
   imagemagick netpbm

@@ -53,7 +53,7 @@ bool EndRoad() {
     video::PostApplicationQuit();
   } else if (!CreateGUI()) {
     // Without a whole GUI there is nothing left to show.
-    LogMessage(5, "Could not rebuild the launcher!");
+    LogFailure("Could not rebuild the launcher!");
     DestroyGUI();
     kernel::NoteFailure();
     video::PostApplicationQuit();
@@ -64,7 +64,7 @@ bool EndRoad() {
 bool StartRoad() {
   startRequested = false;
   if (!InitSound()) {
-    LogMessage(5, "Could not initialize the music system!");
+    LogFailure("Could not initialize the music system!");
     QuitAfterFailedStart();
     return true;
   }
@@ -73,7 +73,7 @@ bool StartRoad() {
   if (!currentDemo) {
     StopMusic();
     UnmountForDemo();
-    LogMessage(5, "Could not load demo! Continuing with the GUI...");
+    LogFailure("Could not load demo! Continuing with the GUI...");
     QuitAfterFailedStart();
     return true;
   }

@@ -4,9 +4,15 @@
 #include "platform/backend.h"
 #include "platform/headless.h"
 #include "windxkernel/application.h"
+#include "windxkernel/catchchain.h"
 #include "windxkernel/debuglog.h"
 
 int main(int argc, char** argv) {
+  // A lost display ends the run at once: the log and the terminal hear why.
+  platform::SetDisplayLostHandler([](const char* line) {
+    kernel::SafeLog("%s", line);
+    kernel::WriteFailureLines(stderr);
+  });
   platform::SelectBackend(platform::BackendKind::Automatic);
   platform::InstallShutdownSignals();
   platform::SetMessageBoxLogger([](const char* caption, const char* text) {
@@ -17,5 +23,10 @@ int main(int argc, char** argv) {
     }
   });
   std::string commandLine = kernel::JoinCommandLine(argc - 1, argv + 1);
-  return RunApplication(GetModuleHandleA(nullptr), nullptr, commandLine.c_str(), SW_SHOWNORMAL);
+  const int code =
+      RunApplication(GetModuleHandleA(nullptr), nullptr, commandLine.c_str(), SW_SHOWNORMAL);
+  // The terminal hears only why a run failed.
+  if (code == 1) kernel::WriteFailureLines(stderr);
+  platform::ReleaseBackend();
+  return code;
 }

@@ -1,7 +1,8 @@
 // Set-up and release of the demo side: the registries, the catalogue list, the
 // launcher GUI (or the direct launch), and the launcher's device resources.
-#include <cstdio>
+#include <filesystem>
 #include <new>
+#include <string>
 
 #include "demo/command.h"
 #include "effects2d/frame.h"
@@ -9,6 +10,7 @@
 #include "script/filters.h"
 #include "threedee/scene/templates.h"
 #include "viewer/launcher.h"
+#include "windxkernel/application.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/kernel.h"
 #include "windxkernel/sound.h"
@@ -37,6 +39,20 @@ void AppendCatalogue(tDCdemocollector* catalogue) {
   }
 }
 
+// A start without any catalogue says where it looked: a start from the wrong
+// folder is the usual cause.
+void LogWhereNoDataWasFound() {
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::current_path(error);
+  const std::filesystem::path data = folder / "data";
+  const bool dataThere = std::filesystem::is_directory(data, error);
+  const kernel::cApplication* app = GetApplication();
+  const std::string program = app ? app->moduleFileName : std::string();
+  LogFailure("No demo catalogue found in the folder %s%s, in the archives of %s%s%s", data.c_str(),
+             dataThere ? "" : " (there is no such folder)", folder.c_str(),
+             program.empty() ? "" : " or appended to ", program.c_str());
+}
+
 }  // namespace
 
 bool SetupDemos() {
@@ -59,7 +75,8 @@ bool SetupDemos() {
 
   if (!kernel::directLaunch) return CreateGUI();
   if (catalogues.empty()) {
-    LogMessage(5, "No demo collectors found!");
+    LogWhereNoDataWasFound();
+    LogFailure("No demo collectors found!");
     return false;
   }
   chosenCatalogue = catalogues.front().get();
@@ -89,8 +106,7 @@ void FreeDemos() {
 bool CreateGUI() {
   static const char kMessage[] =
       "The launcher is not available yet: start the player with \"directlaunch\".";
-  LogMessage(5, "%s", kMessage);
-  std::fprintf(stderr, "%s\n", kMessage);
+  LogFailure("%s", kMessage);
   return false;
 }
 

@@ -36,6 +36,9 @@ constexpr CatchTexts deinitChain{"Fatal error occured at deinitialization: %s",
                                  "Fatal: Extreme fatal exception catched at deinitialization!",
                                  "Fatal: Unknown exception was not catched at deinitialization!"};
 
+// How long a pass of the message loop that draws nothing waits for a message.
+constexpr DWORD kIdleWaitMilliseconds = 16;
+
 void FreeArguments() {
   arguments.clear();
   argumentPointers.clear();
@@ -330,8 +333,13 @@ int RunApplication(HINSTANCE instance, HINSTANCE, const char* commandLine, int) 
         app->periodFrames++;
         if (!app->Render()) throw new eFatalError("Fatal: cApplication::Render() failed!");
         if (app->quitFlag) PostMessageA(app->window, WM_CLOSE, 0, 0);
+        Sleep(0);
+      } else {
+        // Nothing to draw (full-screen without focus, or quitting): wait for a
+        // message instead of spinning, looking at the display's own events
+        // once a frame.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, kIdleWaitMilliseconds, QS_ALLINPUT);
       }
-      Sleep(0);
     }
   });
   if (ok) return result;

@@ -18,7 +18,7 @@ void SafeLog(const char* format, ...) {
   va_list args;
   va_start(args, format);
   try {
-    AppendDebugLog(format, args);
+    AppendFailure(format, args);
   } catch (VOXA::errors::eError* e) {
     delete e;
   } catch (...) {
@@ -28,7 +28,10 @@ void SafeLog(const char* format, ...) {
 
 void NoteFailure() { failure = true; }
 bool FailureNoted() { return failure; }
-void ResetFailure() { failure = false; }
+void ResetFailure() {
+  failure = false;
+  ClearFailureLines();
+}
 
 void ReportCaught(const CatchTexts& texts, VOXA::errors::eError* error, bool fatalKind) {
   if (fatalKind) {

@@ -18,10 +18,12 @@ struct CatchTexts {
   const char* unknown;
 };
 
-// Logs without raising: a log that cannot be written must not escape a chain.
+// Logs a failure line (LogFailure) without raising: a log that cannot be
+// written must not escape a chain.
 void SafeLog(const char* format, ...) VOXA_PRINTF(1, 2);
 
-// Whether a chain caught anything since the last reset (the run then ends with 1).
+// Whether a chain caught anything since the last reset (the run then ends
+// with 1); a reset forgets the kept failure lines as well.
 void NoteFailure();
 bool FailureNoted();
 void ResetFailure();

@@ -250,7 +250,7 @@ void D3DErrorBox(const char* file, int line, HRESULT result) {
   std::snprintf(text, sizeof text, "(D3D)%s(%d): %s%s%s%s", file, line,
                 "Direct3D call failed - return FALSE", result ? " (" : "",
                 result ? D3DErrorName(result) : "", result ? ")" : "");
-  LogMessage(5, "%s", text);
+  LogFailure("%s", text);
   D3DRelease();
   cApplication* app = GetApplication();
   MessageBoxA(app ? app->window : nullptr, text, "Error occured!", MB_TASKMODAL);

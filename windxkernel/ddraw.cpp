@@ -595,7 +595,7 @@ void DDErrorBox(const char* file, int line, HRESULT result) {
   std::snprintf(text, sizeof text, "(DD)%s(%d): %s%s%s%s", file, line,
                 "DirectDraw call failed - return FALSE", result ? " (" : "",
                 result ? DDErrorName(result) : "", result ? ")" : "");
-  LogMessage(5, "%s", text);
+  LogFailure("%s", text);
   DDRelease();
   MessageBoxA(MainWindow(), text, "Error occured!", MB_TASKMODAL);
 }

@@ -1,6 +1,7 @@
 #include "windxkernel/debuglog.h"
 
 #include <cstdio>
+#include <deque>
 #include <mutex>
 
 #include "foundation/log.h"
@@ -19,6 +20,52 @@ static bool logCreated = false;
       [](int, const char* format, va_list args) { AppendDebugLog(format, args); });
   return true;
 }();
+
+namespace {
+
+// Bounds of the kept failure lines: the first ones name the cause, the latest
+// ones how the run ended; a run that fails over and over keeps no more.
+constexpr std::size_t kFirstFailureLines = 32;
+constexpr std::size_t kLatestFailureLines = 32;
+constexpr std::size_t kFailureLineLength = 1024;
+
+std::mutex failureMutex;
+std::vector<std::string> firstFailures;
+std::deque<std::string> latestFailures;
+
+void KeepFailure(const char* format, va_list args) {
+  char text[kFailureLineLength];
+  std::vsnprintf(text, sizeof text, format, args);
+  std::string line(text);
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  std::lock_guard lock(failureMutex);
+  if (firstFailures.size() < kFirstFailureLines) {
+    firstFailures.push_back(std::move(line));
+    return;
+  }
+  if (latestFailures.size() == kLatestFailureLines) latestFailures.pop_front();
+  latestFailures.push_back(std::move(line));
+}
+
+}  // namespace
+
+std::vector<std::string> FailureLines() {
+  std::lock_guard lock(failureMutex);
+  std::vector<std::string> lines = firstFailures;
+  lines.insert(lines.end(), latestFailures.begin(), latestFailures.end());
+  return lines;
+}
+
+void ClearFailureLines() {
+  std::lock_guard lock(failureMutex);
+  firstFailures.clear();
+  latestFailures.clear();
+}
+
+void WriteFailureLines(std::FILE* stream) {
+  for (const std::string& line : FailureLines()) std::fprintf(stream, "voxa2: %s\n", line.c_str());
+  std::fflush(stream);
+}
 
 bool noSound = false;
 bool directLaunch = false;
@@ -62,6 +109,21 @@ void LogMessage(int, const char* format, ...) {
   va_list args;
   va_start(args, format);
   AppendDebugLog(format, args);
+  va_end(args);
+}
+
+void AppendFailure(const char* format, va_list args) {
+  va_list copy;
+  va_copy(copy, args);
+  kernel::KeepFailure(format, copy);
+  va_end(copy);
+  AppendDebugLog(format, args);
+}
+
+void LogFailure(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  AppendFailure(format, args);
   va_end(args);
 }
 

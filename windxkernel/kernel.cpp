@@ -204,7 +204,7 @@ bool cWinDXKernel::Initialize() {
   VOXA2::threedee::Init3DKernel();
   EnumerateSoundDevices();
   if (!VOXA2::SetupDemos()) {
-    LogMessage(5, "Could not initialize the Independent VOXA Kernel! Aborting...");
+    LogFailure("Could not initialize the Independent VOXA Kernel! Aborting...");
     ReleaseDevices();
     return false;
   }

@@ -102,7 +102,7 @@ const char* MusicLoadErrorText(int code) {
 
 // Logs "<what>: <text>" or "<what>!" when the code has no text.
 void LogLibraryFailure(const char* format, const char* text) {
-  LogMessage(5, format, text ? ": " : "!", text ? text : "");
+  LogFailure(format, text ? ": " : "!", text ? text : "");
 }
 
 HWND MainWindow() {
@@ -222,10 +222,10 @@ kernelSample* kernelSample::Load(const char* name) {
   std::vector<unsigned char> data;
   switch (ReadWholeFile(name, "loading a sample to memory!", data)) {
     case ReadResult::NotFound:
-      LogMessage(5, "Could not load %s!", name);
+      LogFailure("Could not load %s!", name);
       return nullptr;
     case ReadResult::Failed:
-      LogMessage(5, "Error on reading %s!", name);
+      LogFailure("Error on reading %s!", name);
       return nullptr;
     case ReadResult::Read:
       break;
@@ -234,7 +234,7 @@ kernelSample* kernelSample::Load(const char* name) {
   HSAMPLE sample = BASS_SampleLoad(TRUE, data.data(), 0, static_cast<DWORD>(data.size() - 1), 1, 0);
   data = {};
   if (!sample && BASS_ErrorGetCode() == BASS_ERROR_MEM) {
-    LogMessage(5, "Sample %s refused: it plays longer than the limit of %i seconds", name,
+    LogFailure("Sample %s refused: it plays longer than the limit of %i seconds", name,
                platform::sound::kMaxSampleSeconds);
   }
   auto* result = new (std::nothrow) kernelSample(sample);
@@ -398,7 +398,7 @@ bool LoadMusic(const char* name, bool loop) {
   LogMessage(5, "Loading music...");
   std::vector<unsigned char> data;
   if (ReadWholeFile(name, "loading the music to memory!", data) != ReadResult::Read) {
-    LogMessage(5, "Could not load music from disk");
+    LogFailure("Could not load music from disk");
     return false;
   }
   DWORD flags = BASS_MUSIC_RAMP | (loop ? BASS_MUSIC_LOOP : 0);

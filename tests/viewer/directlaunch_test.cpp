@@ -13,6 +13,7 @@
 
 #include "tests/support/display_fixture.h"
 #include "windxkernel/application.h"
+#include "windxkernel/debuglog.h"
 
 namespace {
 
@@ -93,7 +94,8 @@ TEST_F(DirectLaunch, PlaysTheDefaultDemoToItsEndAndEndsWithZero) {
 struct FailureCase {
   const char* name;
   void (*damage)();
-  std::vector<std::string> lines;  // in this order, each the start of a line
+  std::vector<std::string> lines;    // in this order, each the start of a line
+  std::vector<std::string> reasons;  // the kept failure lines, each the start of one
 };
 
 void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
@@ -111,18 +113,35 @@ TEST_P(DirectLaunchFailure, LogsWhyAndEndsWithOneWithoutStartingTheDemo) {
   EXPECT_FALSE(HasLineStarting(lines, "Demo counter result:"));
 }
 
+// The terminal hears why: without "debugmode" the run writes no log, yet keeps
+// its failure lines for the program to write to standard error.
+TEST_P(DirectLaunchFailure, KeepsWhyWithoutDebugMode) {
+  WriteGoodTree();
+  GetParam().damage();
+  EXPECT_EQ(Run("directlaunch nosound windowed"), 1);
+  EXPECT_FALSE(std::filesystem::exists("debug.txt"));
+  const std::vector<std::string> kept = kernel::FailureLines();
+  EXPECT_EQ(kept.size(), GetParam().reasons.size());
+  EXPECT_TRUE(StartsInOrder(kept, GetParam().reasons)) << testing::PrintToString(kept);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, DirectLaunchFailure,
     ::testing::Values(
         FailureCase{
             "LoadingPictureMissing",
             [] { std::filesystem::remove("data/pictures/lb.png"); },
-            {"Could not load loading image!", "Could not load demo! Continuing with the GUI..."}},
+            {"Could not load loading image!", "Could not load demo! Continuing with the GUI..."},
+            {"Could not load bitmap file \"pictures\\lb\"!", "Error on loading data \"lb\"",
+             "Could not load loading image!", "Could not load demo! Continuing with the GUI..."}},
         FailureCase{"ScriptDoesNotCompile",
                     [] { WriteText("data/demos/second.scr", "main() { eod 1; \n sequence ; }"); },
-                    {"demos\\second.scr(2,", "Could not load demo! Continuing with the GUI..."}},
+                    {"demos\\second.scr(2,", "Could not load demo! Continuing with the GUI..."},
+                    {"demos\\second.scr(2,12) Error 104 occured: Sequence expected!",
+                     "Could not load demo! Continuing with the GUI..."}},
         FailureCase{"ScriptMissing",
                     [] { std::filesystem::remove("data/demos/second.scr"); },
+                    {"Could not load demo! Continuing with the GUI..."},
                     {"Could not load demo! Continuing with the GUI..."}},
         FailureCase{
             "MusicMissing",
@@ -130,14 +149,22 @@ INSTANTIATE_TEST_SUITE_P(
               WriteText("data/demos/second.scr",
                         "main() { music \"music\\\\none.mod\", 64, 0; eod 0.2; }");
             },
-            {"Could not load music from disk", "Fetched Quit Message from Windows message queue."}},
+            {"Could not load music from disk", "Fetched Quit Message from Windows message queue."},
+            {"Could not load music from disk"}},
         FailureCase{"NoCatalogue",
                     [] { std::filesystem::remove("data/demo.ini"); },
                     {"No demo collectors found!",
-                     "Could not initialize the Independent VOXA Kernel! Aborting..."}},
+                     "Could not initialize the Independent VOXA Kernel! Aborting..."},
+                    {"No demo catalogue found in the folder /", "No demo collectors found!",
+                     "Could not initialize the Independent VOXA Kernel! Aborting...",
+                     "Fatal error occured: Fatal: Error on initialization!"}},
         FailureCase{"CatalogueWithoutDemos",
                     [] { WriteText("data/demo.ini", "demo a { title \"A\"; file \"a.scr\"; }"); },
-                    {"(demo.ini) Fatal error: No demos enlisted!", "No demo collectors found!"}}),
+                    {"(demo.ini) Fatal error: No demos enlisted!", "No demo collectors found!"},
+                    {"(demo.ini) Fatal error: No demos enlisted!",
+                     "No demo catalogue found in the folder /", "No demo collectors found!",
+                     "Could not initialize the Independent VOXA Kernel! Aborting...",
+                     "Fatal error occured: Fatal: Error on initialization!"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Until the launcher's windows exist, only the direct launch can play.
@@ -145,6 +172,7 @@ TEST_F(DirectLaunch, WithoutTheOptionTheLauncherIsNotAvailableYet) {
   WriteGoodTree();
   testing::internal::CaptureStderr();
   EXPECT_EQ(Run("debugmode nosound windowed"), 1);
+  kernel::WriteFailureLines(stderr);  // as the program does when it ends with 1
   const std::string errors = testing::internal::GetCapturedStderr();
   const std::string line =
       "The launcher is not available yet: start the player with \"directlaunch\".";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <sstream>
@@ -400,6 +401,48 @@ TEST_F(Application, InactiveFullScreenDrawsNothingButKeepsDispatching) {
     EXPECT_TRUE(seen);
     EXPECT_EQ(frames > 0, row.draws);
   }
+}
+
+// Full-screen without focus there is nothing to draw: the loop waits for
+// messages (looking at the display once a frame) instead of spinning, and a
+// posted message wakes it at once.
+TEST_F(Application, InactiveFullScreenWaitsForMessagesInsteadOfSpinning) {
+  using Clock = std::chrono::steady_clock;
+  std::atomic<long> pumpsAtPost{0};
+  std::atomic<Clock::rep> postedAt{0};
+  long pumpsWhileInactive = -1;
+  Clock::duration wakeUp{};
+  std::thread later;
+  EXPECT_EQ(Run("",
+                [&](TestApp& app) {
+                  app.initialize = [&] {
+                    PostMessageA(app.window, WM_ACTIVATEAPP, FALSE, 0);
+                    HWND window = app.window;
+                    later = std::thread([&, window] {
+                      ::Sleep(100);  // the focus loss is handled by now
+                      const long before = platform::HeadlessEventPumps();
+                      ::Sleep(500);
+                      pumpsAtPost = platform::HeadlessEventPumps() - before;
+                      postedAt = Clock::now().time_since_epoch().count();
+                      PostMessageA(window, WM_TEST_SEEN, 0, 0);
+                    });
+                    return true;
+                  };
+                  app.render = [] { return true; };
+                  app.onMessage = [&](UINT message) {
+                    if (message != WM_TEST_SEEN) return;
+                    wakeUp = Clock::now().time_since_epoch() - Clock::duration(postedAt.load());
+                    pumpsWhileInactive = pumpsAtPost;
+                    PostMessageA(app.window, WM_CLOSE, 0, 0);
+                  };
+                }),
+            0);
+  later.join();
+  ASSERT_GE(pumpsWhileInactive, 0) << "the posted message never arrived";
+  // Waiting a frame at a time makes about 30 passes in 0.5 s; a spinning loop
+  // makes hundreds of thousands.
+  EXPECT_LT(pumpsWhileInactive, 200);
+  EXPECT_LT(wakeUp, std::chrono::milliseconds(100));
 }
 
 TEST_F(Application, WindowMessagesUpdateTheApplication) {

@@ -279,7 +279,7 @@ tDCdemocollector* tDCdemocollector::BuildDemoList(const char* fileName, TArchive
   parser.reset();
   if (!read) return nullptr;
   if (catalogue->enlisted.empty()) {
-    LogMessage(5, "(%s) Fatal error: No demos enlisted!", fileName ? fileName : "");
+    LogFailure("(%s) Fatal error: No demos enlisted!", fileName ? fileName : "");
     return nullptr;
   }
   if (!catalogue->defaultDemo) catalogue->defaultDemo = catalogue->enlisted.front();

@@ -27,7 +27,7 @@ std::unique_ptr<cVOXAdemo> LoadDemo(const tDCdemo* record) {
     }
     picture = pictures->GetData(record->loadingImage->c_str());
     if (!picture) {
-      LogMessage(5, "Could not load loading image!");
+      LogFailure("Could not load loading image!");
       return nullptr;
     }
     loading = std::make_unique<cBitmapLoadingPicture>(static_cast<ZGUI::cBitmap*>(picture));

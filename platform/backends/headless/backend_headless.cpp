@@ -34,6 +34,8 @@ PresentedFrame& TheFrame() {
   return f;
 }
 
+std::atomic<long> eventPumps{0};
+
 // Seams for end-to-end tests, switched on from the environment only:
 // VOXA2_HEADLESS_FRAME_MS=n makes the clock stand still except for n
 // milliseconds per presented frame, so a run shows the same frames at the same
@@ -131,7 +133,7 @@ class HeadlessBackend final : public Backend {
     *x = it == origins_.end() ? 0 : it->second.first;
     *y = it == origins_.end() ? 0 : it->second.second;
   }
-  void PumpEvents() override {}
+  void PumpEvents() override { ++eventPumps; }
   void ShowCursor(bool) override {}
   bool MessageBox(const char*, const char*) override { return false; }
 
@@ -165,6 +167,8 @@ void SetHeadlessDesktop(int width, int height, int bitsPerPixel) {
 }
 
 const PresentedFrame& LastPresentedFrame() { return TheFrame(); }
+
+long HeadlessEventPumps() { return eventPumps.load(); }
 
 bool WritePresentedFramePng(const std::string& path) {
   const PresentedFrame& f = TheFrame();

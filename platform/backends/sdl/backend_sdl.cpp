@@ -3,14 +3,15 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string_view>
 #include <vector>
 
 #include "platform/backend.h"
 #include "platform/backends/sdl/audio_sdl.h"
+#include "platform/backends/sdl/x11_watch.h"
 #include "platform/dinput.h"
 
 namespace platform {
@@ -436,10 +437,13 @@ std::unique_ptr<Backend> CreateSdlBackend() {
   // X11 SDL would keep that surface in an OpenGL texture, a second software
   // renderer where the only OpenGL is Mesa's; shared memory images are cheaper
   // everywhere. Wayland has no surface without it. The environment variable
-  // still decides when set.
+  // still decides when set. SDL loads its X11 backend at run time: the error
+  // handlers go in once it runs.
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver && std::string_view(driver) == "x11")
+  if (driver && std::string_view(driver) == "x11") {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    WatchTheX11Display();
+  }
   return std::make_unique<SdlBackend>();
 }
 
