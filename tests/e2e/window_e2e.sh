@@ -103,7 +103,7 @@ for try in $(seq 1 10); do
     sleep 0.1
   done
   sleep 0.5
-  xdotool search --name "$title" windowfocus --sync >/dev/null
+  timeout 20 xdotool search --name "$title" windowfocus --sync >/dev/null || fail "try $try: the window never had the focus"
   if [ "$try" -le 5 ]; then
     xdotool keydown Escape keyup Escape
   else
