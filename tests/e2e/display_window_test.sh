@@ -11,6 +11,7 @@ work="$(mktemp -d)"
 set -m
 trap 'for job in $(jobs -p); do kill -KILL -- "-$job" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 source "$(dirname "$0")/longdemo.sh"
+source "$(dirname "$0")/xwdpixel.sh"
 cd "$work"
 make_long_demo
 title="VOXA2 viewer for Linux/SDL2"
@@ -34,21 +35,7 @@ wait_for_size() {
 # Prints the colour at (x, y) of the root window as RRGGBB.
 pixel_at() {
   xwd -root -silent > shot.xwd
-  python3 - "$1" "$2" <<'PY'
-import struct, sys
-x, y = int(sys.argv[1]), int(sys.argv[2])
-data = open("shot.xwd", "rb").read()
-h = struct.unpack(">25I", data[:100])
-header_size, byte_order, bpp, bpl = h[0], h[7], h[11], h[12]
-rmask, gmask, bmask, ncolors = h[14], h[15], h[16], h[19]
-off = header_size + ncolors * 12 + y * bpl + x * (bpp // 8)
-raw = data[off:off + bpp // 8]
-v = int.from_bytes(raw, "little" if byte_order == 0 else "big")
-def chan(m):
-    s = (m & -m).bit_length() - 1
-    return ((v & m) >> s) * 255 // (m >> s)
-print("%02X%02X%02X" % (chan(rmask), chan(gmask), chan(bmask)))
-PY
+  xwd_pixel shot.xwd "$1" "$2"
 }
 
 # Asks the player to end; after 20 seconds its process group is killed.
