@@ -6,16 +6,20 @@ set -euo pipefail
 player="$1"
 probe="$2"
 work="$(mktemp -d)"
-trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+# Each player runs in a process group of its own; whatever is left of them at
+# the end goes with its whole group, so that nothing keeps the test's output open.
+set -m
+trap 'for job in $(jobs -p); do kill -KILL -- "-$job" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 source "$(dirname "$0")/longdemo.sh"
+source "$(dirname "$0")/xwdpixel.sh"
 cd "$work"
 make_long_demo
 title="VOXA2 viewer for Linux/SDL2"
 
 # Waits until the window reports the given client size; prints its geometry.
 wait_for_size() {
-  local want_w="$1" want_h="$2" info=""
-  for _ in $(seq 1 300); do
+  local want_w="$1" want_h="$2" info="" until=$((SECONDS + 90))
+  while [ $SECONDS -lt $until ]; do
     info="$(xwininfo -name "$title" 2>/dev/null || true)"
     if grep -q "Width: $want_w\$" <<<"$info" && grep -q "Height: $want_h\$" <<<"$info"; then
       echo "$info"
@@ -31,25 +35,17 @@ wait_for_size() {
 # Prints the colour at (x, y) of the root window as RRGGBB.
 pixel_at() {
   xwd -root -silent > shot.xwd
-  python3 - "$1" "$2" <<'PY'
-import struct, sys
-x, y = int(sys.argv[1]), int(sys.argv[2])
-data = open("shot.xwd", "rb").read()
-h = struct.unpack(">25I", data[:100])
-header_size, byte_order, bpp, bpl = h[0], h[7], h[11], h[12]
-rmask, gmask, bmask, ncolors = h[14], h[15], h[16], h[19]
-off = header_size + ncolors * 12 + y * bpl + x * (bpp // 8)
-raw = data[off:off + bpp // 8]
-v = int.from_bytes(raw, "little" if byte_order == 0 else "big")
-def chan(m):
-    s = (m & -m).bit_length() - 1
-    return ((v & m) >> s) * 255 // (m >> s)
-print("%02X%02X%02X" % (chan(rmask), chan(gmask), chan(bmask)))
-PY
+  xwd_pixel shot.xwd "$1" "$2"
 }
 
+# Asks the player to end; after 20 seconds its process group is killed.
 stop() {
-  kill -TERM "$1"
+  kill -TERM "$1" 2>/dev/null || true
+  for _ in $(seq 1 200); do
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -KILL -- "-$1" 2>/dev/null || true
   wait "$1" || true
 }
 
@@ -74,7 +70,7 @@ for _ in $(seq 1 200); do
 done
 # Under load the first key may come before the window has the focus: retry.
 for _ in $(seq 1 10); do
-  xdotool search --name "$title" windowfocus --sync key --delay 100 space || true
+  timeout 10 xdotool search --name "$title" windowfocus --sync key --delay 100 space || true
   for _ in $(seq 1 30); do
     grep -q "OnKey(57, released)" debug.txt && break 2
     sleep 0.1

@@ -78,11 +78,14 @@ LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}detect_leaks=0" \
     sleep 0.1
   done
   sleep 1
-  # Under load the first key may come before the window has the focus: retry.
-  while kill -0 $pid 2>/dev/null; do
-    xdotool search --name "VOXA2 viewer for Linux/SDL2" windowfocus --sync key Escape 2>/dev/null || true
+  # Under load the first key may come before the window has the focus: retry,
+  # for a minute at most.
+  until=$((SECONDS + 60))
+  while kill -0 $pid 2>/dev/null && [ $SECONDS -lt $until ]; do
+    timeout 10 xdotool search --name "VOXA2 viewer for Linux/SDL2" windowfocus --sync key Escape 2>/dev/null || true
     sleep 0.5
   done
+  kill -KILL $pid 2>/dev/null || true
   wait $pid
 ' _ "$voxa2" && rc=0 || rc=$?
 [ "$rc" -eq 0 ] || fail "under X: exit code $rc"

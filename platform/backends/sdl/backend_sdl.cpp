@@ -211,10 +211,9 @@ class SdlBackend final : public Backend {
         SDL_CreateWindow(title, x, y, width > 0 ? width : 1, height > 0 ? height : 1, flags);
     if (!w) return false;
     windows_[id] = w;
-    // The frames are made in software already: SDL's own software renderer only
-    // copies and scales them, without a GL driver and its threads, and without
-    // making the X window anew as a GL renderer may.
-    views_[id].renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
+    // Shown before it has a size and a frame, the window would appear as a
+    // blank 1x1 area first: it appears with its first frame instead.
+    if (width <= 0 || height <= 0) views_[id].showAt = ShowAt::FirstFrame;
     return true;
   }
 
@@ -232,13 +231,16 @@ class SdlBackend final : public Backend {
   }
 
   void ShowWindow(HWND id, bool show) override {
-    if (SDL_Window* w = Get(id)) {
-      if (show) {
-        SDL_ShowWindow(w);
-        SDL_RaiseWindow(w);
-      } else {
-        SDL_HideWindow(w);
-      }
+    SDL_Window* w = Get(id);
+    if (!w) return;
+    View& v = views_[id];
+    if (!show) {
+      if (v.showAt == ShowAt::Asked) v.showAt = ShowAt::FirstFrame;
+      SDL_HideWindow(w);
+    } else if (v.showAt == ShowAt::FirstFrame) {
+      v.showAt = ShowAt::Asked;
+    } else if (v.showAt == ShowAt::Now) {
+      Show(w);
     }
   }
 
@@ -323,6 +325,15 @@ class SdlBackend final : public Backend {
       SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
       v.shown.clear();
     }
+    // Mapped first: what is drawn into a window that is not mapped is lost, and
+    // a renderer made for a hidden window skips its drawing.
+    if (v.showAt == ShowAt::Asked) {
+      Show(w);
+      v.showAt = ShowAt::Now;
+    }
+    // The frames are made in software already: SDL's own software renderer only
+    // copies and scales them, without a GL driver and its threads, and without
+    // making the X window anew as a GL renderer may.
     if (!v.renderer) {
       v.renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
       if (!v.renderer) return;
@@ -379,6 +390,11 @@ class SdlBackend final : public Backend {
     return mode;
   }
 
+  static void Show(SDL_Window* w) {
+    SDL_ShowWindow(w);
+    SDL_RaiseWindow(w);
+  }
+
   SDL_Window* Get(HWND id) const {
     auto it = windows_.find(id);
     return it == windows_.end() ? nullptr : it->second;
@@ -390,7 +406,12 @@ class SdlBackend final : public Backend {
     return nullptr;
   }
 
+  // When a window that is asked to show appears: at once, or with its first
+  // frame (asked already, or not yet).
+  enum class ShowAt { Now, FirstFrame, Asked };
+
   struct View {
+    ShowAt showAt = ShowAt::Now;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     int width = 0, height = 0;
