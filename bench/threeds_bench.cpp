@@ -15,6 +15,7 @@
 
 #include "bench/display.h"
 #include "foundation/archive.h"
+#include "platform/backend.h"
 #include "tests/threedee/loaders/chunkwriter.h"
 #include "threedee/loaders/threedsloader.h"
 #include "threedee/scene/trimesh.h"
