@@ -115,7 +115,7 @@ bool cVOXAbumpscroller::Execute(float, float sinceStart, float fraction) {
     LogMessage(5, "Lock() failed!");
     return false;
   }
-  Output(lock.Pixels(), lock.Pitch());
+  Output(lock.Pixels(), lock.Pitch(), lock.Width(), lock.Height());
   return true;
 }
 
@@ -185,7 +185,8 @@ void cVOXAbumpscroller::Light(std::int32_t lightX, std::int32_t lightY) {
 // The largest whole magnification that fits (a fraction on screens smaller
 // than 320 x 200), centred, sampled in 16.16 fixed point; at 1 the steps are
 // exactly one pixel.
-void cVOXAbumpscroller::Output(std::uint8_t* pixels, int pitch) {
+void cVOXAbumpscroller::Output(std::uint8_t* pixels, int pitch, std::int32_t clipWidth,
+                               std::int32_t clipHeight) {
   const std::int32_t width = screenInfo.width, height = screenInfo.height;
   float sx = static_cast<float>(width) * 0.003125f;
   float sy = static_cast<float>(height) * 0.005f;
@@ -199,13 +200,15 @@ void cVOXAbumpscroller::Output(std::uint8_t* pixels, int pitch) {
   const std::int32_t left = (width - outWidth) / 2, top = (height - outHeight) / 2;
   const std::uint32_t columnStep = (static_cast<std::uint32_t>(kW) << 16) / outWidth;
   const std::uint32_t rowStep = (static_cast<std::uint32_t>(kH) << 16) / outHeight;
+  const std::int32_t rows = std::min(outHeight, clipHeight - top);
+  const std::int32_t columns = std::min(outWidth, clipWidth - left);
   ZGUI::pixels::ForDepth(screenInfo.bytesPerPixel, [&]<int B>() {
     std::uint32_t rowAt = 0;
-    for (std::int32_t y = 0; y < outHeight; y++, rowAt += rowStep) {
+    for (std::int32_t y = 0; y < rows; y++, rowAt += rowStep) {
       const std::uint8_t* source = work.pixels + (rowAt >> 16) * kW;
       std::uint8_t* out = pixels + static_cast<std::ptrdiff_t>(top + y) * pitch + left * B;
       std::uint32_t columnAt = 0;
-      for (std::int32_t x = 0; x < outWidth; x++, columnAt += columnStep, out += B)
+      for (std::int32_t x = 0; x < columns; x++, columnAt += columnStep, out += B)
         ZGUI::pixels::Store<B>(out, colors[source[columnAt >> 16]]);
     }
   });

@@ -42,7 +42,8 @@ class cVOXAbumpscroller : public cVOXAcommand {
   void BuildHeightField(std::int32_t scroll);
   void ComputeSlope();
   void Light(std::int32_t lightX, std::int32_t lightY);
-  void Output(std::uint8_t* pixels, int pitch);
+  // Lays out on the screen; writes only inside clipWidth x clipHeight.
+  void Output(std::uint8_t* pixels, int pitch, std::int32_t clipWidth, std::int32_t clipHeight);
 };
 
 }  // namespace VOXA2

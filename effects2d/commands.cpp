@@ -5,6 +5,7 @@
 #include "demo/block.h"
 #include "demo/demo.h"
 #include "demo/lists.h"
+#include "effects2d/frame.h"
 #include "effects2d/picturecollector.h"
 #include "foundation/numeric.h"
 #include "gui/bitmap.h"
@@ -125,9 +126,8 @@ bool cVOXApicture::Parse(float startTime, float lengthTime, cParserT* parser) {
 
 bool cVOXApicture::Execute(float, float sinceStart, float) {
   if (!picture || !buffer) return true;
-  void* pixels = nullptr;
-  int pitch = 0;
-  if (!buffer->Lock(&pixels, &pitch, 2)) {
+  effects2d::SurfaceLock lock(buffer, 2);
+  if (!lock.Locked()) {
     LogMessage(5, "Lock() failed!");
     return false;
   }
@@ -145,12 +145,10 @@ bool cVOXApicture::Execute(float, float sinceStart, float) {
   // corner is bounded to just off the screen before the size is added to it.
   x = std::clamp(x, -picture->GetWidth(), width);
   y = std::clamp(y, -picture->GetHeight(), height);
-  {
-    ZGUI::cGraphicsDevice device(pixels, pitch, ZGUI::tRect{0, 0, width - 1, height - 1});
-    device.DrawBitmap(picture,
-                      ZGUI::tRect{x, y, x + picture->GetWidth() - 1, y + picture->GetHeight() - 1});
-  }
-  buffer->Unlock();
+  ZGUI::cGraphicsDevice device(lock.Pixels(), lock.Pitch(),
+                               ZGUI::tRect{0, 0, lock.Width() - 1, lock.Height() - 1});
+  device.DrawBitmap(picture,
+                    ZGUI::tRect{x, y, x + picture->GetWidth() - 1, y + picture->GetHeight() - 1});
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "effects2d/frame.h"
 
+#include <algorithm>
 #include <string>
 
 #include "demo/command.h"
@@ -33,7 +34,13 @@ namespace VOXA2 {
 namespace effects2d {
 
 SurfaceLock::SurfaceLock(video::voxaSurface* surface, int mode) {
-  if (surface && surface->Lock(&pixels_, &pitch_, mode)) surface_ = surface;
+  std::int32_t w = 0, h = 0;
+  // A surface that cannot say its size is not drawn on at all.
+  if (!surface || !surface->GetSize(&w, &h)) return;
+  if (!surface->Lock(&pixels_, &pitch_, mode)) return;
+  surface_ = surface;
+  width_ = std::clamp(w, 0, screenInfo.width);
+  height_ = std::clamp(h, 0, screenInfo.height);
 }
 
 SurfaceLock::~SurfaceLock() {

@@ -25,11 +25,17 @@ class SurfaceLock {
   bool Locked() const { return surface_ != nullptr; }
   std::uint8_t* Pixels() const { return static_cast<std::uint8_t*>(pixels_); }
   int Pitch() const { return pitch_; }
+  // The part of the screen the surface holds: commands lay out on the screen's
+  // size, but a demo's own buffers have the drawing area's size, which is
+  // smaller when the mode is larger than the area. Nothing is drawn past it.
+  std::int32_t Width() const { return width_; }
+  std::int32_t Height() const { return height_; }
 
  private:
   video::voxaSurface* surface_ = nullptr;
   void* pixels_ = nullptr;
   int pitch_ = 0;
+  std::int32_t width_ = 0, height_ = 0;
 };
 
 }  // namespace effects2d

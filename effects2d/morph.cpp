@@ -76,7 +76,7 @@ bool cVOXAmorph::Execute(float, float sinceStart, float) {
     LogMessage(5, "Lock() failed!");
     return false;
   }
-  DrawPoints(*morph, t, lock.Pixels(), lock.Pitch(), screenInfo.width, screenInfo.height,
+  DrawPoints(*morph, t, lock.Pixels(), lock.Pitch(), lock.Width(), lock.Height(),
              screenInfo.bytesPerPixel, grays);
   return true;
 }

@@ -1,5 +1,6 @@
 #include "effects2d/motion_blur.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -23,8 +24,7 @@ struct tRowBlend {
   std::int32_t words = 0;
 };
 
-tRowBlend RowBlend(const tScreenInfo& screen) {
-  const std::int32_t width = screen.width;
+tRowBlend RowBlend(const tScreenInfo& screen, std::int32_t width) {
   switch (screen.bytesPerPixel) {
     case 2: {
       const auto r = static_cast<std::uint32_t>(screen.redMask);
@@ -82,7 +82,6 @@ bool cVOXAmotion_blur::Parse(float startTime, float lengthTime, cParserT* parser
 }
 
 bool cVOXAmotion_blur::Execute(float, float, float) {
-  const tRowBlend blend = RowBlend(screenInfo);
   for (const tPair& pair : pairs) {
     SurfaceLock temporary(pair.temporary, 3);
     if (!temporary.Locked()) {
@@ -94,7 +93,9 @@ bool cVOXAmotion_blur::Execute(float, float, float) {
       LogMessage(5, "Lock() failed! (2)");
       return false;
     }
-    for (std::int32_t y = 0; y < screenInfo.height; y++)
+    const tRowBlend blend = RowBlend(screenInfo, std::min(source.Width(), temporary.Width()));
+    const std::int32_t rows = std::min(source.Height(), temporary.Height());
+    for (std::int32_t y = 0; y < rows; y++)
       BlendRow(source.Pixels() + static_cast<std::ptrdiff_t>(y) * source.Pitch(),
                temporary.Pixels() + static_cast<std::ptrdiff_t>(y) * temporary.Pitch(), blend.words,
                blend.mask);

@@ -116,8 +116,12 @@ bool cVOXApixel_crossfade::Execute(float, float sinceStart, float) {
       LogMessage(5, "Lock() failed!");
       return false;
     }
+    // Cut to both buffers, the columns a multiple of 8 still; narrower rows read
+    // the pattern as rows of that width, no further than the screen's rows did.
+    const std::int32_t width = std::min({columns, source.Width() & ~7, destination.Width() & ~7});
+    const std::int32_t height = std::min({rows, source.Height(), destination.Height()});
     CrossFade(pattern->GetPixels(), source.Pixels(), source.Pitch(), destination.Pixels(),
-              destination.Pitch(), columns, rows, screenInfo.bytesPerPixel, threshold);
+              destination.Pitch(), width, height, screenInfo.bytesPerPixel, threshold);
   }
   return true;
 }

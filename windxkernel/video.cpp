@@ -80,6 +80,25 @@ bool kernelSurface::Lock(void** pixels, int* pitch, int mode) {
   return r == DD_OK;
 }
 
+bool kernelSurface::GetSize(std::int32_t* width, std::int32_t* height) {
+  std::int32_t w = 0, h = 0;
+  if (rectangle) {
+    w = rectangle->right - rectangle->left;
+    h = rectangle->bottom - rectangle->top;
+  } else if (surface) {
+    DDSURFACEDESC2 desc{};
+    desc.dwSize = sizeof desc;
+    if (surface->GetSurfaceDesc(&desc) != DD_OK) return false;
+    w = static_cast<std::int32_t>(desc.dwWidth);
+    h = static_cast<std::int32_t>(desc.dwHeight);
+  } else {
+    return false;
+  }
+  if (width) *width = w;
+  if (height) *height = h;
+  return true;
+}
+
 bool kernelSurface::Unlock() { return surface && surface->Unlock(rectangle) == DD_OK; }
 
 // The colour is packed in the surface's own format, which for anything but a

@@ -39,6 +39,9 @@ class voxaSurface : public virtual basis::basisObject {
   virtual bool Unlock() = 0;
   virtual HRESULT Fill(std::uint32_t rgb) = 0;
   virtual HRESULT Copy(voxaSurface* destination) = 0;
+  // The size of the area Lock hands out: a demo's own buffers have the drawing
+  // area's size, which can be smaller than the screen's.
+  virtual bool GetSize(std::int32_t* width, std::int32_t* height) = 0;
 };
 
 class kernelSurface : public voxaSurface {
@@ -50,6 +53,7 @@ class kernelSurface : public voxaSurface {
   bool Unlock() override;
   HRESULT Fill(std::uint32_t rgb) override;
   HRESULT Copy(voxaSurface* destination) override;
+  bool GetSize(std::int32_t* width, std::int32_t* height) override;
 
   // The shared temporary surface, and new ones for a demo's own buffers.
   static kernelSurface* CreateTemporary();
