@@ -18,11 +18,9 @@ void c3Dcamera::CopyTo(c3Dcamera* target) const {
 
 c3Dobject* c3Dlight::Duplicate() const { return DuplicateAs(*this, "c3Dlight"); }
 
-void c3Dlight::CopyTo(c3Dlight* target) const {
-  c3Dobject::CopyTo(target);
-  target->deviceLight = deviceLight;
-  target->multiplier = multiplier;
-}
+// The device slot and multiplier belong to the scene being shown: a copy
+// claims its own when its scene is drawn.
+void c3Dlight::CopyTo(c3Dlight* target) const { c3Dobject::CopyTo(target); }
 
 c3Dobject* c3Dbone::Duplicate() const { return DuplicateAs(*this, "c3Dbone"); }
 

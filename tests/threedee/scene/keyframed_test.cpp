@@ -412,6 +412,21 @@ TEST(Cameras, CopiesAimAtTheirOwnScenesTargets) {
 
 // ---- lights
 
+// A copy made while the original holds a device light claims none of it.
+TEST(Lights, CopiesHoldNoDeviceLight) {
+  auto* omni = new c3DSlight_omni;
+  omni->SetName("lamp");
+  omni->deviceLight = 3;
+  omni->multiplier = 0.25f;
+  std::unique_ptr<c3Dobject> owner(omni);
+  std::unique_ptr<c3Dobject> copy(omni->Duplicate());
+  auto* light = dynamic_cast<c3Dlight*>(copy.get());
+  ASSERT_NE(light, nullptr);
+  EXPECT_EQ(light->GetName(), std::string("lamp"));
+  EXPECT_EQ(light->deviceLight, -1);
+  EXPECT_EQ(light->multiplier, 1.0f);
+}
+
 TEST(Lights, RecordsFieldByField) {
   c3Dscene scene;
   auto* omni = new c3DSlight_omni;

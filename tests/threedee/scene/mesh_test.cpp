@@ -362,6 +362,51 @@ TEST(Visibility, EdgeCases) {
   EXPECT_EQ(mesh->TestVisibility(), 0);
 }
 
+// A unit sphere stretched ten times along z, its centre beyond the far plane
+// and its near pole inside. Stretching the corner-to-centre distance by the
+// matrix alone gives corner 7 a sphere wholly beyond the far plane, which
+// would cull the mesh; the radius from the largest stretch keeps it.
+TEST(Visibility, StretchedSphereReachingIntoTheViewIsKept) {
+  c3Dscene scene;
+  scenetest::SceneViewer viewer(scene);
+  scene.currentView = &viewer.view;
+  c3Dcamera camera;  // looks down +z from the origin
+  camera.farPlane = 100;
+  Vector eye;
+  camera.ComputeView(viewer.viewMatrix, viewer.projection, viewer.view.fustrum, eye);
+  auto* mesh = new c3DtriangularMesh;
+  scene.root = mesh;
+  mesh->SetScene(&scene);
+  auto part = std::make_unique<cTriMesh>();
+  auto render = std::make_unique<cOBSTriMesh>();
+  for (int i = 0; i < 6; ++i) {
+    Vector p(0, 0, 0);
+    (i < 2 ? p.x : i < 4 ? p.y : p.z) = i % 2 ? 1.0f : -1.0f;
+    render->originals.push_back(p);
+  }
+  part->meshes.push_back(std::move(render));
+  mesh->parts.push_back(std::move(part));
+  mesh->boundsDirty = true;
+  const float farZ = 100, centreZ = farZ + 8;
+  mesh->world.m[10] = 10;
+  mesh->world.m[11] = centreZ;
+
+  // The case is only telling if the matrix-stretched radius would cull it.
+  const float length = std::sqrt(3.0f);
+  const float stretched = std::sqrt(1.0f + 1.0f + 100.0f) * (1 + 1 / length);
+  ASSERT_GT(centreZ + 10 - stretched, farZ) << "corner 7's small sphere lies beyond the far plane";
+  // The near pole is in view.
+  const Vector pole = World(mesh->world, {0, 0, -1});
+  for (const cPlane& plane : viewer.view.fustrum.planes)
+    ASSERT_LE(plane.a * pole.x + plane.b * pole.y + plane.c * pole.z + plane.d, 0);
+
+  EXPECT_EQ(mesh->TestVisibility(), 1);
+  EXPECT_FLOAT_EQ(mesh->radius, 1);
+  // Moved on until the pole too lies beyond, it is culled.
+  mesh->world.m[11] = farZ + 10 + 10 * (length + 1) + 1;
+  EXPECT_EQ(mesh->TestVisibility(), 0);
+}
+
 // ---- the light set-up
 
 struct LightLog {

@@ -251,6 +251,87 @@ TEST(Render, LitCubeFacesFollowTheLightingEquation) {
   });
 }
 
+// A cube of eight shared corners whose corners are then moved: the normals it
+// reaches the device with are the unit sums of its triangles' unit normals,
+// worked out here from the moved corners.
+TEST(Render, DeformedCubeGetsNormalsFromItsFaces) {
+  scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
+    c3Dscene scene;
+    auto* grey = new cMaterial;
+    grey->SetName("grey");
+    scene.AddMaterial(grey);
+    // Corner i has x from bit 2, y from bit 1, z from bit 0; each face's two
+    // triangles wound outwards.
+    const int quads[6][4] = {{0, 1, 3, 2}, {4, 6, 7, 5}, {0, 4, 5, 1},
+                             {2, 3, 7, 6}, {0, 2, 6, 4}, {1, 5, 7, 3}};
+    auto* cube = new c3DSmesh;
+    cMesher mesher;
+    VertexFormat format;
+    format.position = true;
+    format.normal = true;
+    format.GetVertexSize();
+    mesher.source.reset(VertexArray::Create(false, 8, format));
+    VertexArray* a = mesher.source.get();
+    for (int i = 0; i < 8; ++i) {
+      const float p[3] = {i & 4 ? 1.0f : -1.0f, i & 2 ? 1.0f : -1.0f, i & 1 ? 1.0f : -1.0f};
+      std::memcpy(a->data + static_cast<std::size_t>(i) * a->pointer.stride + a->pointer.position,
+                  p, sizeof p);
+      mesher.originalIndices.push_back(i);
+    }
+    std::vector<std::array<int, 3>> triangles;
+    for (const auto& q : quads) {
+      triangles.push_back({q[0], q[1], q[2]});
+      triangles.push_back({q[0], q[2], q[3]});
+    }
+    for (const auto& t : triangles) mesher.faces.push_back({t[0], t[1], t[2], grey});
+    mesher.SplitByMaterial();
+    mesher.CountElements();
+    mesher.BuildRenderMeshes(cube);
+    Link(scene, {cube});
+    ASSERT_EQ(cube->parts.size(), 1u);
+    ASSERT_EQ(cube->parts[0]->meshes.size(), 1u);
+    cOBSTriMesh& mesh = *cube->parts[0]->meshes[0];
+    ASSERT_EQ(mesh.originals.size(), 8u);
+
+    // Pull one corner far out, squash another, shift a third.
+    std::array<V3, 8> moved;
+    for (int i = 0; i < 8; ++i)
+      moved[i] = {i & 4 ? 1.0 : -1.0, i & 2 ? 1.0 : -1.0, i & 1 ? 1.0 : -1.0};
+    moved[7] = {2.5, 1.8, 3.0};
+    moved[0] = {-0.4, -0.6, -0.5};
+    moved[5][1] += 0.7;
+    for (std::size_t v = 0; v < 8; ++v) {
+      const V3& m = moved[static_cast<std::size_t>(mesh.originalIndices[v])];
+      mesh.originals[v] = Vector(static_cast<float>(m[0]), static_cast<float>(m[1]),
+                                 static_cast<float>(m[2]));
+    }
+    mesh.originalsChanged = true;
+    ASSERT_TRUE(mesh.Draw());
+
+    std::array<V3, 8> expected{};
+    for (const auto& t : triangles) {
+      const V3 n = Unit(Cross(Sub(moved[t[1]], moved[t[0]]), Sub(moved[t[2]], moved[t[0]])));
+      for (int corner : t)
+        for (int k = 0; k < 3; ++k) expected[corner][k] += n[k];
+    }
+    VertexArray* array = mesh.vertices.get();
+    ASSERT_TRUE(array->Lock(0));
+    for (int v = 0; v < 8; ++v) {
+      const std::uint8_t* at = array->data + static_cast<std::size_t>(v) * array->pointer.stride;
+      float got[3], position[3];
+      std::memcpy(got, at + array->pointer.normal, sizeof got);
+      std::memcpy(position, at + array->pointer.position, sizeof position);
+      const int original = mesh.originalIndices[static_cast<std::size_t>(v)];
+      const V3 want = Unit(expected[original]);
+      for (int k = 0; k < 3; ++k) {
+        EXPECT_NEAR(got[k], want[k], 1e-5) << "corner " << original << " axis " << k;
+        EXPECT_FLOAT_EQ(position[k], static_cast<float>(moved[original][k]));
+      }
+    }
+    array->Unlock();
+  });
+}
+
 }  // namespace
 
 // ---- a small animation, end to end
