@@ -15,6 +15,7 @@ finish() {
 }
 trap finish EXIT
 set -m  # each player in a process group of its own
+cd "$work"  # the trees copied below are fresh on every run
 title="VOXA2 viewer for Linux/SDL2"
 
 fail() { echo "FAIL: $*"; echo "--- debug.txt"; cat debug.txt 2>/dev/null || true; exit 1; }
