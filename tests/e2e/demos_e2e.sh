@@ -75,7 +75,7 @@ play_demo() {  # name seconds
   env -u DISPLAY -u WAYLAND_DISPLAY VOXA2_HEADLESS_FRAME_MS=50 VOXA2_HEADLESS_CAPTURE=frames \
     "$voxa2" directlaunch debugmode nosound && rc=0 || rc=$?
   [ "$rc" -eq 0 ] || fail "exit code $rc"
-  lines | grep -qxF "OK, now we will start the demo..." || fail "the demo did not start"
+  lines | grep -xF "OK, now we will start the demo..." >/dev/null || fail "the demo did not start"
   local seconds
   seconds=$(counter_seconds)
   [ -n "$seconds" ] || fail "no counter line"

@@ -14,7 +14,9 @@ cd "$work"
 fail() { echo "FAIL: $*"; echo "--- debug.txt"; cat debug.txt 2>/dev/null || true; exit 1; }
 
 lines() { sed -E 's/^\([0-9]{3}\.[0-9]{3}\) //' debug.txt; }
-expect_line() { lines | grep -qxF -- "$1" || fail "missing line: $1"; }
+# grep reads to the end: quitting at the first match would end sed with SIGPIPE,
+# which pipefail takes for a failure.
+expect_line() { lines | grep -xF -- "$1" >/dev/null || fail "missing line: $1"; }
 # The seconds of the frame-rate counter's line.
 counter_seconds() {
   lines | sed -nE 's/^Demo counter result: [0-9]+ frames in ([0-9.e+-]+) seconds => [0-9.]+ frames per second$/\1/p'
