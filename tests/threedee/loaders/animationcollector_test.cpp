@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,13 +13,16 @@
 #include "demo/block.h"
 #include "demo/command.h"
 #include "demo/demo.h"
+#include "effects2d/frame.h"
 #include "foundation/archive.h"
+#include "foundation/fakearchive.h"
 #include "foundation/streams.h"
 #include "script/parser.h"
 #include "tests/support/tempdir.h"
 #include "tests/threedee/loaders/chunkwriter.h"
 #include "tests/threedee/scene/scene_device.h"
 #include "threedee/loaders/animationcollector.h"
+#include "threedee/scene/cameras.h"
 #include "threedee/scene/map.h"
 #include "threedee/scene/material.h"
 #include "threedee/scene/scene.h"
@@ -29,6 +33,7 @@ namespace {
 using namespace chunkwriter;
 using VOXA2::cVOXAdemo;
 using VOXA2::threedee::c3Dscene;
+using VOXA2::threedee::cMap;
 using VOXA2::threedee::cMaterial;
 
 std::map<std::string, std::string>& Files() {
@@ -323,6 +328,38 @@ TEST_F(AnimationCollector, ScriptUseReachesTheAnimation) {
   EXPECT_TRUE(Logged("Could not load 3ds\\nowhere.3DS (compatibility call)"));
   demo.reset();
   VOXA2::FreeCommandRegistry();
+}
+
+// The sample tree's scene, through its description, on the device with the
+// demo's own texture collector: every object, the camera with its target, the
+// description's material, and every texture map filled.
+TEST_F(AnimationCollector, SampleSceneLoadsWithItsTextures) {
+  ASSERT_TRUE(VOXA2::RegisterEffects2D());  // brings the picture readers
+  TFakeArchive tree;
+  demo = std::make_unique<cVOXAdemo>();
+  scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
+    // As the player mounts it: the folder "data" of the working folder.
+    std::filesystem::create_directory_symlink(VOXA2_PLAY_DIR "/data", "data");
+    tree.SetFileName("data\\");
+    AddArchive(&tree);
+    c3Dscene* scene = Get("space");
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(scene->frames, 900);
+    for (const char* name : {"Planet", "Ring", "Moon", "Station", "Core", "Sun", "Fill"})
+      EXPECT_NE(scene->FindObject(name), nullptr) << name;
+    EXPECT_NE(scene->FindCamera("Camera01"), nullptr);
+    EXPECT_NE(scene->FindObject("Camera01.target"), nullptr);
+    EXPECT_EQ(MaterialNames(scene), (std::vector<std::string>{"(default)", "Planet", "Ring", "Moon",
+                                                              "Hull", "glow"}));
+    // A map whose texture cannot be had is dropped: each textured material keeps its map.
+    for (int i = 1; i <= 4; ++i) {
+      cMap* map = scene->materials[i]->maps[cMaterial::kTextureMap];
+      ASSERT_NE(map, nullptr) << i;
+      EXPECT_NE(map->texture, nullptr) << i;
+    }
+    demo.reset();
+  });
+  RemoveArchive(&tree);
 }
 
 }  // namespace
