@@ -262,6 +262,8 @@ def space_scene():
         return (distance * math.cos(a), distance * math.sin(a),
                 6 + 9 * math.sin(2 * math.pi * f / last))
 
+    # A node's hierarchy value is its parent's node id, the ids counting the
+    # nodes in file order, as 3DS writers lay them out.
     nodes = [
         node(0xB002, "Planet", -1, 0, [track(0xB020, [(0, (0, 0, 0))]),
                                        track(0xB021, turn(90, 0.25)),
@@ -276,7 +278,7 @@ def space_scene():
              [track(0xB020, [(f, orbit(f, 23, 3, -0.75, 1.0)) for f in frames(30)]),
               track(0xB021, turn(30, 0.35, (0.3, 0.2, 0.93))),
               track(0xB022, [(0, (1, 1, 1))])]),
-        node(0xB002, "Core", 0, 4, [track(0xB020, [(0, (0, 0, 0))]),
+        node(0xB002, "Core", 3, 4, [track(0xB020, [(0, (0, 0, 0))]),
                                     track(0xB021, [(0, (0, 0, 0, 1))]),
                                     track(0xB022, [(0, (1, 1, 1))])]),
         node(0xB003, "Camera01", -1, 5, [track(0xB020, [(f, camera_at(f)) for f in frames(30)]),
