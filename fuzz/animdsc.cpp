@@ -13,10 +13,9 @@
 #include "threedee/loaders/animationcollector.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  using namespace VOXA2;
-  if (size > (1u << 16)) return 0;
   fuzzsupport::ServeInputAs("3ds\\fuzz.dsc");
   fuzzsupport::SetInput(data, size);
+  using namespace VOXA2;
   cVOXAdemo demo;
   try {
     if (threedee::c3Dscene* scene = GetAnimation(&demo, "fuzz")) {
