@@ -7,6 +7,8 @@
 #include <cmath>
 #include <functional>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <numbers>
@@ -16,7 +18,9 @@
 #include "demo/demo.h"
 #include "tests/support/scriptread.h"
 #include "tests/support/tempdir.h"
+#include "foundation/archive.h"
 #include "threedee/loaders/text3d.h"
+#include "windxkernel/kernel.h"
 #include "threedee/objects/lightray.h"
 #include "threedee/objects/spike.h"
 #include "threedee/scene/keyframed.h"
@@ -381,6 +385,56 @@ TEST(Text3D, DuplicateIsATextSceneWhoseSpikesDriveTheirOwnPatches) {
   EXPECT_FLOAT_EQ(spike->patches[0]->controlPoints[c3Dbeziersurface::NetIndex(4, 1)].z, 1);
   EXPECT_EQ(source->patches[0]->controlPoints[c3Dbeziersurface::NetIndex(4, 1)].z, 0);
   EXPECT_EQ(dynamic_cast<c3Dlightray*>(copy->FindObject("r"))->origin.object, spike);
+}
+
+// The sample scenes, loaded from files as an animation description loads them.
+class Text3DFiles : public Text3DMerge {
+ protected:
+  void SetUp() override {
+    Text3DMerge::SetUp();
+    ClearFileAccessFunctions();
+    AddFileAccessFunction(kernel::PlainFileAccess);
+  }
+  void TearDown() override {
+    ClearFileAccessFunctions();
+    Text3DMerge::TearDown();
+  }
+  bool LoadFile(cText3Dscene& scene, const char* name) {
+    std::filesystem::create_directories(dir_.path() / "3ds");
+    std::filesystem::copy_file(std::filesystem::path(std::getenv("VOXA2_SOURCE_DIR")) /
+                                   "tests/threedee/loaders/data" / name,
+                               dir_.path() / "3ds" / name);
+    scene.demo = &demo;
+    const bool ok = scene.Load((std::string("3ds\\") + name).c_str());
+    if (!ok)
+      for (const std::string& line : testsupport::DebugLogLines()) ADD_FAILURE() << line;
+    return ok;
+  }
+  testsupport::ScopedTempDir dir_;
+};
+
+TEST_F(Text3DFiles, SampleScenesLoadAndRun) {
+  cText3Dscene kinds;
+  ASSERT_TRUE(LoadFile(kinds, "kinds.T3D"));
+  EXPECT_EQ(kinds.parser, nullptr);
+  auto* spike = dynamic_cast<c3Dspike*>(kinds.FindObject("s"));
+  ASSERT_NE(spike, nullptr);
+  c3Dobject* mapper = kinds.FindObject("tm");
+  EXPECT_EQ(Tree(mapper->firstChild, mapper).substr(0, 6), "inner(");
+  EXPECT_NE(kinds.FindObject("late"), nullptr);
+  // "M2" replaced "m2" after the spike named it.
+  EXPECT_EQ(spike->material, kinds.FindMaterial("m2"));
+  EXPECT_STREQ(spike->material->GetName(), "M2");
+  for (float frame : {0.0f, 10.0f, 25.0f}) EXPECT_TRUE(kinds.root->Update(frame, 0, 0, 0));
+
+  cText3Dscene merged;
+  ASSERT_TRUE(LoadFile(merged, "merge.T3D"));
+  EXPECT_EQ(Tree(merged.root),
+            "turntable(body(cam,lamp)),bot1.body(bot1.cam,bot1.lamp),self.x,beam");
+  EXPECT_EQ(dynamic_cast<c3Dlightray*>(merged.FindObject("beam"))->origin.object, merged.FindObject("bot1.cam"));
+
+  cText3Dscene missing;
+  EXPECT_FALSE(missing.Load("3ds\\none.T3D"));
 }
 
 }  // namespace
