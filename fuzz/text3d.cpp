@@ -57,17 +57,13 @@ class InputAnimations : public cVOXAdatacollector {
   }
 };
 
-const bool registered = RegisterDataCollectorKind("3DS", [] {
-  return static_cast<cVOXAdatacollector*>(new InputAnimations);
-});
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  (void)registered;
   fuzzsupport::SetInput(data, size);
   try {
     cVOXAdemo demo;
+    demo.AddDataCollector(new InputAnimations);
     cText3Dscene scene;
     scene.demo = &demo;
     if (ReadInput(scene) && scene.root) {

@@ -10,8 +10,8 @@
 #include "demo/demo.h"
 #include "demo/lists.h"
 #include "foundation/stream.h"
+#include "threedee/loaders/animationcollector.h"
 #include "threedee/loaders/threedsloader.h"
-#include "threedee/objects/spike.h"
 #include "threedee/scene/interpolatedvalues.h"
 #include "threedee/scene/material.h"
 #include "threedee/scene/materialblocks.h"
@@ -64,15 +64,6 @@ bool RegisterText3DAdder(const char* type, tText3DAdder adder) { return Register
 
 void SetParentOfChain(c3Dobject* objects, c3Dobject* parent) {
   for (; objects; objects = objects->nextSibling) objects->parent = parent;
-}
-
-void ReplaceMaterialInTree(c3Dobject* object, cMaterial* oldMaterial, cMaterial* newMaterial) {
-  for (; object; object = object->nextSibling) {
-    if (auto* mesh = dynamic_cast<c3Dmesh*>(object)) mesh->ReplaceMaterial(oldMaterial, newMaterial);
-    // A spike hands its materials to its patches at every layout.
-    if (auto* spike = dynamic_cast<c3Dspike*>(object)) spike->ReplaceMaterial(oldMaterial, newMaterial);
-    ReplaceMaterialInTree(object->firstChild, oldMaterial, newMaterial);
-  }
 }
 
 void SetOwningScene(c3Dobject* object, c3Dscene* scene) {
@@ -266,20 +257,10 @@ c3Dobject* cText3Dscene::FindTarget() {
 
 void cText3Dscene::ParseMaterialStatement() {
   parser->GetToken();
-  std::unique_ptr<cMaterial> material(ParseMaterial(parser, Frames()));
-  material->scene = this;
-  const char* name = material->GetName() ? material->GetName() : "";
-  for (cMaterial*& slot : materials) {
-    if (!slot || !EqualNoCase(slot->GetName(), material->GetName())) continue;
-    ReplaceMaterialInTree(root, slot, material.get());
-    delete slot;
-    slot = material.release();
-    LogMessage(5, "replaced material \"%s\"", name);
-    return;
-  }
-  AppendToList(materials, material.get(), "material list!");
-  material.release();
-  LogMessage(5, "added material \"%s\"", name);
+  cMaterial* material = ParseMaterial(parser, Frames());
+  const std::string name = material->GetName() ? material->GetName() : "";
+  LogMessage(5, PutMaterial(this, material) ? "replaced material \"%s\"" : "added material \"%s\"",
+             name.c_str());
 }
 
 void cText3Dscene::ParseStatement() {
@@ -387,31 +368,23 @@ c3Dobject* cText3Dscene::ParseMerge() {
   }
   if (!haveFile) parser->Error(errNoCode, "\"file\" expected!");
 
+  // A scene read outside a demo has no animations to merge.
   if (!demo) return nullptr;
-  cVOXAdatacollector* collector = demo->FindDataCollector("3DS");
-  if (!collector) {
-    collector = CreateDataCollector("3DS");
-    if (!collector) return nullptr;
-    if (!demo->AddDataCollector(collector)) {
-      delete collector;
-      throw new VOXA::errors::eCouldNotCreateObject("cVOXA3DScollector");
-    }
-  }
-  auto* animation = static_cast<c3Dscene*>(collector->GetData(file.c_str()));
+  c3Dscene* animation = GetAnimation(demo, file.c_str());
   if (!animation) return nullptr;
   if (!animation->root) {
     // Released first, so that the animation is not held until the demo ends.
-    collector->ReleaseDataByPointer(animation);
+    ReleaseAnimation(demo, animation);
     parser->Error(errNoCode, "Scene \"%s\" contains no objects!", file.c_str());
   }
   std::unique_ptr<c3Dscene> copy;
   try {
     copy.reset(animation->Duplicate());
   } catch (...) {
-    collector->ReleaseDataByPointer(animation);
+    ReleaseAnimation(demo, animation);
     throw;
   }
-  collector->ReleaseDataByPointer(animation);
+  ReleaseAnimation(demo, animation);
   if (!copy) return nullptr;
 
   const std::size_t firstMaterial = materials.size();

@@ -17,10 +17,6 @@
 #include "threedee/scene/keyframed.h"
 #include "threedee/scene/scene.h"
 
-namespace VOXA2 {
-class cVOXAdemo;
-}
-
 namespace VOXA2::threedee {
 
 enum : std::int32_t { errText3DSyntax = 100 };
@@ -84,7 +80,6 @@ class cText3Dscene : public c3Dscene {
   Vector ParseVector();
   [[noreturn]] void SyntaxError(std::int32_t code = errText3DSyntax);
 
-  cVOXAdemo* demo = nullptr;
   cParserT* parser = nullptr;  // while a file is read
 
  private:
@@ -98,9 +93,6 @@ class cText3Dscene : public c3Dscene {
 void ParseText3DScene(cParserT* parser, void* scene);
 
 void SetParentOfChain(c3Dobject* objects, c3Dobject* parent);
-// Every mesh (and spike) of the object, its children and next siblings that
-// uses the old material takes the new one.
-void ReplaceMaterialInTree(c3Dobject* object, cMaterial* oldMaterial, cMaterial* newMaterial);
 // The scene references of the object, its children and next siblings.
 void SetOwningScene(c3Dobject* object, c3Dscene* scene);
 // Puts the text in front of the names of the object, its children and next siblings.

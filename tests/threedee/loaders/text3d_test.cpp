@@ -278,7 +278,7 @@ class Text3DMerge : public ::testing::Test {
  protected:
   void SetUp() override {
     std::remove("debug.txt");
-    RegisterDataCollectorKind("3DS", [] { return static_cast<cVOXAdatacollector*>(new TestAnimations); });
+    ASSERT_TRUE(demo.AddDataCollector(new TestAnimations));
     Animations()["robot"] = [](cVOXAdemo*) {
       auto* scene = new c3Dscene;
       auto* body = new c3DStemporary;
@@ -303,18 +303,14 @@ class Text3DMerge : public ::testing::Test {
       return r.read.ok ? r.scene->Duplicate() : nullptr;
     };
   }
-  void TearDown() override {
-    UnregisterDataCollectorKind("3DS");
-    Animations().clear();
-  }
+  void TearDown() override { Animations().clear(); }
 
   cVOXAdemo demo;
 };
 
 TEST_F(Text3DMerge, CopiesTheAnimationUnderItsNewNames) {
   // A user that holds the animation already: the merges must leave it as it is.
-  auto* collector = CreateDataCollector("3DS");
-  ASSERT_TRUE(demo.AddDataCollector(collector));
+  cVOXAdatacollector* collector = demo.FindDataCollector("3DS");
   auto* cached = static_cast<c3Dscene*>(collector->GetData("robot"));
   ASSERT_NE(cached, nullptr);
 
