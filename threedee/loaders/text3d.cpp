@@ -178,17 +178,7 @@ cMaterial* cText3Dscene::ParseMaterialName() {
 
 void cText3Dscene::ParseTrack(c3DStemporary* object) {
   parser->Expect(tokOpenBrace);
-  for (;;) {
-    const std::int32_t code = Code(parser);
-    if (code == tokCloseBrace) {
-      parser->GetToken();
-      return;
-    }
-    if (code == tokSemicolon) {
-      parser->GetToken();
-      continue;
-    }
-    const std::string word = Word();
+  ReadItems([&](const std::string& word, std::int32_t code) {
     if (code == tokPosition) {
       parser->GetToken();
       Replace(object->positionTrack, ParseInterpolator(parser, 3, Frames()));
@@ -198,28 +188,31 @@ void cText3Dscene::ParseTrack(c3DStemporary* object) {
     } else if (word == "rotation") {
       parser->GetToken();
       Replace(object->rotationTrack, ParseRotationInterpolator(parser, Frames()));
-    } else if (word == "scale") {
-      parser->GetToken();
-      Replace(object->scaleTrack, ParseInterpolator(parser, 3, Frames()));
-    } else if (word == "FOV") {
-      parser->GetToken();
-      Replace(object->fovTrack, ParseInterpolator(parser, 1, Frames()));
-    } else if (word == "roll") {
-      parser->GetToken();
-      Replace(object->rollTrack, ParseInterpolator(parser, 1, Frames()));
-    } else if (word == "hotspot") {
-      parser->GetToken();
-      Replace(object->hotspotTrack, ParseInterpolator(parser, 1, Frames()));
-    } else if (word == "fall") {
-      parser->GetToken();
-      Replace(object->falloffTrack, ParseInterpolator(parser, 1, Frames()));
     } else if (word == "hide") {
       parser->GetToken();
       Replace(object->hideTrack, ParseEnumInterpolator(parser, Frames()));
     } else {
-      SyntaxError();
+      // The tracks of one float or three, by their keywords.
+      struct Slot {
+        const char* word;
+        cView3Di_position* c3DStemporary::*track;
+        std::int32_t components;
+      };
+      static constexpr Slot kSlots[] = {{"scale", &c3DStemporary::scaleTrack, 3},
+                                        {"FOV", &c3DStemporary::fovTrack, 1},
+                                        {"roll", &c3DStemporary::rollTrack, 1},
+                                        {"hotspot", &c3DStemporary::hotspotTrack, 1},
+                                        {"fall", &c3DStemporary::falloffTrack, 1}};
+      for (const Slot& slot : kSlots)
+        if (word == slot.word) {
+          parser->GetToken();
+          Replace(object->*slot.track, ParseInterpolator(parser, slot.components, Frames()));
+          return true;
+        }
+      return false;
     }
-  }
+    return true;
+  });
 }
 
 c3Dobject* cText3Dscene::ParseObject() {
@@ -334,21 +327,12 @@ c3Dobject* cText3Dscene::ParseMerge() {
   bool haveFile = false;
   enum class Renaming { kNone, kDefault, kText } renaming = Renaming::kDefault;
   std::string prefix;
-  for (;;) {
-    const std::int32_t code = Code(parser);
-    if (code == tokCloseBrace) {
-      parser->GetToken();
-      break;
-    }
-    if (code == tokSemicolon) {
-      parser->GetToken();
-      continue;
-    }
+  ReadItems([&](const std::string& word, std::int32_t code) {
     if (code == tokFile) {
       parser->GetToken();
       file = ReadNameString(parser);
       haveFile = true;
-    } else if (Word() == "suffix") {
+    } else if (word == "suffix") {
       parser->GetToken();
       if (Word() == "none") {
         renaming = Renaming::kNone;
@@ -360,12 +344,13 @@ c3Dobject* cText3Dscene::ParseMerge() {
         renaming = Renaming::kText;
         prefix = ReadNameString(parser);
       } else {
-        SyntaxError();
+        return false;
       }
     } else {
-      SyntaxError();
+      return false;
     }
-  }
+    return true;
+  });
   if (!haveFile) parser->Error(errNoCode, "\"file\" expected!");
 
   // A scene read outside a demo has no animations to merge.

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "demo/block.h"
 #include "foundation/allocate.h"
 #include "script/parser.h"
 #include "threedee/scene/keyframed.h"
@@ -73,6 +74,17 @@ class cText3Dscene : public c3Dscene {
   // "material" item: the scene's material of the name after the keyword, or
   // none with a warning.
   cMaterial* ParseMaterialName();
+  // Runs item(word, token code) on every item of a block up to its "}", which
+  // it reads; ";" is skipped. item answers false for a token it does not take.
+  template <class Item>
+  void ReadItems(Item item) {
+    for (;;) {
+      bool skipped = false;
+      if (AtBlockEnd(parser, &skipped)) return;
+      if (skipped) continue;
+      if (!item(Word(), parser->token->code)) SyntaxError();
+    }
+  }
   // The text of the current identifier, or "" for any other token.
   std::string Word() const;
   float Frames() const { return static_cast<float>(frames); }

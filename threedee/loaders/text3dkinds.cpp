@@ -13,30 +13,10 @@ namespace VOXA2::threedee {
 namespace {
 
 std::int32_t Code(const cParserT* parser) { return parser->token ? parser->token->code : tokNone; }
-
 template <class T, class U>
 void Replace(T*& slot, U* value) {
   delete slot;
   slot = value;
-}
-
-// Runs item on every item of a block up to its "}", which it reads; ";" is
-// skipped. item answers false for a token it does not take.
-template <class Item>
-void ReadItems(cText3Dscene* scene, Item item) {
-  cParserT* parser = scene->parser;
-  for (;;) {
-    const std::int32_t code = Code(parser);
-    if (code == tokCloseBrace) {
-      parser->GetToken();
-      return;
-    }
-    if (code == tokSemicolon) {
-      parser->GetToken();
-      continue;
-    }
-    if (!item(scene->Word(), code)) scene->SyntaxError();
-  }
 }
 
 // "stretch": four values of three components separated by ",".
@@ -58,7 +38,7 @@ cView3Di_position* ReadValue(cText3Dscene* scene, std::int32_t components) {
 
 c3Dobject* cText3Dscene::ParseTemporary() {
   auto object = BeginObject<c3DStemporary>("c3DStemporary");
-  ReadItems(this, [&](const std::string& word, std::int32_t) {
+  ReadItems([&](const std::string& word, std::int32_t) {
     if (word == "object")
       ParseChild(object.get(), true);
     else if (word == "parameter")
@@ -72,7 +52,7 @@ c3Dobject* cText3Dscene::ParseTemporary() {
 
 c3Dobject* cText3Dscene::ParseTimeMapper() {
   auto object = BeginObject<c3Dtime_mapper>("c3Dtime_mapper");
-  ReadItems(this, [&](const std::string& word, std::int32_t) {
+  ReadItems([&](const std::string& word, std::int32_t) {
     if (word == "object")
       ParseChild(object.get(), true);
     else if (word == "parameter")
@@ -104,7 +84,7 @@ c3Dobject* cText3Dscene::ParseBezierSurface() {
     parser->Expect(tokColon);
     Replace(table[c3Dbeziersurface::NetIndex(x, y)], ParseInterpolator(parser, 3, Frames()));
   };
-  ReadItems(this, [&](const std::string& word, std::int32_t) {
+  ReadItems([&](const std::string& word, std::int32_t) {
     if (word == "object") {
       ParseChild(surface, false);
     } else if (word == "material") {
@@ -139,7 +119,7 @@ c3Dobject* cText3Dscene::ParseSpike() {
     if (!found) parser->Error(errNoCode, "Material \"%s\" does not exists!", name.c_str());
     return found;
   };
-  ReadItems(this, [&](const std::string& word, std::int32_t) {
+  ReadItems([&](const std::string& word, std::int32_t) {
     if (word == "object") {
       ParseChild(spike, true);
     } else if (word == "material") {
@@ -184,7 +164,7 @@ c3Dobject* cText3Dscene::ParseSpike() {
 c3Dobject* cText3Dscene::ParseLightray() {
   auto object = BeginObject<c3Dlightray>("c3Dlightray");
   c3Dlightray* ray = object.get();
-  ReadItems(this, [&](const std::string& word, std::int32_t code) {
+  ReadItems([&](const std::string& word, std::int32_t code) {
     if (word == "object") {
       ParseChild(ray, true);
     } else if (word == "origin" || word == "target") {

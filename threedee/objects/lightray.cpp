@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "demo/block.h"
+#include "effects2d/fullscreenfx.h"
 #include "foundation/allocate.h"
 #include "foundation/numeric.h"
 #include "foundation/stream.h"
@@ -205,18 +206,8 @@ void c3Dlightray::SetDrawingState() {
   SetRenderMode(4, 1u);
   SetRenderMode(1, 1u, 0u);
 
-  enum : std::uint32_t { argDiffuse = 1, argTexture = 3, opModulate = 2 };
-  DisableTextureStage(1);
-  if (kernelTextureStage* stage = GetTextureStage(0)) {
-    tStageOperation modulate;
-    modulate.arg1.value = argTexture;
-    modulate.operation = opModulate;
-    modulate.arg2.value = argDiffuse;
-    stage->SetColorOp(modulate);
-    stage->SetAlphaOp(modulate);
-    stage->SetTexCoordIndex(0);
-    stage->SetCameraSpaceNormal(false);
-  }
+  // Stage 0 alone, texture × diffuse; no texture is bound.
+  effects2d::SetModulatedStage0(nullptr);
   // The materials and the last lit mesh set their states again after us.
   ForgetDeviceState();
 
