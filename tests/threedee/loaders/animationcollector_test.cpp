@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -370,15 +371,27 @@ TEST_F(AnimationCollector, ScriptUseReachesTheAnimation) {
 // The sample tree's scene, through its description, on the device with the
 // demo's own texture collector: every object, the camera with its target, the
 // description's material, and every texture map filled.
-TEST_F(AnimationCollector, SampleSceneLoadsWithItsTextures) {
-  ASSERT_TRUE(VOXA2::RegisterEffects2D());  // brings the picture readers
-  TFakeArchive tree;
-  demo = std::make_unique<cVOXAdemo>();
-  scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
-    // As the player mounts it: the folder "data" of the working folder.
-    std::filesystem::create_directory_symlink(VOXA2_PLAY_DIR "/data", "data");
-    tree.SetFileName("data\\");
-    AddArchive(&tree);
+// The sample tree mounted as the player mounts it, on the headless device.
+class SampleTree : public AnimationCollector {
+ protected:
+  void OnTree(const std::function<void()>& body) {
+    ASSERT_TRUE(VOXA2::RegisterEffects2D());  // brings the picture readers
+    TFakeArchive tree;
+    demo = std::make_unique<cVOXAdemo>();
+    scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
+      // The folder "data" of the working folder.
+      std::filesystem::create_directory_symlink(VOXA2_PLAY_DIR "/data", "data");
+      tree.SetFileName("data\\");
+      AddArchive(&tree);
+      body();
+      demo.reset();
+    });
+    RemoveArchive(&tree);
+  }
+};
+
+TEST_F(SampleTree, SampleSceneLoadsWithItsTextures) {
+  OnTree([&] {
     c3Dscene* scene = Get("space");
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(scene->frames, 900);
@@ -394,9 +407,23 @@ TEST_F(AnimationCollector, SampleSceneLoadsWithItsTextures) {
       ASSERT_NE(map, nullptr) << i;
       EXPECT_NE(map->texture, nullptr) << i;
     }
-    demo.reset();
   });
-  RemoveArchive(&tree);
+}
+
+// The sample Text3D scene: the space scene merged with a spike, a sail and a
+// light ray from the moon onto the station, run through its frames.
+TEST_F(SampleTree, SampleText3DSceneMergesTheSpaceScene) {
+  OnTree([&] {
+    c3Dscene* scene = Get("garden");
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(scene->frames, 900);
+    for (const char* name : {"Planet", "Station", "thorn", "sail", "beam"})
+      EXPECT_NE(scene->FindObject(name), nullptr) << name;
+    EXPECT_NE(scene->FindListedCamera("Camera01"), nullptr);
+    EXPECT_EQ(MaterialNames(scene), (std::vector<std::string>{"thorn", "sail", "(default)", "Planet", "Ring",
+                                                              "Moon", "Hull", "glow"}));
+    for (float frame : {0.0f, 225.0f, 450.0f}) EXPECT_TRUE(scene->root->Update(frame, 0, 0, 0));
+  });
 }
 
 }  // namespace
