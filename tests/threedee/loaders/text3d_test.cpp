@@ -149,7 +149,7 @@ Vector Value3(cView3Di_position* track, float frame) {
 }
 
 TEST(Text3D, ItemsFillTheirObjects) {
-  std::remove("debug.txt");
+  testsupport::ScopedTempDir dir;  // a debug log of its own
   const Read r = ParseScene(InScene(R"(
     material "m1" { diffuse (1, 0, 0) }  material "m2" {}  material "m3" {}  material "m4" {}
     object beziersurface "b"
@@ -226,7 +226,7 @@ TEST(Text3D, ItemsFillTheirObjects) {
 }
 
 TEST(Text3D, MaterialStatementReplacesTheMaterialEverywhere) {
-  std::remove("debug.txt");
+  testsupport::ScopedTempDir dir;  // a debug log of its own
   const Read r = ParseScene(InScene(R"(
     material "glass" {}
     object beziersurface "b" { material "glass" }
@@ -277,7 +277,7 @@ class TestAnimations : public cVOXAdatacollector {
 class Text3DMerge : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::remove("debug.txt");
+    // A debug log of its own, in the fixture's folder.
     ASSERT_TRUE(demo.AddDataCollector(new TestAnimations));
     Animations()["robot"] = [](cVOXAdemo*) {
       auto* scene = new c3Dscene;
@@ -305,6 +305,7 @@ class Text3DMerge : public ::testing::Test {
   }
   void TearDown() override { Animations().clear(); }
 
+  testsupport::ScopedTempDir dir_;
   cVOXAdemo demo;
 };
 
@@ -406,7 +407,6 @@ class Text3DFiles : public Text3DMerge {
       for (const std::string& line : testsupport::DebugLogLines()) ADD_FAILURE() << line;
     return ok;
   }
-  testsupport::ScopedTempDir dir_;
 };
 
 TEST_F(Text3DFiles, SampleScenesLoadAndRun) {
