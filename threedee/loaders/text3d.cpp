@@ -241,7 +241,7 @@ c3Dobject* cText3Dscene::ParseObject() {
   throw new cParserR::ErrorMessage(errNoCode, "Object type expected!");
 }
 
-c3Dobject* cText3Dscene::FindTarget() {
+c3Dobject* cText3Dscene::ReadTarget() {
   const std::string name = ReadNameString(parser);
   c3Dobject* target = FindObject(name.c_str());
   if (!target) parser->Error(errNoCode, "Object \"%s\" not found!", name.c_str());
@@ -278,7 +278,7 @@ void cText3Dscene::ParseStatement() {
     } else if (word == "attach") {
       parser->GetToken();
       parser->Expect(tokTo);
-      c3Dobject* target = FindTarget();
+      c3Dobject* target = ReadTarget();
       parser->Expect(tokColon);
       c3Dobject* object = ParseObject();
       if (!object) continue;
@@ -292,7 +292,7 @@ void cText3Dscene::ParseStatement() {
       const std::string type = Code(parser) == tokIdentifier ? Word() : cToken::GetTypeName(Code(parser));
       parser->GetToken();
       parser->Expect(tokTo);
-      c3Dobject* target = FindTarget();
+      c3Dobject* target = ReadTarget();
       tText3DAdder adder = Registered<tText3DAdder>(type);
       if (!adder) parser->Error(errNoCode, "Adder of type \"%s\" does not exists!", type.c_str());
       if (adder) adder(this, target);

@@ -97,7 +97,7 @@ class cText3Dscene : public c3Dscene {
  private:
   void ReadObjectName(c3Dobject* object);
   void ParseMaterialStatement();
-  c3Dobject* FindTarget();
+  c3Dobject* ReadTarget();
   std::unique_ptr<cParser> ownParser_;
 };
 
