@@ -29,6 +29,8 @@ class cText3Dscene;
 using tText3DKindReader = c3Dobject* (*)(cText3Dscene* scene);
 // An adder: reads its block on the parser and decorates the target.
 using tText3DAdder = void (*)(cText3Dscene* scene, c3Dobject* target);
+// Registered from code that the program calls (a registration in a static
+// initialiser of a library object that nothing references is not linked in).
 bool RegisterText3DKind(const char* keyword, tText3DKindReader reader);
 bool RegisterText3DAdder(const char* type, tText3DAdder adder);
 
