@@ -11,7 +11,9 @@
 #include "foundation/errors.h"
 #include "foundation/stream.h"
 #include "script/parser.h"
+#include "threedee/loaders/text3d.h"
 #include "threedee/loaders/threedsloader.h"
+#include "threedee/objects/spike.h"
 #include "threedee/scene/material.h"
 #include "threedee/scene/materialblocks.h"
 #include "threedee/scene/mesh.h"
@@ -27,6 +29,7 @@ using threedee::cMaterial;
 constexpr const char* kFolder = "3ds\\";
 
 c3Dscene* New3DSscene() { return VOXA::errors::NewOrThrow<threedee::c3DSscene>("c3DSscene"); }
+c3Dscene* MakeText3Dscene() { return VOXA::errors::NewOrThrow<threedee::cText3Dscene>("cText3Dscene"); }
 
 std::string Concatenate(const std::string& name, const char* extension, const char* failure) {
   try {
@@ -53,22 +56,14 @@ void LoadDescribedScene(tAni3DDesc* description) {
 // A material block of the description: it replaces the scene's material of
 // its name (any case) throughout the tree, or joins the list.
 void ReadDescribedMaterial(cParserT* parser, c3Dscene* scene) {
-  std::unique_ptr<cMaterial> material(
-      threedee::ParseMaterial(parser, static_cast<float>(scene->frames)));
-  material->scene = scene;
-  const char* name = material->GetName() ? material->GetName() : "";
-  for (cMaterial*& slot : scene->materials) {
-    if (!slot || !EqualNoCase(slot->GetName() ? slot->GetName() : "", name)) continue;
-    ReplaceMaterialInTree(scene->root, slot, material.get());
-    delete slot;
-    slot = material.release();
-    LogMessage(5, "replaced material \"%s\" in animation!", name);
+  cMaterial* material = threedee::ParseMaterial(parser, static_cast<float>(scene->frames));
+  const std::string name = material->GetName() ? material->GetName() : "";
+  if (PutMaterial(scene, material)) {
+    LogMessage(5, "replaced material \"%s\" in animation!", name.c_str());
     return;
   }
   LogMessage(5, "Adding material");
-  scene->AddMaterial(material.get());
-  material.release();
-  LogMessage(5, "added material \"%s\" to animation!", name);
+  LogMessage(5, "added material \"%s\" to animation!", name.c_str());
 }
 
 }  // namespace
@@ -77,7 +72,7 @@ tAnimationSceneKind* AnimationSceneKinds() {
   static tAnimationSceneKind kinds[] = {
       {"a3ds", ".3DS", "c3DSscene", New3DSscene},
       // The Text3D reader sets its maker here.
-      {"t3d", ".T3D", "cText3Dscene", nullptr},
+      {"t3d", ".T3D", "cText3Dscene", MakeText3Dscene},
   };
   return kinds;
 }
@@ -133,8 +128,27 @@ void ReplaceMaterialInTree(threedee::c3Dobject* object, cMaterial* oldMaterial,
   for (; object; object = object->nextSibling) {
     if (auto* mesh = dynamic_cast<threedee::c3Dmesh*>(object))
       mesh->ReplaceMaterial(oldMaterial, newMaterial);
+    // A spike hands its materials to its patches at every layout.
+    if (auto* spike = dynamic_cast<threedee::c3Dspike*>(object))
+      spike->ReplaceMaterial(oldMaterial, newMaterial);
     ReplaceMaterialInTree(object->firstChild, oldMaterial, newMaterial);
   }
+}
+
+bool PutMaterial(c3Dscene* scene, cMaterial* material) {
+  std::unique_ptr<cMaterial> owned(material);
+  material->scene = scene;
+  const char* name = material->GetName() ? material->GetName() : "";
+  for (cMaterial*& slot : scene->materials) {
+    if (!slot || !EqualNoCase(slot->GetName() ? slot->GetName() : "", name)) continue;
+    ReplaceMaterialInTree(scene->root, slot, material);
+    delete slot;
+    slot = owned.release();
+    return true;
+  }
+  scene->AddMaterial(material);
+  owned.release();
+  return false;
 }
 
 void cVOXA3DScollector::FreeItem(void* data) { delete static_cast<c3Dscene*>(data); }

@@ -63,6 +63,10 @@ void ParseAnimationDescription(cParserT* parser, void* context);
 // oldMaterial for newMaterial.
 void ReplaceMaterialInTree(threedee::c3Dobject* object, threedee::cMaterial* oldMaterial,
                            threedee::cMaterial* newMaterial);
+// The scene takes the new material in place of its material of the same name
+// (any case), throughout the tree, and deletes the old one; or appends it.
+// True when it replaced one.
+bool PutMaterial(threedee::c3Dscene* scene, threedee::cMaterial* material);
 
 // The demo's "3DS" collector, made and added when the demo has none.
 cVOXAdatacollector* Find3DScollector(cVOXAdemo* demo);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -102,7 +103,7 @@ class AnimationCollector : public ::testing::Test {
   }
   void TearDown() override {
     demo.reset();
-    VOXA2::AnimationSceneKinds()[VOXA2::kAnimationText3D].make = nullptr;
+    VOXA2::AnimationSceneKinds()[VOXA2::kAnimationText3D].make = text3dMaker_;
     FreeFileAccessLists();
     Files().clear();
   }
@@ -117,6 +118,7 @@ class AnimationCollector : public ::testing::Test {
   testsupport::ScopedTempDir dir_;
   std::unique_ptr<cVOXAdemo> demo;
   RecordingTextures* textures = nullptr;
+  VOXA2::tAnimationSceneMaker text3dMaker_ = VOXA2::AnimationSceneKinds()[VOXA2::kAnimationText3D].make;
 };
 
 struct DescriptionCase {
@@ -138,8 +140,12 @@ TEST_F(AnimationCollector, DescriptionsLoadTheirSceneOrFallBackOrFail) {
        {"(default)", "Gold"}, {}},
       {"missing scene falls back", "animation a3ds \"MISSING\" { material \"x\" { } }", true,
        {"(default)", "Chrome"}, {"Could not load 3ds\\MISSING.3DS"}},
-      {"t3d without its reader falls back", "animation t3d \"garden\" { }", true,
+      {"t3d whose scene file is missing falls back", "animation t3d \"garden\" { }", true,
        {"(default)", "Chrome"}, {"Could not load 3ds\\garden.T3D"}},
+      {"t3d naming another file, its material replaced", "animation t3d \"scene\" { material \"chrome\" { } }",
+       true, {"chrome"}, {"replaced material \"chrome\" in animation!"}},
+      {"t3d scene that fails falls back", "animation t3d \"broken\" { }", true, {"(default)", "Chrome"},
+       {"3ds\\broken.T3D(1,6) \"scene\" expected!", "Could not load 3ds\\broken.T3D"}},
       {"capital Animation", "Animation a3ds \"OTHER\" { }", false, {},
        {"3ds\\anim.dsc(1,10) Error 100 occured: Syntax error!", parseError}},
       {"unknown kind", "animation 3ds \"OTHER\" { }", false, {},
@@ -156,6 +162,8 @@ TEST_F(AnimationCollector, DescriptionsLoadTheirSceneOrFallBackOrFail) {
     Files().clear();
     Files()["3ds\\anim.3DS"] = MaterialsFile({"Chrome"});
     Files()["3ds\\OTHER.3DS"] = MaterialsFile({"Gold"});
+    Files()["3ds\\scene.T3D"] = "scene 10 { material \"Chrome\" { } object beziersurface \"b\" { material \"Chrome\" } }";
+    Files()["3ds\\broken.T3D"] = "Scene 10 { }";
     if (c.description) Files()["3ds\\anim.dsc"] = c.description;
     std::remove("debug.txt");
     c3Dscene* scene = Get("anim");
@@ -274,6 +282,36 @@ TEST_F(AnimationCollector, Text3DKindLoadsItsOwnFileAndDiesWithTheDemo) {
   EXPECT_EQ(text3dDeaths, 1);
 }
 
+// The Text3D road: a scene read once and shared, released, tried again after a
+// failure; merges of it take copies and leave the shared scene as it was; a
+// scene that merges itself gets nothing from the collector.
+TEST_F(AnimationCollector, Text3DScenesAreSharedCopiedByMergesAndRetried) {
+  Files()["3ds\\robot.dsc"] = "animation t3d \"robotfile\" { }";
+  EXPECT_EQ(Get("robot"), nullptr);
+  Files()["3ds\\robotfile.T3D"] =
+      "scene 20 { material \"steel\" { } object spike \"arm\" { material \"steel\" } }";
+  c3Dscene* robot = Get("robot");
+  ASSERT_NE(robot, nullptr);
+  EXPECT_EQ(Get("ROBOT"), robot);
+  Files()["3ds\\world.dsc"] = "animation t3d \"world\" { }";
+  Files()["3ds\\world.T3D"] =
+      "scene 20 { object merge { file \"robot\" } object merge { file \"world\" suffix none } }";
+  c3Dscene* world = Get("world");
+  ASSERT_NE(world, nullptr);
+  EXPECT_TRUE(Logged("Recursive use of data piece called \"world\" detected! Aborting..."));
+  ASSERT_NE(world->FindObject("robot.arm"), nullptr);
+  EXPECT_EQ(world->FindObject("arm"), nullptr);
+  EXPECT_STREQ(world->materials[0]->GetName(), "robot.steel");
+  EXPECT_STREQ(robot->root->GetName(), "arm");
+  EXPECT_STREQ(robot->materials[0]->GetName(), "steel");
+  EXPECT_EQ(robot->root->scene, robot);
+  std::vector<std::string> log = Log();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "Loading 3D animation robot"), 2);
+  EXPECT_EQ(Entries(), 2u);
+  for (c3Dscene* scene : {robot, robot, world}) ASSERT_TRUE(VOXA2::ReleaseAnimation(demo.get(), scene));
+  EXPECT_EQ(Entries(), 0u);
+}
+
 TEST_F(AnimationCollector, TextureCollectorIsMadeWhenTheDemoHasNone) {
   demo = std::make_unique<cVOXAdemo>();
   Files()["3ds\\box.3DS"] = MaterialsFile({"Chrome"});
@@ -333,15 +371,27 @@ TEST_F(AnimationCollector, ScriptUseReachesTheAnimation) {
 // The sample tree's scene, through its description, on the device with the
 // demo's own texture collector: every object, the camera with its target, the
 // description's material, and every texture map filled.
-TEST_F(AnimationCollector, SampleSceneLoadsWithItsTextures) {
-  ASSERT_TRUE(VOXA2::RegisterEffects2D());  // brings the picture readers
-  TFakeArchive tree;
-  demo = std::make_unique<cVOXAdemo>();
-  scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
-    // As the player mounts it: the folder "data" of the working folder.
-    std::filesystem::create_directory_symlink(VOXA2_PLAY_DIR "/data", "data");
-    tree.SetFileName("data\\");
-    AddArchive(&tree);
+// The sample tree mounted as the player mounts it, on the headless device.
+class SampleTree : public AnimationCollector {
+ protected:
+  void OnTree(const std::function<void()>& body) {
+    ASSERT_TRUE(VOXA2::RegisterEffects2D());  // brings the picture readers
+    TFakeArchive tree;
+    demo = std::make_unique<cVOXAdemo>();
+    scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
+      // The folder "data" of the working folder.
+      std::filesystem::create_directory_symlink(VOXA2_PLAY_DIR "/data", "data");
+      tree.SetFileName("data\\");
+      AddArchive(&tree);
+      body();
+      demo.reset();
+    });
+    RemoveArchive(&tree);
+  }
+};
+
+TEST_F(SampleTree, SampleSceneLoadsWithItsTextures) {
+  OnTree([&] {
     c3Dscene* scene = Get("space");
     ASSERT_NE(scene, nullptr);
     EXPECT_EQ(scene->frames, 900);
@@ -357,9 +407,23 @@ TEST_F(AnimationCollector, SampleSceneLoadsWithItsTextures) {
       ASSERT_NE(map, nullptr) << i;
       EXPECT_NE(map->texture, nullptr) << i;
     }
-    demo.reset();
   });
-  RemoveArchive(&tree);
+}
+
+// The sample Text3D scene: the space scene merged with a spike, a sail and a
+// light ray from the moon onto the station, run through its frames.
+TEST_F(SampleTree, SampleText3DSceneMergesTheSpaceScene) {
+  OnTree([&] {
+    c3Dscene* scene = Get("garden");
+    ASSERT_NE(scene, nullptr);
+    EXPECT_EQ(scene->frames, 900);
+    for (const char* name : {"Planet", "Station", "thorn", "sail", "beam"})
+      EXPECT_NE(scene->FindObject(name), nullptr) << name;
+    EXPECT_NE(scene->FindListedCamera("Camera01"), nullptr);
+    EXPECT_EQ(MaterialNames(scene), (std::vector<std::string>{"thorn", "sail", "(default)", "Planet", "Ring",
+                                                              "Moon", "Hull", "glow"}));
+    for (float frame : {0.0f, 225.0f, 450.0f}) EXPECT_TRUE(scene->root->Update(frame, 0, 0, 0));
+  });
 }
 
 }  // namespace
