@@ -126,6 +126,8 @@ class cVisElement : public cElement {
  protected:
   // Widgets with mouse handling of their own switch the default one off.
   void SetMouseInput(bool on) { mouseInput_ = on; }
+  // The visible flag alone: no redraw, no callbacks, no event.
+  void SetVisibleFlag(bool visible) { visible_ = visible; }
   // The element's whole area, (0, 0, right - left, bottom - top).
   tRect LocalRect() const;
   // Draws every visual child from the back to the front.
