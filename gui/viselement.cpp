@@ -236,11 +236,12 @@ void cVisElement::SetUserFlag(bool flag) { userFlag_ = flag; }
 
 cVisElement* cVisElement::ElementAt(tPoint p, bool includeDisabled, bool includeHidden,
                                     std::int32_t depth) {
+  // The whole area is hit, not only the client size: windows and buttons
+  // report their client container's or caption's smaller size, which would
+  // leave their lower and right parts (a dialog's buttons) out of reach.
+  const tPoint origin = GetClientOrigin();
   const tPoint local = ScreenToClient(p, nullptr);
-  if (local.x < 0 || local.y < 0 || local.x > GetClientWidth() - 1 ||
-      local.y > GetClientHeight() - 1) {
-    return nullptr;
-  }
+  if (!Inside(LocalRect(), tPoint(local.x + origin.x, local.y + origin.y))) return nullptr;
   if (!IsEnabled() && !includeDisabled) return nullptr;
   if (!IsShowing() && !includeHidden) return nullptr;
   if (depth == 0) return this;
