@@ -4,16 +4,27 @@
 
 #include <gtest/gtest.h>
 
+#include "gui/window.h"
 #include "tests/gui/desktop_fixtures.h"
 
 namespace {
 
 using ZGUI::cScrollBar;
 
+// The bar lies in the desktop's client, or in a window's: a window must not
+// offer the bar that holds its focus a message twice.
 struct tBarScreen : guitest::tDesktopScreen {
-  tBarScreen() : tDesktopScreen(guitest::Formats()[3], 640, 480) {
+  explicit tBarScreen(bool inWindow = false) : tDesktopScreen(guitest::Formats()[3], 640, 480) {
     bar = new cScrollBar();
-    Client()->AddChild(bar);
+    if (inWindow) {
+      auto* window = new ZGUI::cWindow();
+      Client()->AddChild(window);
+      window->SetBounds({40, 20, 399, 419});
+      window->GetClient()->AddChild(bar);
+      window->Activate();
+    } else {
+      Client()->AddChild(bar);
+    }
     bar->SetBounds({100, 50, 119, 349});  // 20 x 300, vertical
     bar->SetVisibleAmount(20);
     bar->OnScrollChange = [this](cScrollBar*, std::int32_t code, std::int32_t& value) {
@@ -22,8 +33,8 @@ struct tBarScreen : guitest::tDesktopScreen {
     Frame();
   }
   // The bar-local point in screen pixels.
-  int X(int x) const { return 100 + x; }
-  int Y(int y) const { return 50 + y; }
+  int X(int x) const { return bar->ClientToScreen(ZGUI::tPoint(x, 0), bar).x; }
+  int Y(int y) const { return bar->ClientToScreen(ZGUI::tPoint(0, y), bar).y; }
   cScrollBar* bar;
   std::vector<std::pair<int, int>> changes;
 };
@@ -83,8 +94,10 @@ TEST(ScrollBar, DraggingTheThumbFollowsThePointerAndReportsEachStep) {
 
 // Paging repeats once for every frame's idle message until the thumb covers
 // the pointer; inside a container that holds the bar as its focus, too.
-TEST(ScrollBar, AHeldTrackPagesOncePerFrameUntilTheThumbReachesThePointer) {
-  tBarScreen s;
+class HeldTrack : public testing::TestWithParam<bool> {};
+
+TEST_P(HeldTrack, PagesOncePerFrameUntilTheThumbReachesThePointer) {
+  tBarScreen s(GetParam());
   const int pointer = 250;
   s.Press(s.X(10), s.Y(pointer));
   s.Frame();
@@ -105,6 +118,11 @@ TEST(ScrollBar, AHeldTrackPagesOncePerFrameUntilTheThumbReachesThePointer) {
   s.Frame();
   EXPECT_FALSE(s.bar->IsCaptured());
 }
+
+INSTANTIATE_TEST_SUITE_P(ScrollBar, HeldTrack, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return info.param ? "InAWindow" : "OnTheDesktop";
+                         });
 
 TEST(ScrollBar, AnArrowAtTheEndOfTheRangeStillAnnouncesAChange) {
   tBarScreen s;
