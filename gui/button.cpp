@@ -8,10 +8,6 @@
 namespace ZGUI {
 namespace {
 
-tRect Shrunk(const tRect& r, tPoint by) {
-  return tRect{r.left + by.x, r.top + by.y, r.right - by.x, r.bottom - by.y};
-}
-
 // The two diagonals of a cross.
 void DrawCross(cGraphicsDevice* device, const tRect& r, bool enabled) {
   const std::uint32_t color = enabled ? 0xC0C0C0 : 0x3F3F3F;
@@ -47,7 +43,7 @@ void cButton::UpdateLayout() {
   const tPoint oldBevel = bevel_;
   local_ = tRect{0, 0, GetWidth() - 1, GetHeight() - 1};
   bevel_ = ScaleRect(1, 1, local_);
-  face_ = Shrunk(local_, bevel_);
+  face_ = Shrink(local_, bevel_);
   captionRects_[0] = {face_.left, face_.top, face_.right - bevel_.x, face_.bottom - bevel_.y};
   captionRects_[1] = {face_.left + bevel_.x, face_.top + bevel_.y, face_.right, face_.bottom};
   if (!(local_ == oldLocal) || !(bevel_ == oldBevel)) Invalidate();
@@ -183,7 +179,7 @@ void cCheckbox::UpdateLayout() {
   box_ = {0, 0, h, h};
   caption_ = {h + ScaleX(4), 0, w, h};
   bevel_ = ScaleRect(1, 1, box_);
-  inner_ = Shrunk(box_, bevel_);
+  inner_ = Shrink(box_, bevel_);
   if (!(box_ == oldBox) || !(inner_ == oldInner) || !(caption_ == oldCaption) ||
       !(bevel_ == oldBevel)) {
     Invalidate();
@@ -222,7 +218,7 @@ void cCheckbox::Paint(cGraphicsDevice* device) {
   device->BlendRect(inner_, enabled ? 0x7F7F7F : 0);
   device->SetTextColor(GetColor());
   device->DrawTextInRect(GetFont(), caption_, GetCaption());
-  if (state_ == 1) DrawCross(device, Shrunk(inner_, bevel_), enabled);
+  if (state_ == 1) DrawCross(device, Shrink(inner_, bevel_), enabled);
   cControl::Paint(device);
 }
 

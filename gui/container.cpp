@@ -133,15 +133,7 @@ bool cObjectContainer::EnsureVisible(cElement* element) {
 }
 
 void cObjectContainer::NameBar(cScrollBar* bar, const char* suffix, const char* what) {
-  if (!bar) return;
-  const char* name = GetName();
-  std::string full;
-  try {
-    full = std::string(name ? name : "") + suffix;
-  } catch (const std::bad_alloc&) {
-    throw new VOXA::errors::eCouldNotAllocateMemoryFor(what);
-  }
-  bar->SetName(full.c_str());
+  if (bar) bar->SetName(PartName(GetName(), suffix, what).c_str());
 }
 
 void cObjectContainer::SetBar(std::unique_ptr<cScrollBar>& bar, bool on,
@@ -226,14 +218,6 @@ std::int32_t cObjectContainer::GetClientHeight() const {
   return static_cast<std::int32_t>(RectHeight(clientRect_));
 }
 
-namespace {
-const cVisElement* VisualParentOf(const cElement* element) {
-  cElement* parent = element->GetParent();
-  return parent && parent->IsClass(classid::VisElement) ? static_cast<cVisElement*>(parent)
-                                                        : nullptr;
-}
-}  // namespace
-
 tPoint cObjectContainer::ScreenToClient(tPoint p, const cVisElement* requester) const {
   const tRect bounds = GetBounds();
   tPoint q(p.x - bounds.left, p.y - bounds.top);
@@ -242,7 +226,7 @@ tPoint cObjectContainer::ScreenToClient(tPoint p, const cVisElement* requester) 
     q.x += scroll.x - clientRect_.left;
     q.y += scroll.y - clientRect_.top;
   }
-  const cVisElement* parent = VisualParentOf(this);
+  const cVisElement* parent = GetVisualParent();
   return parent ? parent->ScreenToClient(q, this) : q;
 }
 
@@ -254,7 +238,7 @@ tPoint cObjectContainer::ClientToScreen(tPoint p, const cVisElement* requester) 
     q.x -= scroll.x - clientRect_.left;
     q.y -= scroll.y - clientRect_.top;
   }
-  const cVisElement* parent = VisualParentOf(this);
+  const cVisElement* parent = GetVisualParent();
   return parent ? parent->ClientToScreen(q, this) : q;
 }
 

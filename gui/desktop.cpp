@@ -83,13 +83,7 @@ void cDesktop::HandleEvent(std::int32_t code, std::int32_t a, void* b, cElement*
 
 void cDesktop::SetName(const char* name) {
   cVisElement::SetName(name);
-  std::string clientName;
-  try {
-    clientName = std::string(name ? name : "") + "::Client";
-  } catch (const std::bad_alloc&) {
-    throw new VOXA::errors::eCouldNotAllocateMemoryFor("desktop client name!");
-  }
-  client_->SetName(clientName.c_str());
+  client_->SetName(PartName(name, "::Client", "desktop client name!").c_str());
 }
 
 void cDesktop::DoResize() {

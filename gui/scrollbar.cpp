@@ -11,10 +11,6 @@ namespace {
 
 enum ePart : std::int32_t { kThumb = 0, kForward = 1, kBack = 2, kTrackAfter = 3, kTrackBefore = 4 };
 
-tRect Shrunk(const tRect& r, tPoint by) {
-  return tRect{r.left + by.x, r.top + by.y, r.right - by.x, r.bottom - by.y};
-}
-
 }  // namespace
 
 cScrollBar::cScrollBar() { Init(); }
@@ -65,7 +61,7 @@ void cScrollBar::UpdateLayout() {
     forwardArrowRect_ = {w - arrow, 0, w - 1, h - 1};
     trackRect_ = {arrow, 0, w - 1 - arrow, h - 1};
   }
-  innerTrackRect_ = Shrunk(trackRect_, border_);
+  innerTrackRect_ = Shrink(trackRect_, border_);
   std::int32_t& thumbAlong = vertical ? thumbBorder_.y : thumbBorder_.x;
   if (3 * thumbAlong > thumbLength_) thumbAlong = thumbLength_ / 3;
   thumbBorder_.x = std::max(thumbBorder_.x, 1);
@@ -113,7 +109,7 @@ void cScrollBar::Paint(cGraphicsDevice* device) {
   device->DarkenRect(innerTrackRect_);
   const tRect thumb = GetThumbRect(position_);
   device->DrawBevel(thumb, thumbBorder_.x, thumbBorder_.y, true);
-  device->BlendRect(Shrunk(thumb, thumbBorder_), GetColor());
+  device->BlendRect(Shrink(thumb, thumbBorder_), GetColor());
   cControl::Paint(device);
 }
 

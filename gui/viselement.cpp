@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "foundation/errors.h"
 #include "foundation/stream.h"
 #include "gui/control.h"
 #include "gui/fonts.h"
@@ -22,6 +23,18 @@ bool Inside(const tRect& r, tPoint p) {
 
 tRect Offset(const tRect& r, std::int32_t dx, std::int32_t dy) {
   return tRect{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
+}
+
+tRect Shrink(const tRect& r, tPoint by) {
+  return tRect{r.left + by.x, r.top + by.y, r.right - by.x, r.bottom - by.y};
+}
+
+std::string PartName(const char* name, const char* suffix, const char* what) {
+  try {
+    return std::string(name ? name : "") + suffix;
+  } catch (const std::bad_alloc&) {
+    throw new VOXA::errors::eCouldNotAllocateMemoryFor(what);
+  }
 }
 
 tRect Union(const tRect& a, const tRect& b) {
@@ -163,25 +176,23 @@ std::int32_t cVisElement::GetClientHeight() const {
   return static_cast<std::int32_t>(RectHeight(GetClientRect()));
 }
 
-namespace {
-const cVisElement* VisualParent(const cElement* element) {
-  cElement* parent = element->GetParent();
+const cVisElement* cVisElement::GetVisualParent() const {
+  cElement* parent = GetParent();
   return parent && parent->IsClass(classid::VisElement) ? static_cast<cVisElement*>(parent)
                                                         : nullptr;
 }
-}  // namespace
 
 tPoint cVisElement::ScreenToClient(tPoint p, const cVisElement*) const {
   const tPoint origin = GetClientOrigin();
   const tPoint q(p.x - bounds_.left - origin.x, p.y - bounds_.top - origin.y);
-  const cVisElement* parent = VisualParent(this);
+  const cVisElement* parent = GetVisualParent();
   return parent ? parent->ScreenToClient(q, this) : q;
 }
 
 tPoint cVisElement::ClientToScreen(tPoint p, const cVisElement*) const {
   const tPoint origin = GetClientOrigin();
   const tPoint q(p.x + bounds_.left + origin.x, p.y + bounds_.top + origin.y);
-  const cVisElement* parent = VisualParent(this);
+  const cVisElement* parent = GetVisualParent();
   return parent ? parent->ClientToScreen(q, this) : q;
 }
 

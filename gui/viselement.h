@@ -132,6 +132,8 @@ class cVisElement : public cElement {
   tRect LocalRect() const;
   // Draws every visual child from the back to the front.
   void DrawChildren(cGraphicsDevice* device);
+  // The parent when it is a visual element, else null.
+  const cVisElement* GetVisualParent() const;
 
  private:
   std::optional<std::string> caption_;
@@ -150,6 +152,12 @@ tMouseMessage* AsMouse(tMessage* message);
 // A point inside a rectangle, edges included.
 bool Inside(const tRect& r, tPoint p);
 tRect Offset(const tRect& r, std::int32_t dx, std::int32_t dy);
+// The rectangle with every edge moved inwards by (by.x, by.y).
+tRect Shrink(const tRect& r, tPoint by);
+// The name of a part that a widget makes for itself: the widget's name (none
+// counts as empty) and the suffix. Running out of memory throws the
+// allocation error with what.
+std::string PartName(const char* name, const char* suffix, const char* what);
 // The smallest rectangle that holds both; an empty one counts as absent.
 tRect Union(const tRect& a, const tRect& b);
 

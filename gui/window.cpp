@@ -25,13 +25,7 @@ cWindow* FrameButtonWindow(cVisElement* source) {
 }
 
 void NameChild(cElement* child, const char* name, const char* suffix, const char* what) {
-  std::string full;
-  try {
-    full = std::string(name ? name : "") + suffix;
-  } catch (const std::bad_alloc&) {
-    throw new VOXA::errors::eCouldNotAllocateMemoryFor(what);
-  }
-  child->SetName(full.c_str());
+  child->SetName(PartName(name, suffix, what).c_str());
 }
 
 }  // namespace
