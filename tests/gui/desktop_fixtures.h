@@ -10,21 +10,9 @@
 #include "gui/graphicsdevice.h"
 #include "gui/messages.h"
 #include "tests/gui/pixel_fixtures.h"
+#include "tests/gui/widget_scene.h"
 
 namespace guitest {
-
-// A 12 x 16 arrow: a light body with a dim outline on transparent black.
-inline void MakeCursor() {
-  ZGUI::MouseCursor.Create(12, 16);
-  ZGUI::MouseCursor.FillRect(ZGUI::tRect{0, 0, 11, 15}, 0);
-  for (int y = 0; y < 16; ++y) {
-    const int width = y < 12 ? y + 1 : 12 - y;
-    for (int x = 0; x < width && x < 12; ++x) {
-      const bool edge = x == 0 || x == width - 1 || y == 11;
-      ZGUI::MouseCursor.SetPixel(x, y, edge ? 0x303030 : 0xF0F0F0);
-    }
-  }
-}
 
 // An element that paints its area in its colour, opaque or mixed with what
 // lies beneath.

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "tests/gui/desktop_fixtures.h"
 #include "tests/gui/widget_scene.h"
 
 namespace {

@@ -4,14 +4,31 @@
 // labels in every alignment and a wrapped caption with a line break.
 #pragma once
 
+#include "gui/bitmap.h"
 #include "gui/button.h"
+#include "gui/container.h"
+#include "gui/desktop.h"
 #include "gui/fonts.h"
 #include "gui/label.h"
+#include "gui/messages.h"
+#include "gui/metrics.h"
 #include "gui/window.h"
-#include "tests/gui/desktop_fixtures.h"
 #include "tests/gui/font_fixtures.h"
 
 namespace guitest {
+
+// A 12 x 16 arrow: a light body with a dim outline on transparent black.
+inline void MakeCursor() {
+  ZGUI::MouseCursor.Create(12, 16);
+  ZGUI::MouseCursor.FillRect(ZGUI::tRect{0, 0, 11, 15}, 0);
+  for (int y = 0; y < 16; ++y) {
+    const int width = y < 12 ? y + 1 : 12 - y;
+    for (int x = 0; x < width && x < 12; ++x) {
+      const bool edge = x == 0 || x == width - 1 || y == 11;
+      ZGUI::MouseCursor.SetPixel(x, y, edge ? 0x303030 : 0xF0F0F0);
+    }
+  }
+}
 
 // Canvas units to pixels, without the toolkit's floor of one.
 inline ZGUI::tRect Canvas(int left, int top, int right, int bottom) {
@@ -19,14 +36,16 @@ inline ZGUI::tRect Canvas(int left, int top, int right, int bottom) {
   return {left * w / 640, top * h / 480, right * w / 640, bottom * h / 480};
 }
 
+// Built on a desktop that covers the screen; the press on the held button is
+// posted, for the next frame to take.
 struct tWidgetScene {
-  explicit tWidgetScene(tDesktopScreen& s) {
+  explicit tWidgetScene(ZGUI::cDesktop* desktop) {
     auto* face = new ZGUI::cBitmapFont();
     fontLoaded = LoadLauncherFont(face);
-    s.desktop->GetFontManager()->AddFont("Arial", face);
+    desktop->GetFontManager()->AddFont("Arial", face);
 
-    active = AddWindow(s, Canvas(20, 20, 310, 300), "Toolkit", 0x406080);
-    inactive = AddWindow(s, Canvas(330, 40, 620, 330),
+    active = AddWindow(desktop, Canvas(20, 20, 310, 300), "Toolkit", 0x406080);
+    inactive = AddWindow(desktop, Canvas(330, 40, 620, 330),
                          "Labels, and a caption far too long for its title bar", 0x604020);
     held = AddButton(Canvas(10, 10, 110, 40), "Run");
     AddButton(Canvas(120, 10, 220, 40), "Exit");
@@ -59,15 +78,15 @@ struct tWidgetScene {
     active->Activate();
     // The first button is held down, with the pointer resting on it.
     const ZGUI::tPoint on = held->ClientToScreen(ZGUI::tPoint(10, 8), held);
-    s.Press(on.x, on.y);
-    s.Frame();
+    desktop->GetMessageQueue()->PostMouseMessage(ZGUI::mouseaction::Press, 0, nullptr, on.x,
+                                                 on.y);
   }
 
-  ZGUI::cWindow* AddWindow(tDesktopScreen& s, ZGUI::tRect bounds, const char* caption,
+  ZGUI::cWindow* AddWindow(ZGUI::cDesktop* desktop, ZGUI::tRect bounds, const char* caption,
                            std::uint32_t color) {
     auto* window = new ZGUI::cWindow();
     window->SetName(caption);
-    s.Client()->AddChild(window);
+    desktop->GetClient()->AddChild(window);
     window->SetFont(new ZGUI::cFont("Arial", 14));
     window->SetCaption(caption);
     window->SetColor(color);

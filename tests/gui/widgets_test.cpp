@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "tests/gui/desktop_fixtures.h"
 #include "tests/gui/png_fixtures.h"
 #include "tests/gui/widget_scene.h"
 
@@ -23,7 +24,8 @@ TEST_P(Widgets, TheSceneMatchesItsReviewedPicture) {
       << "run the tests from the build folder after building sample_data";
   const guitest::tFormat& f = guitest::Formats()[screen.format];
   guitest::tDesktopScreen s(f, screen.width, screen.height);
-  guitest::tWidgetScene scene(s);
+  guitest::tWidgetScene scene(s.desktop.get());
+  s.Frame();
   ASSERT_TRUE(scene.fontLoaded);
   ASSERT_TRUE(scene.held->IsPressed());
   ASSERT_EQ(s.Client()->GetFocus(), scene.active);

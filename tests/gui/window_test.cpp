@@ -9,6 +9,7 @@
 
 #include "gui/button.h"
 #include "gui/label.h"
+#include "tests/gui/desktop_fixtures.h"
 #include "tests/gui/widget_scene.h"
 
 namespace {
