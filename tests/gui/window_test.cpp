@@ -290,3 +290,13 @@ TEST(MessageBoxes, SitInTheMiddleAndStayModalUntilTheLastIsClosed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MessageBoxes, NeedAParentOrADesktop) {
+  guitest::UseFormat(guitest::Formats()[3], 640, 480);
+  ASSERT_EQ(ZGUI::cDesktop::Current(), nullptr);
+  EXPECT_FALSE(ZGUI::MessageBox(nullptr, "text", "caption", nullptr));
+}
+
+}  // namespace
