@@ -11,22 +11,37 @@ namespace {
 
 using ZGUI::cScrollBar;
 
-// The bar lies in the desktop's client, or in a window's: a window must not
-// offer the bar that holds its focus a message twice.
+// Where the bar lies: in the desktop's client, in a window's client, or as a
+// container's own bar. Neither a window nor a container may offer the bar that
+// holds its focus a message twice.
+enum class ePlace { Desktop, Window, Container };
+
 struct tBarScreen : guitest::tDesktopScreen {
-  explicit tBarScreen(bool inWindow = false) : tDesktopScreen(guitest::Formats()[3], 640, 480) {
-    bar = new cScrollBar();
-    if (inWindow) {
-      auto* window = new ZGUI::cWindow();
-      Client()->AddChild(window);
-      window->SetBounds({40, 20, 399, 419});
-      window->GetClient()->AddChild(bar);
-      window->Activate();
+  explicit tBarScreen(ePlace place = ePlace::Desktop)
+      : tDesktopScreen(guitest::Formats()[3], 640, 480) {
+    if (place == ePlace::Container) {
+      auto* box = new ZGUI::cObjectContainer();
+      Client()->AddChild(box);
+      box->SetBounds({100, 50, 303, 373});
+      auto* content = new guitest::tPanel(0x808080);
+      box->AddChild(content);
+      content->SetBounds({0, 0, 149, 1999});
+      bar = box->GetVScrollBar();
+      bar->SetPageStep(200);  // a long range: pages that the thumb shows
     } else {
-      Client()->AddChild(bar);
+      bar = new cScrollBar();
+      if (place == ePlace::Window) {
+        auto* window = new ZGUI::cWindow();
+        Client()->AddChild(window);
+        window->SetBounds({40, 20, 399, 419});
+        window->GetClient()->AddChild(bar);
+        window->Activate();
+      } else {
+        Client()->AddChild(bar);
+      }
+      bar->SetBounds({100, 50, 119, 349});  // 20 x 300, vertical
+      bar->SetVisibleAmount(20);
     }
-    bar->SetBounds({100, 50, 119, 349});  // 20 x 300, vertical
-    bar->SetVisibleAmount(20);
     bar->OnScrollChange = [this](cScrollBar*, std::int32_t code, std::int32_t& value) {
       changes.push_back({code, value});
     };
@@ -94,19 +109,25 @@ TEST(ScrollBar, DraggingTheThumbFollowsThePointerAndReportsEachStep) {
 
 // Paging repeats once for every frame's idle message until the thumb covers
 // the pointer; inside a container that holds the bar as its focus, too.
-class HeldTrack : public testing::TestWithParam<bool> {};
+class HeldTrack : public testing::TestWithParam<ePlace> {};
+
+std::string PlaceName(const testing::TestParamInfo<ePlace>& info) {
+  static const char* const names[] = {"OnTheDesktop", "InAWindow", "OfAContainer"};
+  return names[static_cast<int>(info.param)];
+}
 
 TEST_P(HeldTrack, PagesOncePerFrameUntilTheThumbReachesThePointer) {
   tBarScreen s(GetParam());
   const int pointer = 250;
   s.Press(s.X(10), s.Y(pointer));
   s.Frame();
-  EXPECT_EQ(s.bar->GetScrollPos(), 10);
+  const int page = s.bar->GetPageStep();
+  EXPECT_EQ(s.bar->GetScrollPos(), page);
   int frames = 0;
   while (s.bar->GetThumbRect(s.bar->GetScrollPos()).bottom < pointer) {
     const int before = s.bar->GetScrollPos();
     s.Frame();
-    ASSERT_EQ(s.bar->GetScrollPos(), before + 10);
+    ASSERT_EQ(s.bar->GetScrollPos(), before + page);
     ASSERT_LT(++frames, 20);
   }
   const int reached = s.bar->GetScrollPos();
@@ -119,10 +140,9 @@ TEST_P(HeldTrack, PagesOncePerFrameUntilTheThumbReachesThePointer) {
   EXPECT_FALSE(s.bar->IsCaptured());
 }
 
-INSTANTIATE_TEST_SUITE_P(ScrollBar, HeldTrack, testing::Bool(),
-                         [](const testing::TestParamInfo<bool>& info) {
-                           return info.param ? "InAWindow" : "OnTheDesktop";
-                         });
+INSTANTIATE_TEST_SUITE_P(ScrollBar, HeldTrack,
+                         testing::Values(ePlace::Desktop, ePlace::Window, ePlace::Container),
+                         PlaceName);
 
 TEST(ScrollBar, AnArrowAtTheEndOfTheRangeStillAnnouncesAChange) {
   tBarScreen s;
