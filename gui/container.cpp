@@ -82,15 +82,15 @@ void cObjectContainer::UpdateLayout() {
   if (vBar_) clientRect_.right -= vThick;
   if (hBar_) {
     const auto range = std::max<std::int64_t>(extent_.x - RectWidth(clientRect_), 0);
-    hBar_->SetBounds({clientRect_.left, clientRect_.bottom + 1, clientRect_.right,
-                      clientRect_.bottom + hThick});
+    hBar_->SetBounds(
+        {clientRect_.left, clientRect_.bottom + 1, clientRect_.right, clientRect_.bottom + hThick});
     hBar_->SetMax(static_cast<std::int32_t>(range));
     hBar_->SetVisibleAmount(static_cast<std::int32_t>(RectWidth(clientRect_)));
   }
   if (vBar_) {
     const auto range = std::max<std::int64_t>(extent_.y - RectHeight(clientRect_), 0);
-    vBar_->SetBounds({clientRect_.right + 1, clientRect_.top, clientRect_.right + vThick,
-                      clientRect_.bottom});
+    vBar_->SetBounds(
+        {clientRect_.right + 1, clientRect_.top, clientRect_.right + vThick, clientRect_.bottom});
     vBar_->SetMax(static_cast<std::int32_t>(range));
     vBar_->SetVisibleAmount(static_cast<std::int32_t>(RectHeight(clientRect_)));
   }
@@ -136,8 +136,7 @@ void cObjectContainer::NameBar(cScrollBar* bar, const char* suffix, const char* 
   if (bar) bar->SetName(PartName(GetName(), suffix, what).c_str());
 }
 
-void cObjectContainer::SetBar(std::unique_ptr<cScrollBar>& bar, bool on,
-                              std::int32_t orientation) {
+void cObjectContainer::SetBar(std::unique_ptr<cScrollBar>& bar, bool on, std::int32_t orientation) {
   if (on == static_cast<bool>(bar)) return;
   if (on) {
     bar.reset(VOXA::errors::NewOrThrow<cScrollBar>("cScrollBar", static_cast<cElement*>(this)));
@@ -166,7 +165,9 @@ cScrollBar* cObjectContainer::GetHScrollBar() const { return hBar_.get(); }
 cScrollBar* cObjectContainer::GetVScrollBar() const { return vBar_.get(); }
 std::int32_t cObjectContainer::GetHScrollPos() const { return hBar_ ? hBar_->GetScrollPos() : 0; }
 std::int32_t cObjectContainer::GetVScrollPos() const { return vBar_ ? vBar_->GetScrollPos() : 0; }
-tPoint cObjectContainer::GetScrollOffset() const { return tPoint(GetHScrollPos(), GetVScrollPos()); }
+tPoint cObjectContainer::GetScrollOffset() const {
+  return tPoint(GetHScrollPos(), GetVScrollPos());
+}
 
 void cObjectContainer::SetName(const char* name) {
   cControl::SetName(name);
@@ -209,7 +210,9 @@ void cObjectContainer::Paint(cGraphicsDevice* device) {
 }
 
 tPoint cObjectContainer::GetClientOffset() const { return inset_; }
-tPoint cObjectContainer::GetClientOrigin() const { return tPoint(clientRect_.left, clientRect_.top); }
+tPoint cObjectContainer::GetClientOrigin() const {
+  return tPoint(clientRect_.left, clientRect_.top);
+}
 tRect cObjectContainer::GetClientRect() const { return clientRect_; }
 std::int32_t cObjectContainer::GetClientWidth() const {
   return static_cast<std::int32_t>(RectWidth(clientRect_));
@@ -246,7 +249,8 @@ cVisElement* cObjectContainer::ElementAt(tPoint p, bool includeDisabled, bool in
                                          std::int32_t depth) {
   const tPoint local = ScreenToClient(p, this);
   const tRect bounds = GetBounds();
-  if (!Inside({0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top}, local)) return nullptr;
+  if (!Inside({0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top}, local))
+    return nullptr;
   if (!IsEnabled() && !includeDisabled) return nullptr;
   if (!IsShowing() && !includeHidden) return nullptr;
   if (depth == 0) return this;
@@ -260,8 +264,8 @@ cVisElement* cObjectContainer::ElementAt(tPoint p, bool includeDisabled, bool in
     for (std::int32_t i = 0; i < GetChildCount(); ++i) {
       cElement* child = GetChild(i);
       if (!child || !child->IsClass(classid::VisElement)) continue;
-      if (cVisElement* found = static_cast<cVisElement*>(child)->ElementAt(
-              p, includeDisabled, includeHidden, depth)) {
+      if (cVisElement* found = static_cast<cVisElement*>(child)->ElementAt(p, includeDisabled,
+                                                                           includeHidden, depth)) {
         return found;
       }
     }
@@ -293,9 +297,9 @@ void cObjectContainer::HandleEvent(std::int32_t code, std::int32_t a, void* b, c
       if (!c || IsContent(sender)) {
         auto* rect = static_cast<tRect*>(b);
         const tRect bounds = GetBounds();
-        *rect = Intersect(*rect, ClientToScreen(tRect{0, 0, bounds.right - bounds.left,
-                                                      bounds.bottom - bounds.top},
-                                                this));
+        *rect = Intersect(
+            *rect, ClientToScreen(
+                       tRect{0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top}, this));
         if (IsEmpty(*rect)) return;
       }
       break;

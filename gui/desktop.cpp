@@ -161,10 +161,10 @@ void cDesktop::Draw(cGraphicsDevice* target) {
   }
 
   const std::int32_t w = ScaleX(3), h = ScaleY(3);
-  const tRect cursor = Intersect(
-      tRect{cursorX_, cursorY_, cursorX_ + MouseCursor.GetWidth() + w - 1,
-            cursorY_ + MouseCursor.GetHeight() + h - 1},
-      bounds);
+  const tRect cursor =
+      Intersect(tRect{cursorX_, cursorY_, cursorX_ + MouseCursor.GetWidth() + w - 1,
+                      cursorY_ + MouseCursor.GetHeight() + h - 1},
+                bounds);
   const tRect both = Union(cursor, cursorRect_);
   if (!IsEmpty(both) && !Within(both, taken)) {
     if (Area(both) <= Area(cursor) + Area(cursorRect_)) {

@@ -175,4 +175,3 @@ bool cDebug::HandleMessage(tMessage* message) {
 }
 
 }  // namespace ZGUI
-

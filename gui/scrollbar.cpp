@@ -9,7 +9,13 @@
 namespace ZGUI {
 namespace {
 
-enum ePart : std::int32_t { kThumb = 0, kForward = 1, kBack = 2, kTrackAfter = 3, kTrackBefore = 4 };
+enum ePart : std::int32_t {
+  kThumb = 0,
+  kForward = 1,
+  kBack = 2,
+  kTrackAfter = 3,
+  kTrackBefore = 4
+};
 
 }  // namespace
 
@@ -71,11 +77,14 @@ void cScrollBar::UpdateLayout() {
   travel_ = (vertical ? inner.bottom - inner.top + 1 : inner.right - inner.left + 1) - thumbLength_;
 
   if (!(border_ == oldBorder)) Invalidate();
-  for (auto [now, before] : {std::pair{forwardArrowRect_, oldForward}, {backArrowRect_, oldBack},
-                             {trackRect_, oldTrack}, {innerTrackRect_, oldInner}}) {
+  for (auto [now, before] : {std::pair{forwardArrowRect_, oldForward},
+                             {backArrowRect_, oldBack},
+                             {trackRect_, oldTrack},
+                             {innerTrackRect_, oldInner}}) {
     if (!(now == before)) InvalidateRect(now);
   }
-  if (innerTrackRect_ == oldInner && !(thumbBorder_ == oldThumbBorder)) InvalidateRect(innerTrackRect_);
+  if (innerTrackRect_ == oldInner && !(thumbBorder_ == oldThumbBorder))
+    InvalidateRect(innerTrackRect_);
 }
 
 tRect cScrollBar::GetThumbRect(std::int32_t position) const {
@@ -96,8 +105,9 @@ tRect cScrollBar::GetThumbRect(std::int32_t position) const {
 std::int32_t cScrollBar::PositionFromPoint(std::int32_t x, std::int32_t y) const {
   if (travel_ == 0) return minimum_;
   const bool vertical = orientation_ == kVertical;
-  const std::int64_t d = (vertical ? y : x) -
-                         ((vertical ? innerTrackRect_.top : innerTrackRect_.left) + Along(grabOffset_));
+  const std::int64_t d =
+      (vertical ? y : x) -
+      ((vertical ? innerTrackRect_.top : innerTrackRect_.left) + Along(grabOffset_));
   const std::int64_t value = (std::int64_t{maximum_} - minimum_) * d / travel_ + minimum_;
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, minimum_, maximum_));
 }

@@ -328,7 +328,8 @@ void cVisElement::Hide() { SetVisible(false); }
 void cVisElement::DrawChildren(cGraphicsDevice* device) {
   for (std::int32_t i = GetChildCount() - 1; i >= 0; --i) {
     cElement* child = GetChild(i);
-    if (child && child->IsClass(classid::VisElement)) static_cast<cVisElement*>(child)->Draw(device);
+    if (child && child->IsClass(classid::VisElement))
+      static_cast<cVisElement*>(child)->Draw(device);
   }
 }
 

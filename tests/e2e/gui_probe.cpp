@@ -30,7 +30,8 @@ bool WritePpm(const char* path, const std::uint8_t* pixels, int pitch, int width
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
       std::uint32_t v = 0;
-      for (int i = 0; i < bytes; ++i) v |= std::uint32_t{pixels[y * pitch + x * bytes + i]} << 8 * i;
+      for (int i = 0; i < bytes; ++i)
+        v |= std::uint32_t{pixels[y * pitch + x * bytes + i]} << 8 * i;
       const std::uint32_t c = ZGUI::UnpackColor(v);
       const std::uint8_t rgb[3] = {std::uint8_t(c >> 16), std::uint8_t(c >> 8), std::uint8_t(c)};
       std::fwrite(rgb, 1, 3, out);

@@ -13,7 +13,7 @@ using ZGUI::tRect;
 
 struct tBarRow {
   const char* name;
-  int width, height;           // the container's pixels
+  int width, height;              // the container's pixels
   int extentRight, extentBottom;  // the child's last pixel
   bool h, v;
   int hRange, hVisible, vRange, vVisible;

@@ -38,8 +38,12 @@ TEST_P(DesktopDrawing, EveryIncrementalFrameEqualsACompleteRedraw) {
 
   std::vector<std::function<void()>> steps = {
       [&] {},
-      [&] { back->SetPosition({40, 30}); },
-      [&] { front->SetSize({60, 40}); },
+      [&] {
+        back->SetPosition({40, 30});
+      },
+      [&] {
+        front->SetSize({60, 40});
+      },
       [&] { front->Hide(); },
       [&] { front->Show(); },
       [&] { box->SetVScrollPos(37); },

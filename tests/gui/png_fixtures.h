@@ -40,14 +40,14 @@ inline bool ReadPng(const std::filesystem::path& path, int width, int height, in
 
 // Empty when the drawing matches its reviewed picture; otherwise why not,
 // with the drawing written to reviewFolder in the working folder.
-inline std::string CompareWithReviewed(const char* reviewFolder, const std::string& name,
-                                       int width, int height, int channels,
+inline std::string CompareWithReviewed(const char* reviewFolder, const std::string& name, int width,
+                                       int height, int channels,
                                        const std::vector<std::uint8_t>& pixels) {
   const char* source = std::getenv("VOXA2_SOURCE_DIR");
   if (!source) return "VOXA2_SOURCE_DIR is not set";
   std::vector<std::uint8_t> reviewed;
-  const bool found = ReadPng(std::filesystem::path(source) / "tests/gui/data" / name, width,
-                             height, channels, &reviewed);
+  const bool found = ReadPng(std::filesystem::path(source) / "tests/gui/data" / name, width, height,
+                             channels, &reviewed);
   if (found && reviewed == pixels) return "";
   WritePng(std::filesystem::path(reviewFolder) / name, width, height, channels, pixels);
   return std::string(found ? "differs from " : "no reviewed picture ") + name +

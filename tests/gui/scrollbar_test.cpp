@@ -162,9 +162,8 @@ TEST(ScrollBar, AnArrowAtTheEndOfTheRangeStillAnnouncesAChange) {
   s.Frame();
   EXPECT_EQ(s.bar->GetScrollPos(), 100);
   EXPECT_EQ(listener->positions, (std::vector<int>{100, 100}));
-  EXPECT_EQ(s.changes, (std::vector<std::pair<int, int>>{
-                           {ZGUI::scrollchange::Position, 100},
-                           {ZGUI::scrollchange::LineForward, 100}}));
+  EXPECT_EQ(s.changes, (std::vector<std::pair<int, int>>{{ZGUI::scrollchange::Position, 100},
+                                                         {ZGUI::scrollchange::LineForward, 100}}));
 }
 
 TEST(ScrollBar, RangeChangesPullEachOtherAndThePositionInside) {

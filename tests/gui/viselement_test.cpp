@@ -96,9 +96,9 @@ TEST(VisElement, OnlyTheFrontElementUnderThePointerReactsEvenWhenDisabled) {
   s.Click(59, 59);  // the bottom-right pixel counts as inside
   s.Click(50, 50, 1);
   s.Click(80, 80);
-  EXPECT_EQ(log, (std::vector<std::string>{"front down 0 49,49", "front click",
-                                           "front down 1 40,40", "back down 0 40,40",
-                                           "back click"}));
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"front down 0 49,49", "front click", "front down 1 40,40",
+                                      "back down 0 40,40", "back click"}));
   EXPECT_EQ(s.desktop->ElementAt({20, 20}, false, false, -1), s.Client());
   EXPECT_EQ(s.desktop->ElementAt({20, 20}, true, false, -1), front);
   EXPECT_EQ(s.desktop->ElementAt({59, 59}, false, false, -1), back);

@@ -70,16 +70,16 @@ struct tWidgetScene {
         label->SetVAlign(v);
       }
     }
-    wrapped = AddLabel(Canvas(10, 170, 270, 250),
-                       "A wrapped label\r\nwith a line break, and words enough to wrap onto one more line.",
-                       0xFFFF80);
+    wrapped = AddLabel(
+        Canvas(10, 170, 270, 250),
+        "A wrapped label\r\nwith a line break, and words enough to wrap onto one more line.",
+        0xFFFF80);
     wrapped->SetWordWrap(true);
     inactive->Show();
     active->Activate();
     // The first button is held down, with the pointer resting on it.
     const ZGUI::tPoint on = held->ClientToScreen(ZGUI::tPoint(10, 8), held);
-    desktop->GetMessageQueue()->PostMouseMessage(ZGUI::mouseaction::Press, 0, nullptr, on.x,
-                                                 on.y);
+    desktop->GetMessageQueue()->PostMouseMessage(ZGUI::mouseaction::Press, 0, nullptr, on.x, on.y);
   }
 
   ZGUI::cWindow* AddWindow(ZGUI::cDesktop* desktop, ZGUI::tRect bounds, const char* caption,

@@ -29,9 +29,9 @@ struct tWindows : guitest::tDesktopScreen {
     button = Add(new ZGUI::cButton(), {10, 10, 109, 39});
     box = Add(new ZGUI::cCheckbox(), {10, 60, 149, 75});
     label = Add(new ZGUI::cLabel(), {10, 100, 149, 129});
-    for (ZGUI::cVisElement* e : {static_cast<ZGUI::cVisElement*>(button),
-                                 static_cast<ZGUI::cVisElement*>(box),
-                                 static_cast<ZGUI::cVisElement*>(label)}) {
+    for (ZGUI::cVisElement* e :
+         {static_cast<ZGUI::cVisElement*>(button), static_cast<ZGUI::cVisElement*>(box),
+          static_cast<ZGUI::cVisElement*>(label)}) {
       e->OnClick = [this, e](ZGUI::cVisElement* source) {
         if (source == e) ++clicks;
       };
@@ -249,8 +249,9 @@ TEST(MessageBoxes, SitInTheMiddleAndStayModalUntilTheLastIsClosed) {
     EXPECT_EQ(code, 0);
     results.push_back(d);
   };
-  ASSERT_TRUE(ZGUI::MessageBox(nullptr, "The first message, long enough to wrap over two or more lines of the box.",
-                               "One", record));
+  ASSERT_TRUE(ZGUI::MessageBox(
+      nullptr, "The first message, long enough to wrap over two or more lines of the box.", "One",
+      record));
   ASSERT_TRUE(ZGUI::MessageBox(nullptr, "Second", "Two", record));
   auto* second = static_cast<ZGUI::cDialog*>(s.desktop->GetChild(0));
   auto* first = static_cast<ZGUI::cDialog*>(s.desktop->GetChild(1));
