@@ -86,10 +86,7 @@ bool c3Dp_firework::SetParticleCount(std::int32_t n) {
   AllocateParticles(n);
   for (tParticle& p : particles) {
     p.alive = 1;
-    p.size = sizeMinimum + RandomFraction() * (sizeMaximum - sizeMinimum);
-    p.blue = blue + RandomFraction() * blueRandom;
-    p.green = green + RandomFraction() * greenRandom;
-    p.red = red + RandomFraction() * redRandom;
+    Generate(p);
     p.velocity.Set(0, 0, 1);
     creator(*this, p.size, p.velocity);
     p.timeOffset = -p.size / (5 * (sizeMinimum + sizeMaximum));

@@ -15,12 +15,11 @@ namespace VOXA2::threedee {
 
 class c3Dp_firework;
 
-struct tFireworkFields {
+struct tFireworkFields : tParticleLook {
+  tFireworkFields() : tParticleLook{5, 12.5f, 0, 0, 0, 255, 255, 255} {}
+
   float gravity = 9.81f;
   float timeMultiplier = 1;
-  float sizeMinimum = 5, sizeMaximum = 12.5f;
-  float red = 0, green = 0, blue = 0;
-  float redRandom = 255, greenRandom = 255, blueRandom = 255;
   // Writes a particle's burst velocity for its size into out.
   void (*creator)(c3Dp_firework& firework, float size, Vector& out) = nullptr;
 };

@@ -8,6 +8,7 @@
 
 #include "foundation/errors.h"
 #include "foundation/numeric.h"
+#include "foundation/random.h"
 #include "threedee/scene/cameras.h"
 #include "threedee/scene/material.h"
 #include "threedee/scene/renderstage.h"
@@ -22,23 +23,13 @@
 namespace VOXA2::threedee {
 namespace {
 
-// The layout of both arrays: x, y, z, 1/w, diffuse, u, v.
+// The screen vertex format as the arrays lay it out.
 struct tParticleVertex {
   float x, y, z, rhw;
   std::uint32_t diffuse;
   float u, v;
 };
 static_assert(sizeof(tParticleVertex) == 28);
-
-VertexFormat ParticleFormat() {
-  VertexFormat format;
-  format.position = true;
-  format.reciprocalW = true;
-  format.diffuse = true;
-  format.textureSetCount = 1;
-  format.GetVertexSize();
-  return format;
-}
 
 tParticleVertex* Vertices(VertexArray* array) {
   return reinterpret_cast<tParticleVertex*>(array->data);
@@ -110,9 +101,16 @@ void ReleaseLights(c3Dscene* scene) {
 
 }  // namespace
 
+void tParticleLook::Generate(tParticle& p) const {
+  p.size = sizeMinimum + RandomFraction() * (sizeMaximum - sizeMinimum);
+  p.blue = blue + RandomFraction() * blueRandom;
+  p.green = green + RandomFraction() * greenRandom;
+  p.red = red + RandomFraction() * redRandom;
+}
+
 c3Dparticle_system::c3Dparticle_system() {
   kind = kParticleSystem;
-  const VertexFormat format = ParticleFormat();
+  const VertexFormat format = ScreenVertexFormat();
   for (VertexArray*& array : arrays) {
     array = VertexArray::Create(true, kArrayVertices, format);
     if (!array || !array->Lock(1)) continue;

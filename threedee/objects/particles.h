@@ -32,6 +32,18 @@ struct tParticle {
   float red, green, blue;  // 0..255
 };
 
+// The size range and the colour with its random spread that every kind has,
+// each with its own defaults.
+struct tParticleLook {
+  float sizeMinimum, sizeMaximum;
+  float red, green, blue;  // 0..255
+  float redRandom, greenRandom, blueRandom;
+
+  // The particle's size, then its blue, green and red, in this order of
+  // random draws.
+  void Generate(tParticle& particle) const;
+};
+
 class c3Dparticle_system : public c3DStemporary {
  public:
   static constexpr std::int32_t kArrayVertices = 768;

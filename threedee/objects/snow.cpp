@@ -31,10 +31,7 @@ bool c3Dp_weather_snow::SetParticleCount(std::int32_t n) {
   AllocateParticles(n);
   for (tParticle& p : particles) {
     p.alive = 1;
-    p.size = sizeMinimum + RandomFraction() * (sizeMaximum - sizeMinimum);
-    p.blue = blue + RandomFraction() * blueRandom;
-    p.green = green + RandomFraction() * greenRandom;
-    p.red = red + RandomFraction() * redRandom;
+    Generate(p);
     p.alpha = alpha + RandomFraction() * alphaRandom;
     p.velocity.x = 2 * RandomFraction() - 1;
     p.velocity.y = 2 * RandomFraction() - 1;

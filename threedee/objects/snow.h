@@ -11,15 +11,13 @@ namespace VOXA2::threedee {
 // The weather base: nothing of its own.
 class c3Dp_weather : public c3Dparticle_system {};
 
-struct tSnowFields {
+struct tSnowFields : tParticleLook {
+  tSnowFields() : tParticleLook{2.5f, 7.5f, 255, 255, 255, 0, 0, 0} {}
+
   float timeMultiplier = 1;  // falling speed, object units per unit of scene time
-  float sizeMinimum = 2.5f, sizeMaximum = 7.5f;
   // Kept and copied; nothing reads them.
   float xFlatter = 0.05f, yFlatter = 0.05f;
-  float red = 255, green = 255, blue = 255;
-  float alpha = 128;
-  float redRandom = 0, greenRandom = 0, blueRandom = 0;
-  float alphaRandom = 127;
+  float alpha = 128, alphaRandom = 127;
 };
 
 class c3Dp_weather_snow : public c3Dp_weather, public tSnowFields {

@@ -20,10 +20,7 @@ bool c3Dp_splash::SetParticleCount(std::int32_t n) {
     const float radius = innerRadius + (RandomFraction() - 0.5f) * outerRadius;
     p.timeOffset = radius * l;
     p.alive = 1;
-    p.size = sizeMinimum + RandomFraction() * (sizeMaximum - sizeMinimum);
-    p.blue = blue + RandomFraction() * blueRandom;
-    p.green = green + RandomFraction() * greenRandom;
-    p.red = red + RandomFraction() * redRandom;
+    Generate(p);
   }
   return true;
 }

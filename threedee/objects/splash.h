@@ -9,7 +9,9 @@
 namespace VOXA2::threedee {
 
 // The settings of the object block, copied with the object as one record.
-struct tSplashFields {
+struct tSplashFields : tParticleLook {
+  tSplashFields() : tParticleLook{5, 12.5f, 0, 0, 255, 127, 127, 0} {}
+
   float startingTime = 0;
   float gravity = 9.81f;
   float fadeFactor = 0.25f;
@@ -18,9 +20,6 @@ struct tSplashFields {
   float outerRadius = 1;
   float intensity = 4;
   float height = 2, heightRandom = 2;
-  float sizeMinimum = 5, sizeMaximum = 12.5f;
-  float red = 0, green = 0, blue = 255;
-  float redRandom = 127, greenRandom = 127, blueRandom = 0;
 };
 
 class c3Dp_splash : public c3Dparticle_system, public tSplashFields {

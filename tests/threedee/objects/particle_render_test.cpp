@@ -29,25 +29,12 @@ namespace {
 
 using namespace VOXA2;
 using namespace VOXA2::threedee;
-namespace px = platform::pixels;
+using scenetest::MaybeWritePng;
+using scenetest::PixelAt;
 
 constexpr int kWidth = 192, kHeight = 144;
 
-std::uint32_t PixelAt(int x, int y) {
-  IDirectDrawSurface7* s = kernel::videoState.back;
-  const int bytes = static_cast<int>(s->format().dwRGBBitCount / 8);
-  return px::Unpack(s->format(), px::Read(s->pixels() + y * s->pitch() + x * bytes, bytes)) &
-         0xFFFFFFu;
-}
-
 int Channel(std::uint32_t rgb, int k) { return static_cast<int>((rgb >> (16 - 8 * k)) & 255); }
-
-void MaybeWritePng(const std::string& name) {
-  if (const char* dir = std::getenv("VOXA2_TEST_PNG_DIR")) {
-    video::PresentFrame();
-    platform::WritePresentedFramePng(std::string(dir) + "/" + name + ".png");
-  }
-}
 
 // A scene of the given objects, siblings in that order; the scene owns them.
 void Link(c3Dscene& scene, const std::vector<c3Dobject*>& objects) {

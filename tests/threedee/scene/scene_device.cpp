@@ -10,7 +10,9 @@
 #include "tests/support/tempdir.h"
 #include "threedee/scene/templates.h"
 #include "windxkernel/3dkernel.h"
+#include "windxkernel/ddraw.h"
 #include "windxkernel/nolauncher/nolauncher.h"
+#include "windxkernel/video.h"
 
 namespace scenetest {
 
@@ -60,6 +62,20 @@ std::vector<std::string> Between(const std::vector<std::string>& lines, const st
   }
   for (std::size_t i = begin; i < end; ++i) out.push_back(lines[i]);
   return out;
+}
+
+std::uint32_t PixelAt(int x, int y) {
+  IDirectDrawSurface7* s = kernel::videoState.back;
+  const int bytes = static_cast<int>(s->format().dwRGBBitCount / 8);
+  return px::Unpack(s->format(), px::Read(s->pixels() + y * s->pitch() + x * bytes, bytes)) &
+         0xFFFFFFu;
+}
+
+void MaybeWritePng(const std::string& name) {
+  if (const char* dir = std::getenv("VOXA2_TEST_PNG_DIR")) {
+    VOXA2::video::PresentFrame();
+    platform::WritePresentedFramePng(std::string(dir) + "/" + name + ".png");
+  }
 }
 
 std::vector<std::string> DataLines(const std::string& name) {

@@ -4,6 +4,7 @@
 // device resources are.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,6 +35,12 @@ std::vector<std::string> OnDevice(const Mode& mode, const Policy& policy,
 // The lines from the first that equals `from` to the last that starts with `last`.
 std::vector<std::string> Between(const std::vector<std::string>& lines, const std::string& from,
                                  const std::string& last);
+
+// The back buffer's pixel as 0x00RRGGBB.
+std::uint32_t PixelAt(int x, int y);
+// Shows the frame and writes it as <name>.png into the folder named by
+// VOXA2_TEST_PNG_DIR, when that is set: a picture to look at.
+void MaybeWritePng(const std::string& name);
 
 // A file below tests/threedee/scene/data, as lines.
 std::vector<std::string> DataLines(const std::string& name);
