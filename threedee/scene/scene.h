@@ -11,6 +11,7 @@
 
 namespace VOXA2 {
 class cVOXAdatacollector;
+class cVOXAdemo;
 }
 
 namespace VOXA2::threedee {
@@ -58,6 +59,9 @@ class c3Dscene : public virtual basis::basisObject {
   std::vector<c3Dcamera*> cameras;  // the tree's
   std::vector<cMaterial*> materials;  // owned; an entry may be null
   c3Dobject* root = nullptr;          // owned, with its siblings
+  // The demo that loads the scene (set before Load), for the loaders that
+  // reach its collectors; not owned.
+  cVOXAdemo* demo = nullptr;
   bool deviceLightSlots[8] = {};
 
  private:

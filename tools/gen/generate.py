@@ -18,6 +18,7 @@ import crazyfont
 import fontgen
 import imagefiles
 import sound
+import threeds
 from canvas import Canvas, mix
 
 
@@ -354,6 +355,82 @@ def pixel_effects(root):
     write(root, "pictures/pixels_end.png", imagefiles.png_rgb(sl.width, sl.height, sl.rgb))
 
 
+# ---- the 3D scene ------------------------------------------------------------
+
+def planet_texture():
+    """256 x 128, wrapping left to right: the bands of a gas giant with a storm."""
+    c = Canvas(256, 128)
+    k = 2 * math.pi / 256
+
+    def shade(x, y):
+        v = y / 127
+        wave = 0.02 * math.sin(x * k * 3) + 0.008 * math.sin(x * k * 7 + v * 9)
+        band = 0.5 + 0.5 * math.sin((v + wave) * math.pi * 13)
+        colour = mix((120, 70, 40), (235, 205, 160), band)
+        storm = math.hypot(((x - 170 + 128) % 256 - 128) / 22.0, (y - 80) / 9.0)
+        return mix(colour, (190, 60, 40), max(0.0, 1 - storm) ** 0.7)
+    c.shade(shade)
+    return c
+
+
+def ring_texture():
+    """64 x 64: the ring's stripes across (u runs from the inner to the outer edge)."""
+    c = Canvas(64, 64)
+
+    def shade(x, y):
+        u = x / 63
+        stripes = 0.55 + 0.25 * math.sin(u * 40) + 0.2 * math.sin(u * 97 + 1.3)
+        gap = 0.25 if 0.58 < u < 0.64 else 1.0
+        return mix((40, 40, 60), (225, 215, 195), max(0.0, min(1.0, stripes)) * gap)
+    c.shade(shade)
+    return c
+
+
+def moon_texture():
+    """128 x 64: grey rock with craters at fixed places."""
+    c = Canvas(128, 64)
+    craters, seed = [], 12345
+    for _ in range(40):
+        seed = (seed * 1103515245 + 12345) % 2 ** 31
+        x, y = seed % 128, (seed >> 8) % 64
+        craters.append((x, y, 2 + (seed >> 16) % 7))
+
+    def shade(x, y):
+        level = 0.55 + 0.1 * math.sin(x * 0.21) * math.sin(y * 0.33)
+        for cx, cy, r in craters:
+            d = math.hypot(((x - cx + 64) % 128) - 64, y - cy) / r
+            if d < 1:
+                level += -0.25 * (1 - d) if d < 0.8 else 0.2
+        level = max(0.0, min(1.0, level))
+        return mix((30, 30, 34), (210, 210, 205), level)
+    c.shade(shade)
+    return c
+
+
+def hull_texture():
+    """128 x 128: plates with seams and a row of lit windows."""
+    c = Canvas(128, 128)
+
+    def shade(x, y):
+        plate = ((x // 32) * 7 + (y // 32) * 3) % 5
+        colour = mix((120, 125, 135), (190, 195, 205), plate / 4)
+        if x % 32 in (0, 31) or y % 32 in (0, 31):
+            colour = (60, 62, 70)
+        if 56 <= y < 72 and x % 16 in range(4, 12):
+            colour = (255, 230, 140)
+        return colour
+    c.shade(shade)
+    return c
+
+
+def space(root):
+    for name, picture in (("space_planet", planet_texture()), ("space_ring", ring_texture()),
+                          ("space_moon", moon_texture()), ("space_hull", hull_texture())):
+        write(root, "textures/%s.png" % name,
+              imagefiles.png_rgb(picture.width, picture.height, picture.rgb))
+    write(root, "3ds/SPACE01.3DS", threeds.space_scene())
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--data", required=True)
@@ -367,6 +444,7 @@ def main():
     demos(args.data)
     effects(args.data)
     pixel_effects(args.data)
+    space(args.data)
 
 
 if __name__ == "__main__":

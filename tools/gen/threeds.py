@@ -3,9 +3,11 @@
 chunk(id, payload, *children) lays out one chunk with its length computed
 (length= writes a given one instead). The helpers below build the chunks the
 player reads; `python3 threeds.py --seeds DIR` writes a few small files of every
-kind into DIR (the fuzz target's seeds).
+kind into DIR (the fuzz target's seeds). space_scene() is the sample tree's 3D
+scene (generate.py writes it with its textures).
 """
 import argparse
+import math
 import os
 import struct
 
@@ -157,6 +159,137 @@ def seeds():
                                                  chunk(0xA050, b"", chunk(0x0031, floats(50))))]),
         "seed-no-keyframer.3ds": file3ds([], [wrapped]),
     }
+
+
+def sphere(name, radius, rows, columns, material_name):
+    """A UV sphere around the origin; its seam column is doubled so that the
+    texture wraps once."""
+    vertices, mapping, faces = [], [], []
+    for r in range(rows + 1):
+        phi = math.pi * r / rows
+        for c in range(columns + 1):
+            theta = 2 * math.pi * c / columns
+            vertices.append((radius * math.sin(phi) * math.cos(theta),
+                             radius * math.sin(phi) * math.sin(theta), radius * math.cos(phi)))
+            mapping.append((c / columns, 1 - r / rows))
+    for r in range(rows):
+        for c in range(columns):
+            a = r * (columns + 1) + c
+            d = a + columns + 1
+            if r < rows - 1:
+                faces.append((a, d, d + 1))
+            if r > 0:
+                faces.append((a, d + 1, a + 1))
+    return mesh(name, vertices, faces, mapping, [(material_name, list(range(len(faces))))])
+
+
+def annulus(name, inner, outer, segments, material_name):
+    """A flat ring in the xy plane, mapped radially (u) and around (v)."""
+    vertices, mapping, faces = [], [], []
+    for c in range(segments + 1):
+        theta = 2 * math.pi * c / segments
+        for radius, u in ((inner, 0.0), (outer, 1.0)):
+            vertices.append((radius * math.cos(theta), radius * math.sin(theta), 0.0))
+            mapping.append((u, c / segments * 8))
+    for c in range(segments):
+        a = 2 * c
+        faces += [(a, a + 1, a + 3), (a, a + 3, a + 2)]
+    return mesh(name, vertices, faces, mapping, [(material_name, list(range(len(faces))))])
+
+
+def box(name, sx, sy, sz, material_name):
+    """A box centred on the origin, each side mapped whole."""
+    vertices, mapping, faces = [], [], []
+    # Per side: the fixed axis, its sign, and the two axes that span it
+    # (counter-clockwise seen from outside).
+    for axis, sign, (u_axis, v_axis) in ((0, 1, (1, 2)), (0, -1, (2, 1)), (1, 1, (2, 0)),
+                                         (1, -1, (0, 2)), (2, 1, (0, 1)), (2, -1, (1, 0))):
+        base = len(vertices)
+        for u, v in ((0, 0), (1, 0), (1, 1), (0, 1)):
+            p = [0.0, 0.0, 0.0]
+            p[axis] = sign
+            p[u_axis] = u * 2 - 1
+            p[v_axis] = v * 2 - 1
+            vertices.append((p[0] * sx, p[1] * sy, p[2] * sz))
+            mapping.append((u, v))
+        faces += [(base, base + 1, base + 2), (base, base + 2, base + 3)]
+    return mesh(name, vertices, faces, mapping, [(material_name, list(range(len(faces))))])
+
+
+SPACE_FRAMES = 900  # 30 seconds at 30 frames a second
+
+
+def space_scene():
+    """A planet with a half-transparent ring, a moon on its orbit and a turning
+    station, lit by a sun and a fill light, seen from a camera that flies
+    around them for SPACE_FRAMES frames. Texture names are those generate.py
+    writes under textures/."""
+    materials = [
+        material("Planet", (230, 200, 170), texture="space_planet.png"),
+        material("Ring", (200, 220, 255), transparency=55, texture="space_ring.png",
+                 two_sided=True),
+        material("Moon", (200, 200, 200), texture="space_moon.png"),
+        material("Hull", (220, 220, 230), texture="space_hull.png"),
+        material("Glow", (255, 180, 60), shading=1),
+    ]
+    objects = [
+        sphere("Planet", 6.0, 24, 48, "Planet"),
+        annulus("Ring", 8.0, 12.5, 64, "Ring"),
+        sphere("Moon", 1.5, 12, 24, "Moon"),
+        box("Station", 2.5, 1.0, 0.6, "Hull"),
+        box("Core", 0.5, 0.5, 1.6, "Glow"),
+        camera("Camera01", (40, 0, 10), (0, 0, 0), near=1.0),
+        light("Sun", (60, -40, 35)),
+        light("Fill", (-50, 30, -10)),
+    ]
+    last = SPACE_FRAMES
+    step = 45
+
+    def frames(every=step):
+        return list(range(0, last, every)) + [last]
+
+    def turn(every, angle, axis=(0, 0, 1)):
+        # Rotation keys are relative: each turns by angle from the key before.
+        return [(f, (0.0 if f == 0 else angle, *axis)) for f in frames(every)]
+
+    def orbit(f, radius, height, turns, phase=0.0):
+        a = phase + 2 * math.pi * turns * f / last
+        return (radius * math.cos(a), radius * math.sin(a), height * math.sin(2 * a))
+
+    def camera_at(f):
+        a = 2 * math.pi * 0.85 * f / last - 0.3
+        distance = 34 - 10 * math.sin(math.pi * f / last)
+        return (distance * math.cos(a), distance * math.sin(a),
+                6 + 9 * math.sin(2 * math.pi * f / last))
+
+    nodes = [
+        node(0xB002, "Planet", -1, 0, [track(0xB020, [(0, (0, 0, 0))]),
+                                       track(0xB021, turn(90, 0.25)),
+                                       track(0xB022, [(0, (1, 1, 1))])]),
+        node(0xB002, "Ring", -1, 1, [track(0xB020, [(0, (0, 0, 0))]),
+                                    track(0xB021, [(0, (0.35, 1, 0, 0))]),
+                                    track(0xB022, [(0, (1, 1, 1))])]),
+        node(0xB002, "Moon", -1, 2, [track(0xB020, [(f, orbit(f, 17, 2, 1.5)) for f in frames(30)]),
+                                     track(0xB021, turn(90, 0.4)),
+                                     track(0xB022, [(0, (1, 1, 1))])]),
+        node(0xB002, "Station", -1, 3,
+             [track(0xB020, [(f, orbit(f, 23, 3, -0.75, 1.0)) for f in frames(30)]),
+              track(0xB021, turn(30, 0.35, (0.3, 0.2, 0.93))),
+              track(0xB022, [(0, (1, 1, 1))])]),
+        node(0xB002, "Core", 0, 4, [track(0xB020, [(0, (0, 0, 0))]),
+                                    track(0xB021, [(0, (0, 0, 0, 1))]),
+                                    track(0xB022, [(0, (1, 1, 1))])]),
+        node(0xB003, "Camera01", -1, 5, [track(0xB020, [(f, camera_at(f)) for f in frames(30)]),
+                                         track(0xB023, [(0, (50.0,)), (last // 2, (38.0,)),
+                                                        (last, (50.0,))]),
+                                         track(0xB024, [(0, (0.0,)), (last // 2, (8.0,)),
+                                                        (last, (0.0,))])]),
+        node(0xB004, "Camera01", -1, 6,
+             [track(0xB020, [(f, orbit(f, 3, 1, 0.5)) for f in frames(90)])]),
+        node(0xB005, "Sun", -1, 7, [track(0xB020, [(0, (60, -40, 35))])]),
+        node(0xB005, "Fill", -1, 8, [track(0xB020, [(0, (-50, 30, -10))])]),
+    ]
+    return file3ds(materials, objects, nodes, frames=SPACE_FRAMES)
 
 
 def main():
