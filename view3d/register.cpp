@@ -2,9 +2,13 @@
 #include "view3d/camera.h"
 #include "view3d/conditions.h"
 #include "view3d/drawing.h"
+#include "view3d/fade.h"
+#include "view3d/flare.h"
 #include "view3d/fog.h"
 #include "view3d/settings.h"
+#include "view3d/skybox.h"
 #include "view3d/view3d.h"
+#include "view3d/window.h"
 
 namespace VOXA2 {
 
@@ -37,6 +41,10 @@ constexpr char kFog[] = "cVOXA3Dfog";
 constexpr char kCamStretch[] = "cVOXA3Dcam_stretch";
 constexpr char kIf[] = "cVOXA3Dif";
 constexpr char kIfNot[] = "cVOXA3Difnot";
+constexpr char kFlare[] = "cVOXA3Dflare";
+constexpr char kFade[] = "cVOXA3Dfade_to_color";
+constexpr char kWindow[] = "cVOXA3Dwindow";
+constexpr char kSkybox[] = "cVOXA3Dskybox";
 
 const tCreator kCreators[] = {
     {"use", tokIdentifier, Make<cVOXA3Duse, kUse>},
@@ -55,6 +63,10 @@ const tCreator kCreators[] = {
     {"camera_stretch", tokIdentifier, Make<cVOXA3Dcam_stretch, kCamStretch>},
     {"if", tokIdentifier, Make<cVOXA3Dif, kIf>},
     {"ifnot", tokIdentifier, Make<cVOXA3Difnot, kIfNot>},
+    {"flare", tokIdentifier, Make<cVOXA3Dflare, kFlare>},
+    {"fade_to_color", tokIdentifier, Make<cVOXA3Dfade_to_color, kFade>},
+    {"window", tokIdentifier, Make<cVOXA3Dwindow, kWindow>},
+    {"skybox", tokIdentifier, Make<cVOXA3Dskybox, kSkybox>},
 };
 
 }  // namespace

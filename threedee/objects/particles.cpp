@@ -35,12 +35,6 @@ tParticleVertex* Vertices(VertexArray* array) {
   return reinterpret_cast<tParticleVertex*>(array->data);
 }
 
-// Script colours reach 300 and more ("color 200 random 100"): each channel is
-// clamped, so an excess never spills into the next byte of the packed word.
-std::uint32_t ColourByte(float value) {
-  return static_cast<std::uint32_t>(std::clamp(TruncToInt(value), 0, 255));
-}
-
 void Multiply(float* out, const float* a, const float* b) {
   for (int r = 0; r < 4; ++r)
     for (int c = 0; c < 4; ++c) {
@@ -227,9 +221,10 @@ bool c3Dparticle_system::RenderParticles(bool recurse) {
       FlushBatch();
       if (verticesLeft < 3) break;
     }
-    const std::uint32_t colour =
-        ColourByte(p.alpha * alphaMultiplier) << 24 | ColourByte(p.red * redMultiplier) << 16 |
-        ColourByte(p.green * greenMultiplier) << 8 | ColourByte(p.blue * blueMultiplier);
+    // Script colours reach 300 and more ("color 200 random 100"): each channel
+    // is limited, so an excess never spills into the next byte.
+    const std::uint32_t colour = PackArgb(p.alpha * alphaMultiplier, p.red * redMultiplier,
+                                          p.green * greenMultiplier, p.blue * blueMultiplier);
     VertexArray* current = arrays[currentArray];
     tParticleVertex* v = Vertices(current) + (current->vertexCount - verticesLeft);
     for (int k = 2; k >= 0; --k, ++v) {
