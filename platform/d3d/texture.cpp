@@ -114,13 +114,13 @@ bool Texture::Update(IDirectDrawSurface7* surface) {
     versions_.push_back(s->version());
     const DDPIXELFORMAT& f = s->format();
     const int bytes = static_cast<int>((f.dwRGBBitCount + 7) / 8);
-    if (!(f.dwFlags & DDPF_RGB) || bytes < 1 || bytes > 4 || !s->pixels()) break;
+    if (!(f.dwFlags & DDPF_RGB) || bytes < 1 || bytes > 4 || !s->memory()) break;
     TextureLevel l;
     l.width = s->width();
     l.height = s->height();
     l.texels.resize(static_cast<size_t>(l.width) * static_cast<size_t>(l.height));
     for (int y = 0; y < l.height; ++y) {
-      const BYTE* row = s->pixels() + static_cast<std::ptrdiff_t>(y) * s->pitch();
+      const BYTE* row = s->memory() + static_cast<std::ptrdiff_t>(y) * s->pitch();
       for (int x = 0; x < l.width; ++x) {
         std::uint32_t p = 0;
         for (int b = 0; b < bytes; ++b)

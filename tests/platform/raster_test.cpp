@@ -396,6 +396,38 @@ TEST(RasterFog, PreTransformedVerticesCarryTheFactorInTheSpecularAlpha) {
   EXPECT_NEAR(Channel(t.Pixel(1, 1), 2), 191, 1);
 }
 
+// Particles carry no specular colour: vertex fog leaves them as they are,
+// while a specular alpha of 0 beside them is fully fogged.
+TEST(RasterFog, PreTransformedVerticesWithoutASpecularColourAreUnfogged) {
+  struct Case {
+    bool specular;
+    DWORD expected;
+  };
+  for (const Case c : {Case{false, 0xFF0000}, Case{true, 0x0000FF}}) {
+    Target t(4, 4, platform::pixels::X8R8G8B8());
+    t->SetRenderState(D3DRENDERSTATE_FOGENABLE, TRUE);
+    t->SetRenderState(D3DRENDERSTATE_FOGCOLOR, 0x0000FF);
+    std::vector<TLVertex> v = {{0, 0, 0.5f, 1, 0xFFFF0000, 0},
+                               {4, 0, 0.5f, 1, 0xFFFF0000, 0},
+                               {0, 4, 0.5f, 1, 0xFFFF0000, 0},
+                               {4, 4, 0.5f, 1, 0xFFFF0000, 0}};
+    // Without the specular colour the same vertices are read with a shorter stride.
+    struct Plain {
+      float x, y, z, rhw;
+      DWORD diffuse;
+    };
+    std::vector<Plain> plain;
+    for (const TLVertex& p : v) plain.push_back({p.x, p.y, p.z, p.rhw, p.diffuse});
+    if (c.specular)
+      t.Draw(D3DPT_TRIANGLESTRIP, v);
+    else
+      EXPECT_EQ(t->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_XYZRHW | D3DFVF_DIFFUSE, plain.data(),
+                                 4, D3DDP_WAIT),
+                D3D_OK);
+    EXPECT_EQ(t.Pixel(1, 1), c.expected) << "specular " << c.specular;
+  }
+}
+
 // A floor from behind the camera to far in front: the part behind the camera
 // would land above the horizon if it were projected unclipped.
 TEST(RasterClipping, NearPlaneKeepsWhatIsBehindTheCameraOffTheScreen) {
