@@ -168,10 +168,9 @@ TEST(ParticleRender, CentresLandWhereTheDeviceProjects) {
       kWidth, kHeight);
 }
 
-// Disabled until pre-transformed vertices without a specular colour are
-// drawn unfogged by the rasteriser; today they read a specular alpha of 0 and
-// come out in the fog colour.
-TEST(ParticleRender, DISABLED_ParticlesUnderFogKeepTheirColour) {
+// Particles carry no specular colour, where the device would read a fog
+// factor: they are never painted in the fog colour.
+TEST(ParticleRender, ParticlesUnderFogKeepTheirColour) {
   scenetest::OnDevice(
       scenetest::kMode8888, nullptr,
       [&] {
