@@ -1,7 +1,8 @@
 // The rasteriser's reference workloads (bench/raster_cases.h): the textured
 // fill under each addressing mode on 32-bit and 5-6-5 targets, and 100,000
-// small lit triangles per frame with the depth test, at 640x480. The
-// rasteriser draws on the calling thread, so every line is for one thread.
+// small lit triangles per frame with the depth test, at 640x480, with 1, 2
+// and the machine's number of rasteriser threads (VOXA2_THREADS, when set,
+// picks one count). A frame ends when its drawing has landed in memory.
 //
 // bench/llvmpipe_bench.cpp renders the same through Mesa's llvmpipe. Build
 // in Release:
@@ -10,6 +11,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "bench/raster_cases.h"
@@ -69,11 +72,13 @@ template <typename F>
 double SecondsPerFrame(F frame) {
   using Clock = std::chrono::steady_clock;
   frame();  // warm-up
+  platform::FinishDrawing();
   int frames = 0;
   const auto start = Clock::now();
   double elapsed = 0;
   while (elapsed < 2.0 || frames < 3) {
     frame();
+    platform::FinishDrawing();
     ++frames;
     elapsed = std::chrono::duration<double>(Clock::now() - start).count();
   }
@@ -175,13 +180,24 @@ double Triangles() {
   return tris.size() / 3.0 / s / 1e6;
 }
 
+void Run(int threads) {
+  // The rasteriser reads the count when a device is made.
+  setenv("VOXA2_THREADS", std::to_string(threads).c_str(), 1);
+  for (const rasterbench::FillCase& c : rasterbench::FillCases()) {
+    std::printf("%s %.1f\n", rasterbench::Line(c.name, threads).c_str(), Fill(c));
+    std::fflush(stdout);
+  }
+  std::printf("%s %.2f\n", rasterbench::Line("tris", threads).c_str(), Triangles());
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main() {
-  // Our rasteriser has no worker threads: its lines are for one thread.
-  const int threads = 1;
-  for (const rasterbench::FillCase& c : rasterbench::FillCases())
-    std::printf("%s %.1f\n", rasterbench::Line(c.name, threads).c_str(), Fill(c));
-  std::printf("%s %.2f\n", rasterbench::Line("tris", threads).c_str(), Triangles());
+  if (const char* set = std::getenv("VOXA2_THREADS")) {
+    Run(std::atoi(set));
+    return 0;
+  }
+  for (int threads : rasterbench::ThreadCounts()) Run(threads);
   return 0;
 }

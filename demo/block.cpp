@@ -108,6 +108,10 @@ void ClampTrack(cView3Di_position* track, float lower, float upper) {
 
 std::string ReadFileName(cParserT* parser) {
   parser->GetToken();
+  return ReadStringLiteral(parser);
+}
+
+std::string ReadStringLiteral(cParserT* parser) {
   std::string name;
   if (parser->token->code == tokString)
     name = static_cast<cStringToken*>(parser->token.get())->text;

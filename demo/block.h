@@ -39,6 +39,8 @@ bool IsExactWord(cParserT* parser, const char* word);
 cView3Di_position* ReadTrack(cParserT* parser, std::int32_t components, float length);
 void ClampTrack(cView3Di_position* track, float lower, float upper);
 
+// The current token must be a string: returns its text and reads on.
+std::string ReadStringLiteral(cParserT* parser);
 // "file" "<name>": consumes the keyword and the string, returning its text.
 std::string ReadFileName(cParserT* parser);
 

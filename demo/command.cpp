@@ -44,15 +44,6 @@ tCommandDesc builtInCommands[] = {
     {"view3D", 0xFE000010, nullptr, kVersion20},
 };
 
-const t3DCommandDesc scriptLevel3DCommands[] = {
-    {"flare", tokIdentifier, 0xFE000300, nullptr, kVersion20},
-    {"fade_to_color", tokIdentifier, 0xFE000400, nullptr, kVersion20},
-    {"window", tokIdentifier, 0xFE000500, nullptr, kVersion20},
-    {"if", tokIdentifier, 0xFE000200, nullptr, kVersion20},
-    {"ifnot", tokIdentifier, 0xFE000201, nullptr, kVersion20},
-    {"skybox", tokIdentifier, 0xFE000600, nullptr, kVersion20},
-};
-
 }  // namespace
 
 const tCommandDesc nopCommandDesc = {"nop", 0xFE000000, CreateNop, kVersion20};
@@ -106,9 +97,7 @@ bool SetBuiltInCommandCreator(const char* name, tCommandCreator creator) {
 bool RegisterCommands() {
   for (const tCommandDesc& record : builtInCommands)
     if (!RegisterCommand(&record)) return false;
-  for (const t3DCommandDesc& record : scriptLevel3DCommands)
-    if (!Register3DCommand(&record)) return false;
-  return true;
+  return RegisterScriptLevel3DCommands();
 }
 
 std::string FormatCommandVersion(std::uint32_t version) {

@@ -12,16 +12,6 @@
 
 namespace VOXA2::effects2d {
 
-threedee::VertexFormat ScreenVertexFormat() {
-  threedee::VertexFormat format;
-  format.position = true;
-  format.reciprocalW = true;
-  format.diffuse = true;
-  format.textureSetCount = 1;
-  format.GetVertexSize();
-  return format;
-}
-
 void SetModulatedStage0(video::voxaTexture* texture) {
   using threedee::tStageOperation;
   enum : std::uint32_t { argDiffuse = 1, argTexture = 3, opModulate = 2 };

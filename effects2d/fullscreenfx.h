@@ -19,8 +19,7 @@ class voxaTexture;
 
 namespace effects2d {
 
-// Transformed position, diffuse colour and one pair of texture coordinates.
-threedee::VertexFormat ScreenVertexFormat();
+using threedee::ScreenVertexFormat;
 
 // Texture stages reset, only stage 0 on, the texture bound to it; colour and
 // alpha are texture × diffuse; coordinate set 0, no generation, no transform.

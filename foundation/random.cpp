@@ -16,4 +16,6 @@ void SetRandState(std::uint32_t state) { randState = state; }
 
 std::uint32_t GetRandState() { return randState; }
 
+float RandomFraction() { return static_cast<float>(Rand()) / static_cast<float>(kRandMax); }
+
 }  // namespace VOXA2

@@ -15,5 +15,7 @@ std::int32_t Rand();
 // The calling thread's state, to seed it or to repeat a sequence.
 void SetRandState(std::uint32_t state);
 std::uint32_t GetRandState();
+// Rand() / 32767 as a float: a fraction from 0 to 1, both ends included.
+float RandomFraction();
 
 }  // namespace VOXA2

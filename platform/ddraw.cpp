@@ -456,6 +456,11 @@ IDirectDrawSurface7::~IDirectDrawSurface7() {
   if (owner_) owner_->Release();
 }
 
+BYTE* IDirectDrawSurface7::pixels() {
+  platform::FinishDrawing();
+  return memory_.data();
+}
+
 IDirectDrawSurface7* IDirectDrawSurface7::nextMipLevel() const {
   for (auto* s : attached_)
     if ((s->caps_.dwCaps & DDSCAPS_MIPMAP) && (s->caps_.dwCaps2 & DDSCAPS2_MIPMAPSUBLEVEL))
@@ -570,8 +575,8 @@ void IDirectDrawSurface7::Present(IDirectDrawSurface7* src, const RECT& s, const
   bool fullScreen = owner_ && owner_->fullScreen();
   platform::pixels::View from = src->view(s);
   if (platform::pixels::IsXrgb(src->format_) && from.pitch % 4 == 0) {
-    platform::CurrentBackend().Present(window, reinterpret_cast<const std::uint32_t*>(from.data),
-                                       w, h, from.pitch / 4, fullScreen);
+    platform::CurrentBackend().Present(window, reinterpret_cast<const std::uint32_t*>(from.data), w,
+                                       h, from.pitch / 4, fullScreen);
     return;
   }
   thread_local std::vector<std::uint32_t> frame;

@@ -272,7 +272,10 @@ class IDirectDrawSurface7 : public DDObject {
   int pitch() const { return pitch_; }
   DWORD caps() const { return caps_.dwCaps; }
   const DDPIXELFORMAT& format() const { return format_; }
-  BYTE* pixels() { return memory_.data(); }
+  // The contents, every device's pending drawing landed first.
+  BYTE* pixels();
+  // The contents as they are: for the rasterisers, which write them.
+  BYTE* memory() { return memory_.data(); }
   bool IsAttached(const IDirectDrawSurface7* s) const;
   int lockCount() const { return locks_; }
   // Changes whenever the contents may have changed (a lock or a blit into

@@ -63,7 +63,10 @@ class Rasteriser {
   virtual void Finish() = 0;
 };
 
-// The fixed-function rasteriser of d3d/, on the processor.
+// The fixed-function rasteriser of d3d/, on the processor, drawing with the
+// number of threads VOXA2_THREADS asks for (the machine's cores by default);
+// with one thread every call has finished its writes when it returns.
 std::unique_ptr<Rasteriser> CreateSoftwareRasteriser();
+std::unique_ptr<Rasteriser> CreateSoftwareRasteriser(int threads);
 
 }  // namespace platform::raster

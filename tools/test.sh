@@ -39,6 +39,7 @@ find tests -maxdepth 1 -type f -name 'test_*' ! -name '*.cmake' -perm -u+x -prin
       echo "FAILED whole: $1 (--gtest_shuffle --gtest_random_seed=$3)"
       exit 1
     fi' _ {} "$logs" "$seed"
-# The toolkit's queue and keyboard manager are shared by two threads: their
-# tests run once more under ThreadSanitizer (build/tsan).
-bash "$root/tools/tsan.sh" test_gui
+# The toolkit's queue and keyboard manager are shared by two threads, and the
+# rasteriser draws with worker threads: their tests run once more under
+# ThreadSanitizer (build/tsan).
+bash "$root/tools/tsan.sh" test_gui test_platform

@@ -9,6 +9,7 @@
 #include "foundation/errors.h"
 #include "script/filters.h"
 #include "threedee/scene/templates.h"
+#include "view3d/view3d.h"
 #include "viewer/launcher.h"
 #include "windxkernel/application.h"
 #include "windxkernel/debuglog.h"
@@ -60,6 +61,7 @@ bool SetupDemos() {
   // The 2D effects hand their creators to the built-in records, which the
   // registration below then enters.
   if (!RegisterEffects2D()) return false;
+  if (!RegisterView3D()) return false;
   if (!RegisterCommands()) return false;
   if (!filter::RegisterFilters()) return false;
 

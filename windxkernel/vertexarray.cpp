@@ -75,6 +75,16 @@ void VertexPointer::CopyIfGiven(VertexPointer* destination, const VertexPointer*
   if (source && destination) *destination = *source;
 }
 
+VertexFormat ScreenVertexFormat() {
+  VertexFormat format;
+  format.position = true;
+  format.reciprocalW = true;
+  format.diffuse = true;
+  format.textureSetCount = 1;
+  format.GetVertexSize();
+  return format;
+}
+
 VertexPointer MakeVertexPointer(const VertexFormat& f) {
   VertexPointer p;
   std::uint32_t o = 0, fvf = 0;

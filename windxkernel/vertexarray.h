@@ -49,6 +49,9 @@ struct VertexPointer {
 
 // The pointer layout of a format (owner and vertex address left null).
 VertexPointer MakeVertexPointer(const VertexFormat& format);
+// Pre-transformed position (x, y, z, 1/w), diffuse colour and one pair of
+// texture coordinates: the format of everything drawn straight in screen space.
+VertexFormat ScreenVertexFormat();
 
 class VertexArray : public virtual basis::basisObject {
  public:

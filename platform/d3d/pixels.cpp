@@ -1,6 +1,7 @@
 #include "platform/d3d/pixels.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <type_traits>
 #include <utility>
@@ -185,6 +186,44 @@ inline std::uint32_t BilinearWrapPow2(const TextureLevel& l, float u, float v) {
 
 inline bool IsPow2(int v) { return v > 0 && (v & (v - 1)) == 0; }
 
+// Sample for each pixel's level of detail on the vector path: the pixels
+// that read the same level with the same filter are gathered and sampled
+// together (a chunk spans a few levels at most), the second level of a
+// trilinear sample mixed in afterwards.
+template <VectorLevel L>
+void SampleMipmapped(const Sampler& sm, const float* lods, const float* us, const float* vs, int n,
+                     std::uint32_t* out) {
+  const auto& levels = sm.texture->levels();
+  SamplePlan plans[kChunk];
+  for (int i = 0; i < n; ++i) plans[i] = PlanSample(sm, lods[i]);
+  alignas(32) float gu[kChunk], gv[kChunk];
+  alignas(32) std::uint32_t got[kChunk];
+  std::uint8_t at[kChunk];
+  for (int pass = 0; pass < 2; ++pass) {
+    auto levelOf = [pass](const SamplePlan& p) { return pass == 0 ? p.level : p.second; };
+    std::uint64_t pending = 0;
+    for (int i = 0; i < n; ++i)
+      if (levelOf(plans[i]) >= 0) pending |= std::uint64_t{1} << i;
+    while (pending) {
+      const SamplePlan& first = plans[std::countr_zero(pending)];
+      const int level = levelOf(first);
+      const bool linear = first.linear;
+      int k = 0;
+      for (std::uint64_t rest = pending; rest; rest &= rest - 1) {
+        const int i = std::countr_zero(rest);
+        if (levelOf(plans[i]) != level || plans[i].linear != linear) continue;
+        gu[k] = us[i], gv[k] = vs[i], at[k++] = static_cast<std::uint8_t>(i);
+        pending &= ~(std::uint64_t{1} << i);
+      }
+      for (int j = k; j < simd::Lanes(k); ++j) gu[j] = gv[j] = 0;
+      simd::SampleLevel<L>(sm, levels[static_cast<size_t>(level)], linear, gu, gv, k, got);
+      for (int j = 0; j < k; ++j)
+        out[at[j]] = pass == 0 ? got[j] : MixTexels(out[at[j]], got[j], plans[at[j]].weight);
+    }
+  }
+  for (int i = n; i < simd::Lanes(n); ++i) out[i] = 0;
+}
+
 template <VectorLevel L>
 void ShadeChunk(const PixelPipeline& p, Chunk& c) {
   const Interpolants& ip = *c.values;
@@ -260,6 +299,9 @@ void ShadeChunk(const PixelPipeline& p, Chunk& c) {
       if constexpr (vector)
         simd::SampleLevel<L>(sm, levels[static_cast<size_t>(base)], sm.magLinear, us, vs, n,
                              tex[s]);
+    } else if (vector && level0.width <= simd::kMaxVectorSize &&
+               level0.height <= simd::kMaxVectorSize) {
+      if constexpr (vector) SampleMipmapped<L>(sm, lods, us, vs, n, tex[s]);
     } else {
       for (int i = 0; i < n; ++i) tex[s][i] = Sample(sm, us[i], vs[i], needLod ? lods[i] : -64.0f);
       for (int i = n; i < lanes; ++i) tex[s][i] = 0;

@@ -26,13 +26,13 @@ bool TargetOf(IDirectDrawSurface7* s, IDirectDrawSurface7* z, Target* t) {
     t->format = PixelFormat::X8R8G8B8;
   else
     return false;
-  t->pixels = s->pixels();
+  t->pixels = s->memory();
   t->pitch = s->pitch();
   t->width = s->width();
   t->height = s->height();
   t->depth = nullptr;
-  if (z && z->pixels() && z->width() >= s->width() && z->height() >= s->height()) {
-    t->depth = z->pixels();
+  if (z && z->memory() && z->width() >= s->width() && z->height() >= s->height()) {
+    t->depth = z->memory();
     t->depthPitch = z->pitch();
     t->depthBytes = static_cast<int>((z->format().dwZBufferBitDepth + 7) / 8);
     t->depthMask = z->format().dwZBitMask;
@@ -120,13 +120,22 @@ bool Renderer::Prepare(const DeviceState& st) {
     }
   }
   s.textureFactor = rs[D3DRENDERSTATE_TEXTUREFACTOR];
+  auto ds = std::make_shared<DrawState>();
   for (int i = 0; i < 8; ++i) {
     const auto& ss = (*st.stageStates)[static_cast<size_t>(i)];
     std::copy(ss.begin(), ss.end(), s.stageStates[i]);
-    s.textures[i] = textures_[i].Update(st.textures[i]) ? &textures_[i] : nullptr;
+    std::shared_ptr<Texture>& t = textures_[i];
+    IDirectDrawSurface7* surface = st.textures[i];
+    if (t->Stale(surface)) {
+      if (t.use_count() > 1) t = std::make_shared<Texture>();
+      // A surface drawn into as well is read once the drawing has landed.
+      if (surface && (surface == st.target || surface == st.depth)) Finish();
+    }
+    s.textures[i] = t->Update(surface) ? t.get() : nullptr;
+    ds->textures[i] = t;
   }
   settings_ = s;
-  pipeline_ = CompilePipeline(s, target);
+  ds->pipeline = CompilePipeline(s, target);
 
   VertexProcessing& vp = processing_;
   const D3DTRANSFORMSTATETYPE worlds[4] = {D3DTRANSFORMSTATE_WORLD, D3DTRANSFORMSTATE_WORLD1,
@@ -194,7 +203,7 @@ bool Renderer::Prepare(const DeviceState& st) {
     ls.cosHalfPhi = std::cos(l.dvPhi * 0.5f);
     vp.lights.push_back(ls);
   }
-  vp.texStages = pipeline_.combiner.stageCount;
+  vp.texStages = ds->pipeline.combiner.stageCount;
   for (int i = 0; i < 8; ++i) {
     const auto& ss = (*st.stageStates)[static_cast<size_t>(i)];
     vp.texIndex[i] = ss[D3DTSS_TEXCOORDINDEX];
@@ -203,9 +212,14 @@ bool Renderer::Prepare(const DeviceState& st) {
   }
 
   const D3DVIEWPORT7& v = st.viewport;
-  scissor_ = Rect{static_cast<int>(v.dwX), static_cast<int>(v.dwY),
-                  static_cast<int>(std::min<DWORD>(v.dwX + v.dwWidth, target.width)),
-                  static_cast<int>(std::min<DWORD>(v.dwY + v.dwHeight, target.height))};
+  ds->scissor = Rect{static_cast<int>(v.dwX), static_cast<int>(v.dwY),
+                     static_cast<int>(std::min<DWORD>(v.dwX + v.dwWidth, target.width)),
+                     static_cast<int>(std::min<DWORD>(v.dwY + v.dwHeight, target.height))};
+  ds->cull = s.cull;
+  ds->fill = s.fill;
+  ds->gouraud = s.gouraud;
+  ds->texStages = vp.texStages;
+  state_ = std::move(ds);
   vpX_ = static_cast<float>(v.dwX);
   vpY_ = static_cast<float>(v.dwY);
   vpHalfW_ = v.dwWidth * 0.5f;
@@ -235,21 +249,26 @@ HRESULT Renderer::Draw(const DeviceState& st, D3DPRIMITIVETYPE type, const Verte
                        const BYTE* data, int count, const WORD* indices, int indexCount) {
   // A texture written since the last draw is read again.
   for (int i = 0; i < 8 && st.textures; ++i)
-    if (textures_[i].Stale(st.textures[i])) serial_ = ~std::uint64_t{0};
+    if (textures_[i]->Stale(st.textures[i])) serial_ = ~std::uint64_t{0};
   if (!Prepare(st)) return DDERR_INVALIDPIXELFORMAT;
-  if (count <= 0 || scissor_.Empty()) return D3D_OK;
+  if (count <= 0 || state_->scissor.Empty()) return D3D_OK;
+  std::shared_ptr<Batch> batch = NewBatch();
+  Batch& b = *batch;
+  b.state = state_;
   rhw_ = layout.rhw;
-  screen_.resize(static_cast<size_t>(count));
+  b.vertices.resize(static_cast<size_t>(count));
   if (rhw_) {
     // Already transformed: used as given, neither lit nor clipped.
     for (int i = 0; i < count; ++i) {
       const BYTE* v = data + static_cast<std::ptrdiff_t>(i) * layout.stride;
-      ScreenVertex& s = screen_[static_cast<size_t>(i)];
+      ScreenVertex& s = b.vertices[static_cast<size_t>(i)];
       std::memcpy(&s.x, v, 16);
       float specular[4];
       ReadColors(layout, v, s.color, specular);
       std::memcpy(s.specular, specular, sizeof s.specular);
-      s.fog = settings_.fog == FogKind::Vertex ? specular[3] : 1.0f;
+      // The fog factor rides in the specular alpha; without a specular
+      // colour the vertex is unfogged.
+      s.fog = settings_.fog == FogKind::Vertex && layout.specular >= 0 ? specular[3] : 1.0f;
       static constexpr float kNoNormal[3] = {0, 0, 0};
       for (int k = 0; k < processing_.texStages; ++k)
         StageCoordinates(processing_, k, layout, v, kNoNormal, s.tex[k]);
@@ -260,7 +279,7 @@ HRESULT Renderer::Draw(const DeviceState& st, D3DPRIMITIVETYPE type, const Verte
     ProcessVertices(processing_, layout, data, count, clip_.data(), outcodes_.data());
     for (int i = 0; i < count; ++i)
       if (!outcodes_[static_cast<size_t>(i)])
-        screen_[static_cast<size_t>(i)] = Project(clip_[static_cast<size_t>(i)]);
+        b.vertices[static_cast<size_t>(i)] = Project(clip_[static_cast<size_t>(i)]);
   }
 
   const int n = indices ? indexCount : count;
@@ -269,13 +288,14 @@ HRESULT Renderer::Draw(const DeviceState& st, D3DPRIMITIVETYPE type, const Verte
   switch (type) {
     case D3DPT_POINTLIST:
       for (int i = 0; i < n; ++i)
-        if (valid(at(i))) Point(at(i));
+        if (valid(at(i)) && (rhw_ || !outcodes_[static_cast<size_t>(at(i))]))
+          b.Add(Primitive::Point, at(i));
       break;
     case D3DPT_LINELIST:
     case D3DPT_LINESTRIP: {
       const int step = type == D3DPT_LINELIST ? 2 : 1;
       for (int i = 0; i + 1 < n; i += step)
-        if (valid(at(i)) && valid(at(i + 1))) Line(at(i), at(i + 1));
+        if (valid(at(i)) && valid(at(i + 1))) Line(b, at(i), at(i + 1));
       break;
     }
     case D3DPT_TRIANGLELIST:
@@ -283,71 +303,41 @@ HRESULT Renderer::Draw(const DeviceState& st, D3DPRIMITIVETYPE type, const Verte
     case D3DPT_TRIANGLEFAN: {
       const int step = type == D3DPT_TRIANGLELIST ? 3 : 1;
       for (int t = 0; t + 2 < n; t += step) {
-        int a, b, c;
+        int i0, i1, i2;
         // The first vertex is the one flat shading takes: 3t, t and t + 1.
         if (type == D3DPT_TRIANGLEFAN) {
-          a = at(t + 1), b = at(t + 2), c = at(0);
+          i0 = at(t + 1), i1 = at(t + 2), i2 = at(0);
         } else if (type == D3DPT_TRIANGLESTRIP && (t & 1)) {
-          a = at(t), b = at(t + 2), c = at(t + 1);  // odd triangles turn the other way
+          i0 = at(t), i1 = at(t + 2), i2 = at(t + 1);  // odd triangles turn the other way
         } else {
-          a = at(t), b = at(t + 1), c = at(t + 2);
+          i0 = at(t), i1 = at(t + 1), i2 = at(t + 2);
         }
-        if (valid(a) && valid(b) && valid(c)) Triangle(a, b, c);
+        if (valid(i0) && valid(i1) && valid(i2)) Triangle(b, i0, i1, i2);
       }
       break;
     }
     default:
       return D3DERR_INVALIDPRIMITIVETYPE;
   }
+  Run(std::move(batch));
   return D3D_OK;
 }
 
-void Renderer::Triangle(int i0, int i1, int i2) {
-  const auto a = static_cast<size_t>(i0), b = static_cast<size_t>(i1), c = static_cast<size_t>(i2);
-  if (rhw_) {
-    ScreenTriangle(screen_[a], screen_[b], screen_[c]);
-    return;
-  }
-  std::uint32_t o0 = outcodes_[a], o1 = outcodes_[b], o2 = outcodes_[c];
-  if (o0 & o1 & o2) return;
-  if (!(o0 | o1 | o2)) {
-    ScreenTriangle(screen_[a], screen_[b], screen_[c]);
-    return;
-  }
-  ClippedTriangle(i0, i1, i2, o0 | o1 | o2);
-}
-
-void Renderer::ScreenTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
-  double area = ScreenArea(a, b, c);
-  // Positive area is clockwise on screen (y down).
-  if ((settings_.cull == D3DCULL_CW && area > 0) || (settings_.cull == D3DCULL_CCW && area < 0))
-    return;
-  switch (settings_.fill) {
-    case D3DFILL_POINT:
-      for (const ScreenVertex* v : {&a, &b, &c}) RasterizePoint(*v, scissor_, pipeline_);
-      break;
-    case D3DFILL_WIREFRAME: {
-      // Every edge in the colour of the first vertex when flat.
-      ScreenVertex e[3] = {a, b, c};
-      if (!settings_.gouraud)
-        for (auto& v : e) {
-          std::memcpy(v.color, a.color, sizeof v.color);
-          std::memcpy(v.specular, a.specular, sizeof v.specular);
-        }
-      for (int i = 0; i < 3; ++i)
-        RasterizeLine(e[i], e[(i + 1) % 3], settings_.gouraud, scissor_, pipeline_);
-      break;
-    }
-    default: {
-      TriangleSetup setup;
-      if (SetupTriangle(a, b, c, settings_.gouraud, &setup, processing_.texStages))
-        RasterizeTriangle(setup, scissor_, pipeline_);
-      break;
+void Renderer::Triangle(Batch& b, int i0, int i1, int i2) {
+  if (!rhw_) {
+    const std::uint32_t o0 = outcodes_[static_cast<size_t>(i0)],
+                        o1 = outcodes_[static_cast<size_t>(i1)],
+                        o2 = outcodes_[static_cast<size_t>(i2)];
+    if (o0 & o1 & o2) return;
+    if (o0 | o1 | o2) {
+      ClippedTriangle(b, i0, i1, i2, o0 | o1 | o2);
+      return;
     }
   }
+  b.Add(Primitive::Triangle, i0, i1, i2);
 }
 
-void Renderer::ClippedTriangle(int i0, int i1, int i2, std::uint32_t mask) {
+void Renderer::ClippedTriangle(Batch& b, int i0, int i1, int i2, std::uint32_t mask) {
   ClipVertex in[3] = {clip_[static_cast<size_t>(i0)], clip_[static_cast<size_t>(i1)],
                       clip_[static_cast<size_t>(i2)]};
   if (!settings_.gouraud)
@@ -356,90 +346,108 @@ void Renderer::ClippedTriangle(int i0, int i1, int i2, std::uint32_t mask) {
       std::memcpy(v.specular, in[0].specular, sizeof v.specular);
     }
   ClipVertex out[kMaxClipVertices];
-  int n = ClipPolygon(in, 3, mask, out);
+  const int n = ClipPolygon(in, 3, mask, out);
   if (n < 3) return;
-  ScreenVertex s[kMaxClipVertices];
-  for (int i = 0; i < n; ++i) s[i] = Project(out[i]);
+  const int first = static_cast<int>(b.vertices.size());
+  for (int i = 0; i < n; ++i) b.vertices.push_back(Project(out[i]));
   if (settings_.fill == D3DFILL_SOLID) {
-    for (int i = 1; i + 1 < n; ++i) ScreenTriangle(s[0], s[i], s[i + 1]);
+    for (int i = 1; i + 1 < n; ++i) b.Add(Primitive::Triangle, first, first + i, first + i + 1);
     return;
   }
   // Wire frames and points show the clipped polygon's outline and corners.
+  const ScreenVertex* s = &b.vertices[static_cast<size_t>(first)];
   double area = 0;
   for (int i = 1; i + 1 < n; ++i) area += ScreenArea(s[0], s[i], s[i + 1]);
   if ((settings_.cull == D3DCULL_CW && area > 0) || (settings_.cull == D3DCULL_CCW && area < 0))
     return;
   for (int i = 0; i < n; ++i) {
     if (settings_.fill == D3DFILL_POINT)
-      RasterizePoint(s[i], scissor_, pipeline_);
+      b.Add(Primitive::Point, first + i);
     else
-      RasterizeLine(s[i], s[(i + 1) % n], settings_.gouraud, scissor_, pipeline_);
+      b.Add(Primitive::Line, first + i, first + (i + 1) % n);
   }
 }
 
-void Renderer::Line(int i0, int i1) {
-  const auto a = static_cast<size_t>(i0), b = static_cast<size_t>(i1);
-  if (rhw_) {
-    RasterizeLine(screen_[a], screen_[b], settings_.gouraud, scissor_, pipeline_);
-    return;
+void Renderer::Line(Batch& b, int i0, int i1) {
+  const auto a = static_cast<size_t>(i0), c = static_cast<size_t>(i1);
+  if (!rhw_) {
+    const std::uint32_t o0 = outcodes_[a], o1 = outcodes_[c];
+    if (o0 & o1) return;
+    if (o0 | o1) {
+      ClipVertex p = clip_[a], q = clip_[c];
+      if (!ClipLine(p, q, o0 | o1)) return;
+      ScreenVertex sp = Project(p), sq = Project(q);
+      if (!settings_.gouraud) {
+        std::memcpy(sq.color, sp.color, sizeof sq.color);
+        std::memcpy(sq.specular, sp.specular, sizeof sq.specular);
+      }
+      const int first = static_cast<int>(b.vertices.size());
+      b.vertices.push_back(sp);
+      b.vertices.push_back(sq);
+      b.Add(Primitive::Line, first, first + 1);
+      return;
+    }
   }
-  std::uint32_t o0 = outcodes_[a], o1 = outcodes_[b];
-  if (o0 & o1) return;
-  if (!(o0 | o1)) {
-    RasterizeLine(screen_[a], screen_[b], settings_.gouraud, scissor_, pipeline_);
-    return;
-  }
-  ClipVertex p = clip_[a], q = clip_[b];
-  if (!ClipLine(p, q, o0 | o1)) return;
-  ScreenVertex sp = Project(p), sq = Project(q);
-  if (!settings_.gouraud) {
-    std::memcpy(sq.color, sp.color, sizeof sq.color);
-    std::memcpy(sq.specular, sp.specular, sizeof sq.specular);
-  }
-  RasterizeLine(sp, sq, settings_.gouraud, scissor_, pipeline_);
-}
-
-void Renderer::Point(int i) {
-  const auto a = static_cast<size_t>(i);
-  if (!rhw_ && outcodes_[a]) return;
-  RasterizePoint(screen_[a], scissor_, pipeline_);
+  b.Add(Primitive::Line, i0, i1);
 }
 
 HRESULT Renderer::ClearDepth(const DeviceState& st, const D3DRECT* rects, DWORD count, float z) {
   if (!Prepare(st)) return DDERR_INVALIDPIXELFORMAT;
-  const Target& t = pipeline_.target;
+  const PixelPipeline& p = state_->pipeline;
+  const Target& t = p.target;
   if (!t.depth) return D3DERR_ZBUFFER_NOTPRESENT;
-  const std::uint32_t q = QuantiseDepth(pipeline_, z), mask = t.depthMask;
-  auto fill = [&](auto bytes, const Rect& r) {
-    constexpr int B = decltype(bytes)::value;
-    for (int y = r.y0; y < r.y1; ++y) {
-      BYTE* p = t.depth + static_cast<std::ptrdiff_t>(y) * t.depthPitch +
-                static_cast<std::ptrdiff_t>(r.x0) * B;
-      for (int x = r.x0; x < r.x1; ++x, p += B) StoreWord<B>(p, (LoadWord<B>(p) & ~mask) | q);
-    }
-  };
+  std::shared_ptr<Batch> batch = NewBatch();
+  batch->state = state_;
+  batch->depthValue = QuantiseDepth(p, z);
+  const Rect& clip = state_->scissor;
   for (DWORD i = 0; i < count; ++i) {
     const D3DRECT& d = rects[i];
-    Rect r{std::max<LONG>(d.x1, scissor_.x0), std::max<LONG>(d.y1, scissor_.y0),
-           std::min<LONG>(d.x2, scissor_.x1), std::min<LONG>(d.y2, scissor_.y1)};
-    if (r.Empty()) continue;
-    switch (t.depthBytes) {
-      case 2:
-        fill(std::integral_constant<int, 2>{}, r);
-        break;
-      case 3:
-        fill(std::integral_constant<int, 3>{}, r);
-        break;
-      case 4:
-        fill(std::integral_constant<int, 4>{}, r);
-        break;
-      default:
-        return D3DERR_ZBUFFER_NOTPRESENT;
-    }
+    Rect r{std::max<LONG>(d.x1, clip.x0), std::max<LONG>(d.y1, clip.y0),
+           std::min<LONG>(d.x2, clip.x1), std::min<LONG>(d.y2, clip.y1)};
+    if (!r.Empty()) batch->depthRects.push_back(r);
   }
+  if (batch->depthRects.empty()) return D3D_OK;
+  if (t.depthBytes < 2 || t.depthBytes > 4) return D3DERR_ZBUFFER_NOTPRESENT;
+  Run(std::move(batch));
   return D3D_OK;
 }
 
-std::unique_ptr<Rasteriser> CreateSoftwareRasteriser() { return std::make_unique<Renderer>(); }
+Renderer::Renderer(int threads) {
+  for (auto& t : textures_) t = std::make_shared<Texture>();
+  if (threads > 1) workers_ = std::make_unique<Workers>(threads);
+}
+
+void Renderer::Finish() {
+  if (workers_) workers_->Finish();
+}
+
+std::shared_ptr<Batch> Renderer::NewBatch() {
+  // Only the queue of Workers and this pool hold batches, and the queue
+  // lets them go on this thread: a count of one is a batch nobody reads.
+  for (const std::shared_ptr<Batch>& b : pool_)
+    if (b.use_count() == 1) {
+      b->Clear();
+      return b;
+    }
+  auto b = std::make_shared<Batch>();
+  constexpr size_t kPool = 8;
+  if (pool_.size() < kPool) pool_.push_back(b);
+  return b;
+}
+
+void Renderer::Run(std::shared_ptr<Batch> b) {
+  if (workers_)
+    workers_->Submit(std::move(b));
+  else
+    RunBatch(*b, Rows{});
+}
+
+std::unique_ptr<Rasteriser> CreateSoftwareRasteriser() {
+  return CreateSoftwareRasteriser(RasterThreadCount());
+}
+
+std::unique_ptr<Rasteriser> CreateSoftwareRasteriser(int threads) {
+  return std::make_unique<Renderer>(std::clamp(threads, 1, kMaxThreads));
+}
 
 }  // namespace platform::raster

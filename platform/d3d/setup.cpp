@@ -145,11 +145,12 @@ bool SetupTriangle(const ScreenVertex& v0, const ScreenVertex& v1, const ScreenV
   return true;
 }
 
-void RasterizeTriangle(const TriangleSetup& t, const Rect& clip, const PixelPipeline& p) {
+void RasterizeTriangle(const TriangleSetup& t, const Rect& clip, const PixelPipeline& p,
+                       const Rows& rows) {
   const int y0 = std::max(t.top, clip.y0), y1 = std::min(t.bottom + 1, clip.y1);
   const int xl = std::max(t.left, clip.x0), xr = std::min(t.right + 1, clip.x1);
   if (y0 >= y1 || xl >= xr) return;
-  for (int y = y0; y < y1; ++y) {
+  for (int y = rows.First(y0); y < y1; y = rows.Next(y)) {
     std::int64_t lo = xl, hi = xr - 1;  // inclusive columns
     for (int e = 0; e < 3 && lo <= hi; ++e) {
       // a·16x + rest ≥ 0
@@ -168,7 +169,7 @@ void RasterizeTriangle(const TriangleSetup& t, const Rect& clip, const PixelPipe
 }
 
 void RasterizeLine(const ScreenVertex& v0, const ScreenVertex& v1, bool gouraud, const Rect& clip,
-                   const PixelPipeline& p) {
+                   const PixelPipeline& p, const Rows& rows) {
   const double dx = double(v1.x) - v0.x, dy = double(v1.y) - v0.y;
   const bool xMajor = std::fabs(dx) >= std::fabs(dy);
   const double major0 = xMajor ? v0.x : v0.y, major1 = xMajor ? v1.x : v1.y;
@@ -185,7 +186,7 @@ void RasterizeLine(const ScreenVertex& v0, const ScreenVertex& v1, bool gouraud,
     double t = std::clamp((m - major0) / dMajor, 0.0, 1.0);
     long n = std::lround(std::clamp(minor0 + t * dMinor, -lim, lim));
     int x = static_cast<int>(xMajor ? m : n), y = static_cast<int>(xMajor ? n : m);
-    if (!Inside(clip, x, y)) continue;
+    if (!Inside(clip, x, y) || !rows.Owns(y)) continue;
     auto lerp = [t](float a, float b) { return static_cast<float>(a + (b - a) * t); };
     if (gouraud) {
       for (int k = 0; k < 4; ++k) v.color[k] = lerp(v0.color[k], v1.color[k]);
@@ -205,10 +206,11 @@ void RasterizeLine(const ScreenVertex& v0, const ScreenVertex& v1, bool gouraud,
   }
 }
 
-void RasterizePoint(const ScreenVertex& v, const Rect& clip, const PixelPipeline& p) {
+void RasterizePoint(const ScreenVertex& v, const Rect& clip, const PixelPipeline& p,
+                    const Rows& rows) {
   if (!(v.x > -kCoordLimit && v.x < kCoordLimit && v.y > -kCoordLimit && v.y < kCoordLimit)) return;
   int x = static_cast<int>(std::floor(v.x)), y = static_cast<int>(std::floor(v.y));
-  if (Inside(clip, x, y)) RunPixel(v, x, y, p);
+  if (Inside(clip, x, y) && rows.Owns(y)) RunPixel(v, x, y, p);
 }
 
 }  // namespace platform::raster

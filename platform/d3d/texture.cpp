@@ -55,13 +55,16 @@ std::uint32_t Fetch(const Sampler& s, const TextureLevel& l, int x, int y) {
   return l.texels[static_cast<size_t>(y) * static_cast<size_t>(l.width) + static_cast<size_t>(x)];
 }
 
-// Mixes two ARGB colours with weight w/256 of b.
-std::uint32_t Mix(std::uint32_t a, std::uint32_t b, std::uint32_t w) {
+}  // namespace
+
+std::uint32_t MixTexels(std::uint32_t a, std::uint32_t b, std::uint32_t w) {
   const std::uint32_t iw = 256 - w;
   std::uint32_t rb = ((a & 0x00FF00FF) * iw + (b & 0x00FF00FF) * w + 0x00800080) >> 8;
   std::uint32_t ag = (((a >> 8) & 0x00FF00FF) * iw + ((b >> 8) & 0x00FF00FF) * w + 0x00800080);
   return (rb & 0x00FF00FF) | (ag & 0xFF00FF00);
 }
+
+namespace {
 
 std::uint32_t SampleLevel(const Sampler& s, const TextureLevel& l, float u, float v, bool linear) {
   const float x = u * static_cast<float>(l.width), y = v * static_cast<float>(l.height);
@@ -77,9 +80,9 @@ std::uint32_t SampleLevel(const Sampler& s, const TextureLevel& l, float u, floa
     return static_cast<std::uint32_t>(std::clamp(w, 0, 256));
   };
   const std::uint32_t wx = weight(fx, x0), wy = weight(fy, y0);
-  std::uint32_t top = Mix(Fetch(s, l, x0, y0), Fetch(s, l, x0 + 1, y0), wx);
-  std::uint32_t bottom = Mix(Fetch(s, l, x0, y0 + 1), Fetch(s, l, x0 + 1, y0 + 1), wx);
-  return Mix(top, bottom, wy);
+  std::uint32_t top = MixTexels(Fetch(s, l, x0, y0), Fetch(s, l, x0 + 1, y0), wx);
+  std::uint32_t bottom = MixTexels(Fetch(s, l, x0, y0 + 1), Fetch(s, l, x0 + 1, y0 + 1), wx);
+  return MixTexels(top, bottom, wy);
 }
 
 }  // namespace
@@ -114,13 +117,13 @@ bool Texture::Update(IDirectDrawSurface7* surface) {
     versions_.push_back(s->version());
     const DDPIXELFORMAT& f = s->format();
     const int bytes = static_cast<int>((f.dwRGBBitCount + 7) / 8);
-    if (!(f.dwFlags & DDPF_RGB) || bytes < 1 || bytes > 4 || !s->pixels()) break;
+    if (!(f.dwFlags & DDPF_RGB) || bytes < 1 || bytes > 4 || !s->memory()) break;
     TextureLevel l;
     l.width = s->width();
     l.height = s->height();
     l.texels.resize(static_cast<size_t>(l.width) * static_cast<size_t>(l.height));
     for (int y = 0; y < l.height; ++y) {
-      const BYTE* row = s->pixels() + static_cast<std::ptrdiff_t>(y) * s->pitch();
+      const BYTE* row = s->memory() + static_cast<std::ptrdiff_t>(y) * s->pitch();
       for (int x = 0; x < l.width; ++x) {
         std::uint32_t p = 0;
         for (int b = 0; b < bytes; ++b)
@@ -134,28 +137,42 @@ bool Texture::Update(IDirectDrawSurface7* surface) {
   return !levels_.empty();
 }
 
-std::uint32_t Sample(const Sampler& s, float u, float v, float lod) {
-  if (!s.texture || s.texture->levels().empty()) return 0xFFFFFFFFu;
+SamplePlan PlanSample(const Sampler& s, float lod) {
   const auto& levels = s.texture->levels();
   const int last = static_cast<int>(levels.size()) - 1;
   const int base = std::clamp(s.maxLevel, 0, last);
+  SamplePlan p;
+  p.level = base;
   lod += s.lodBias;
-  if (!(lod > 0)) return SampleLevel(s, levels[static_cast<size_t>(base)], u, v, s.magLinear);
-  if (s.mip == D3DTFP_POINT || s.mip == D3DTFP_LINEAR) {
-    const float l = std::min(lod, 64.0f);
-    if (s.mip == D3DTFP_POINT) {
-      int level = std::clamp(static_cast<int>(std::floor(l + 0.5f)), base, last);
-      return SampleLevel(s, levels[static_cast<size_t>(level)], u, v, s.minLinear);
-    }
+  if (!(lod > 0)) {
+    p.linear = s.magLinear;
+    return p;
+  }
+  p.linear = s.minLinear;
+  const float l = std::min(lod, 64.0f);
+  if (s.mip == D3DTFP_POINT) {
+    p.level = std::clamp(static_cast<int>(std::floor(l + 0.5f)), base, last);
+  } else if (s.mip == D3DTFP_LINEAR) {
     const int l0 = static_cast<int>(std::floor(l));
     const float frac = l - static_cast<float>(l0);
-    const int a = std::clamp(l0, base, last), b = std::clamp(l0 + 1, base, last);
-    std::uint32_t ca = SampleLevel(s, levels[static_cast<size_t>(a)], u, v, s.minLinear);
-    if (a == b) return ca;
-    std::uint32_t cb = SampleLevel(s, levels[static_cast<size_t>(b)], u, v, s.minLinear);
-    return Mix(ca, cb, static_cast<std::uint32_t>(frac * 256.0f + 0.5f));
+    p.level = std::clamp(l0, base, last);
+    const int b = std::clamp(l0 + 1, base, last);
+    if (b != p.level) {
+      p.second = b;
+      p.weight = static_cast<std::uint32_t>(frac * 256.0f + 0.5f);
+    }
   }
-  return SampleLevel(s, levels[static_cast<size_t>(base)], u, v, s.minLinear);
+  return p;
+}
+
+std::uint32_t Sample(const Sampler& s, float u, float v, float lod) {
+  if (!s.texture || s.texture->levels().empty()) return 0xFFFFFFFFu;
+  const auto& levels = s.texture->levels();
+  const SamplePlan p = PlanSample(s, lod);
+  const std::uint32_t first = SampleLevel(s, levels[static_cast<size_t>(p.level)], u, v, p.linear);
+  if (p.second < 0) return first;
+  return MixTexels(first, SampleLevel(s, levels[static_cast<size_t>(p.second)], u, v, p.linear),
+                   p.weight);
 }
 
 Sampler StageSampler(const DWORD* stageStates, const Texture* texture) {

@@ -48,7 +48,20 @@ struct Sampler {
 // levels reads as unbound.
 Sampler StageSampler(const DWORD* stageStates, const Texture* texture);
 
-// lod is log2 of the footprint in level-0 texels (≤ 0 magnifies).
+// What a sample at one level of detail reads: one level, or two mixed with
+// the second's weight (0..256), each point or bilinear.
+struct SamplePlan {
+  int level = 0, second = -1;  // second: −1 for none
+  bool linear = false;
+  std::uint32_t weight = 0;
+};
+// lod is log2 of the footprint in level-0 texels (≤ 0 magnifies). The
+// sampler must have a texture.
+SamplePlan PlanSample(const Sampler& s, float lod);
+
+// Mixes two ARGB colours with weight w/256 of b.
+std::uint32_t MixTexels(std::uint32_t a, std::uint32_t b, std::uint32_t w);
+
 std::uint32_t Sample(const Sampler& s, float u, float v, float lod);
 
 }  // namespace platform::raster

@@ -54,10 +54,11 @@ TEST_F(Registry, BuiltInRecordsByIndexInOrderOfIdentifier) {
 
 TEST_F(Registry, ScriptLevel3DSubCommandsInOrderOfIdentifier) {
   ASSERT_TRUE(RegisterCommands());
+  // After the fifteen built-in sub-commands.
   const char* const expected[] = {"if", "ifnot", "flare", "fade_to_color", "window", "skybox"};
   for (int i = 0; i < 6; i++) {
-    ASSERT_NE(Get3DCommand(i), nullptr) << i;
-    EXPECT_STREQ(Get3DCommand(i)->name, expected[i]) << i;
+    ASSERT_NE(Get3DCommand(15 + i), nullptr) << i;
+    EXPECT_STREQ(Get3DCommand(15 + i)->name, expected[i]) << i;
   }
   FreeCommandRegistry();
   EXPECT_EQ(Get3DCommand(0), nullptr);

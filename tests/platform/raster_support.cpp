@@ -6,12 +6,18 @@
 #include <cstdint>
 
 #include "platform/fakehardware.h"
+#include "platform/raster.h"
 
 namespace rastertest {
 
-Target::Target(int width, int height, const DDPIXELFORMAT& format, DWORD zTotal, DWORD zStencil)
+Target::Target(int width, int height, const DDPIXELFORMAT& format, DWORD zTotal, DWORD zStencil,
+               int threads)
     : width_(width), height_(height), format_(format) {
   platform::ResetHardware();
+  if (threads > 0)
+    platform::Hardware().devices3d[0].rasteriser = [threads] {
+      return platform::raster::CreateSoftwareRasteriser(threads);
+    };
   void* object = nullptr;
   EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), DD_OK);
   dd_ = static_cast<IDirectDraw7*>(object);

@@ -30,8 +30,9 @@ constexpr DWORD kTexFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | 
 
 class Target {
  public:
-  // zBits 0: no Z-buffer.
-  Target(int width, int height, const DDPIXELFORMAT& format, DWORD zTotal = 16, DWORD zStencil = 0);
+  // zBits 0: no Z-buffer. threads 0: the software rasteriser's own choice.
+  Target(int width, int height, const DDPIXELFORMAT& format, DWORD zTotal = 16, DWORD zStencil = 0,
+         int threads = 0);
   ~Target();
   Target(const Target&) = delete;
   Target& operator=(const Target&) = delete;
@@ -41,6 +42,8 @@ class Target {
   int width() const { return width_; }
   int height() const { return height_; }
   const DDPIXELFORMAT& format() const { return format_; }
+  IDirectDrawSurface7* surface() const { return surface_; }
+  IDirectDrawSurface7* zBuffer() const { return z_; }
 
   // 0x00RRGGBB as the surface holds it.
   DWORD Pixel(int x, int y) const;

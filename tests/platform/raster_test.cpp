@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "platform/fakehardware.h"
 #include "tests/platform/raster_support.h"
@@ -383,17 +384,47 @@ INSTANTIATE_TEST_SUITE_P(
                       FogCase{"TableExp", true, D3DFOG_EXP, 0, 1, 0.02f, std::exp(-1.02)}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RasterFog, PreTransformedVerticesCarryTheFactorInTheSpecularAlpha) {
+namespace {
+
+// A red square of pre-transformed vertices under blue vertex fog, with the
+// given specular colour or none; the colour it leaves.
+DWORD FoggedSquare(std::optional<DWORD> specular) {
   Target t(4, 4, platform::pixels::X8R8G8B8());
   t->SetRenderState(D3DRENDERSTATE_FOGENABLE, TRUE);
   t->SetRenderState(D3DRENDERSTATE_FOGCOLOR, 0x0000FF);
-  std::vector<TLVertex> v = {{0, 0, 0.5f, 1, 0xFFFF0000, 0x40000000},
-                             {4, 0, 0.5f, 1, 0xFFFF0000, 0x40000000},
-                             {0, 4, 0.5f, 1, 0xFFFF0000, 0x40000000},
-                             {4, 4, 0.5f, 1, 0xFFFF0000, 0x40000000}};
-  t.Draw(D3DPT_TRIANGLESTRIP, v);
-  EXPECT_NEAR(Channel(t.Pixel(1, 1), 0), 64, 1);
-  EXPECT_NEAR(Channel(t.Pixel(1, 1), 2), 191, 1);
+  std::vector<TLVertex> v = {{0, 0, 0.5f, 1, 0xFFFF0000, specular.value_or(0)},
+                             {4, 0, 0.5f, 1, 0xFFFF0000, specular.value_or(0)},
+                             {0, 4, 0.5f, 1, 0xFFFF0000, specular.value_or(0)},
+                             {4, 4, 0.5f, 1, 0xFFFF0000, specular.value_or(0)}};
+  if (specular) {
+    t.Draw(D3DPT_TRIANGLESTRIP, v);
+  } else {
+    struct Plain {
+      float x, y, z, rhw;
+      DWORD diffuse;
+    };
+    std::vector<Plain> plain;
+    for (const TLVertex& p : v) plain.push_back({p.x, p.y, p.z, p.rhw, p.diffuse});
+    EXPECT_EQ(t->DrawPrimitive(D3DPT_TRIANGLESTRIP, D3DFVF_XYZRHW | D3DFVF_DIFFUSE, plain.data(), 4,
+                               D3DDP_WAIT),
+              D3D_OK);
+  }
+  return t.Pixel(1, 1);
+}
+
+}  // namespace
+
+TEST(RasterFog, PreTransformedVerticesCarryTheFactorInTheSpecularAlpha) {
+  const DWORD pixel = FoggedSquare(0x40000000);
+  EXPECT_NEAR(Channel(pixel, 0), 64, 1);
+  EXPECT_NEAR(Channel(pixel, 2), 191, 1);
+}
+
+// Particles carry no specular colour: vertex fog leaves them as they are,
+// while a specular alpha of 0 is fully fogged.
+TEST(RasterFog, PreTransformedVerticesWithoutASpecularColourAreUnfogged) {
+  EXPECT_EQ(FoggedSquare(std::nullopt), 0xFF0000u);
+  EXPECT_EQ(FoggedSquare(0), 0x0000FFu);
 }
 
 // A floor from behind the camera to far in front: the part behind the camera

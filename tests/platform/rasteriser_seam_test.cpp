@@ -30,7 +30,7 @@ class DeferringRasteriser final : public platform::raster::Rasteriser {
   }
   void Finish() override {
     if (!pending_) return;
-    std::memcpy(pending_->pixels(), &kDrawn, sizeof kDrawn);
+    std::memcpy(pending_->memory(), &kDrawn, sizeof kDrawn);
     pending_ = nullptr;
   }
 
@@ -87,7 +87,7 @@ class RasteriserSeam : public ::testing::Test {
   void DrawOnePoint() {
     float vertex[4] = {0.0f, 0.0f, 0.5f, 1.0f};
     ASSERT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, D3DFVF_XYZRHW, vertex, 1, 0), D3D_OK);
-    ASSERT_NE(FirstPixel(target_->pixels()), kDrawn) << "the draw is meant to be pending";
+    ASSERT_NE(FirstPixel(target_->memory()), kDrawn) << "the draw is meant to be pending";
   }
 
   IDirectDraw7* dd_ = nullptr;
@@ -117,22 +117,22 @@ TEST_F(RasteriserSeam, EverySurfaceAccessFindsPendingDrawsFinished) {
       {"Blt from the target",
        [](IDirect3DDevice7*, IDirectDrawSurface7* target, IDirectDrawSurface7* copy) {
          EXPECT_EQ(copy->Blt(nullptr, target, nullptr, DDBLT_WAIT, nullptr), DD_OK);
-         return FirstPixel(copy->pixels());
+         return FirstPixel(copy->memory());
        }},
       {"BltFast from the target",
        [](IDirect3DDevice7*, IDirectDrawSurface7* target, IDirectDrawSurface7* copy) {
          EXPECT_EQ(copy->BltFast(0, 0, target, nullptr, 0), DD_OK);
-         return FirstPixel(copy->pixels());
+         return FirstPixel(copy->memory());
        }},
       {"EndScene",
        [](IDirect3DDevice7* device, IDirectDrawSurface7* target, IDirectDrawSurface7*) {
          EXPECT_EQ(device->EndScene(), D3D_OK);
          EXPECT_EQ(device->BeginScene(), D3D_OK);
-         return FirstPixel(target->pixels());
+         return FirstPixel(target->memory());
        }},
   };
   for (const Access& a : accesses) {
-    std::memset(target_->pixels(), 0, 4);
+    std::memset(target_->memory(), 0, 4);
     DrawOnePoint();
     EXPECT_EQ(a.look(device_, target_, copy_), kDrawn) << a.name;
   }

@@ -42,6 +42,8 @@ struct StateCase {
   int depthBytes = 4;
   bool wBuffer = false;
   DWORD depthFunc = D3DCMP_LESSEQUAL;
+  DWORD mip = D3DTFP_NONE;  // a full chain of levels when not NONE
+  DWORD minFilter = 0;      // 0: as filter
 };
 
 const StateCase kStates[] = {
@@ -155,6 +157,40 @@ const StateCase kStates[] = {
      2,
      false,
      D3DCMP_LESS},
+    // A level of detail per pixel: mip-mapped, and minification filtered
+    // otherwise than magnification.
+    {.name = "TrilinearPerspective",
+     .format = raster::PixelFormat::X8R8G8B8,
+     .blend = true,
+     .srcBlend = D3DBLEND_SRCALPHA,
+     .dstBlend = D3DBLEND_INVSRCALPHA,
+     .texWidth = 64,
+     .texHeight = 16,
+     .filter = D3DTFG_LINEAR,
+     .address = D3DTADDRESS_WRAP,
+     .gouraud = true,
+     .perspective = true,
+     .depth = true,
+     .mip = D3DTFP_LINEAR},
+    {.name = "NearestLevelPointMirror",
+     .format = raster::PixelFormat::R5G6B5,
+     .texWidth = 32,
+     .texHeight = 32,
+     .filter = D3DTFG_POINT,
+     .address = D3DTADDRESS_MIRROR,
+     .gouraud = true,
+     .addressV = D3DTADDRESS_CLAMP,
+     .dither = true,
+     .mip = D3DTFP_POINT},
+    {.name = "BilinearMagnifiedPointMinifiedNpot",
+     .format = raster::PixelFormat::X8R8G8B8,
+     .texWidth = 24,
+     .texHeight = 40,
+     .filter = D3DTFG_LINEAR,
+     .address = D3DTADDRESS_BORDER,
+     .gouraud = true,
+     .perspective = true,
+     .minFilter = D3DTFN_POINT},
 };
 
 void PrintTo(const StateCase& c, std::ostream* os) { *os << c.name; }
@@ -206,8 +242,10 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
   IDirectDrawSurface7* surface = nullptr;
   raster::Texture texture;
   if (sc.texWidth) {
-    surface = device.CreateTexture(sc.texWidth, sc.texHeight, platform::pixels::A8R8G8B8());
-    rastertest::FillTexels(surface, [&](int, int) { return static_cast<DWORD>(rng()); });
+    surface = device.CreateTexture(sc.texWidth, sc.texHeight, platform::pixels::A8R8G8B8(),
+                                   sc.mip != D3DTFP_NONE);
+    for (IDirectDrawSurface7* level = surface; level; level = level->nextMipLevel())
+      rastertest::FillTexels(level, [&](int, int) { return static_cast<DWORD>(rng()); });
     ASSERT_TRUE(texture.Update(surface));
   }
 
@@ -238,8 +276,9 @@ TEST_P(VectorStages, MatchThePlainLoopsOnRandomChunks) {
     st[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
     st[D3DTSS_ALPHAARG2] = D3DTA_DIFFUSE;
     st[D3DTSS_MAGFILTER] = sc.filter;
-    st[D3DTSS_MINFILTER] = sc.filter == D3DTFG_LINEAR ? D3DTFN_LINEAR : D3DTFN_POINT;
-    st[D3DTSS_MIPFILTER] = D3DTFP_NONE;
+    st[D3DTSS_MINFILTER] =
+        sc.minFilter ? sc.minFilter : (sc.filter == D3DTFG_LINEAR ? D3DTFN_LINEAR : D3DTFN_POINT);
+    st[D3DTSS_MIPFILTER] = sc.mip;
     st[D3DTSS_ADDRESSU] = sc.address;
     st[D3DTSS_ADDRESSV] = sc.addressV ? sc.addressV : sc.address;
     st[D3DTSS_BORDERCOLOR] = sc.border;

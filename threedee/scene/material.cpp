@@ -7,10 +7,10 @@
 #include "foundation/stream.h"
 #include "threedee/scene/interpolator.h"
 #include "threedee/scene/mesh.h"
-#include "threedee/scene/trimesh.h"
 #include "threedee/scene/object.h"
 #include "threedee/scene/scene.h"
 #include "threedee/scene/templates.h"
+#include "threedee/scene/trimesh.h"
 #include "threedee/scene/view.h"
 #include "windxkernel/rendermodes.h"
 #include "windxkernel/vertexarray.h"
@@ -79,6 +79,13 @@ std::uint32_t ModulateColor(std::uint32_t color, float red, float green, float b
 
 std::uint32_t PackColor(const float* rgb) {
   return 0xFF000000u | Byte(rgb[0]) << 16 | Byte(rgb[1]) << 8 | Byte(rgb[2]);
+}
+
+std::uint32_t PackArgb(float alpha, float red, float green, float blue) {
+  auto channel = [](float v) {
+    return static_cast<std::uint32_t>(std::clamp(TruncToInt(v), 0, 255));
+  };
+  return channel(alpha) << 24 | channel(red) << 16 | channel(green) << 8 | channel(blue);
 }
 
 cMaterial* CurrentMaterial() { return currentMaterial; }
@@ -158,8 +165,8 @@ bool cMaterial::Update(float frame) {
     second = nullptr;
     secondClass = kNone;
   }
-  templateIndex = TemplateIndex(transparent ? 1 : 0, firstClass, secondClass == kTransparent ? 1 : 0,
-                                reflectionClass);
+  templateIndex = TemplateIndex(transparent ? 1 : 0, firstClass,
+                                secondClass == kTransparent ? 1 : 0, reflectionClass);
   const cMatTemplate* plan = materialTemplates[templateIndex];
   if (!plan) return true;  // the table is not built: nothing to draw with
 

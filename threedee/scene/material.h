@@ -33,6 +33,9 @@ class c3DoneMaterialMesh;
 std::uint32_t ModulateColor(std::uint32_t color, float red, float green, float blue);
 // 0xFF000000 | the three components (0..1, limited) × 255 cut to bytes.
 std::uint32_t PackColor(const float* rgb);
+// A8R8G8B8 from four values on the scale 0..255, each cut toward zero and
+// limited to 0..255.
+std::uint32_t PackArgb(float alpha, float red, float green, float blue);
 
 class cMaterial : public virtual basis::basisObject {
  public:

@@ -53,12 +53,16 @@ void cHighlevelBatch::Flush() {
     else
       r.material->DrawPrimitive(r.kind, r.vertices, r.first, r.last);
   }
+  Discard();
+  SetRenderMode(1, 1, 1);
+  if (view) view->flushing = false;
+}
+
+void cHighlevelBatch::Discard() {
   meshes_.clear();
   secondMeshes_.clear();
   renders_.clear();
   indices_.clear();
-  SetRenderMode(1, 1, 1);
-  if (view) view->flushing = false;
 }
 
 }  // namespace VOXA2::threedee

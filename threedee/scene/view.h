@@ -58,6 +58,8 @@ class cHighlevelBatch : public virtual basis::basisObject {
   // Prepare and draw: the render meshes, then the one-material meshes, then the
   // primitive runs, each in the order added. The lists are empty afterwards.
   void Flush();
+  // Forgets every entry without drawing (a frame that failed).
+  void Discard();
   bool Empty() const { return meshes_.empty() && secondMeshes_.empty() && renders_.empty(); }
 
   cSceneView* view;

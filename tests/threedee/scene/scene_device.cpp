@@ -11,8 +11,8 @@
 #include "threedee/scene/templates.h"
 #include "windxkernel/3dkernel.h"
 #include "windxkernel/ddraw.h"
-#include "windxkernel/video.h"
 #include "windxkernel/nolauncher/nolauncher.h"
+#include "windxkernel/video.h"
 
 namespace scenetest {
 
@@ -20,20 +20,6 @@ namespace px = platform::pixels;
 
 const Mode kMode565{"RGB565", px::R5G6B5, 16};
 const Mode kMode8888{"XRGB8888", px::X8R8G8B8, 32};
-
-std::uint32_t PixelAt(int x, int y) {
-  IDirectDrawSurface7* s = ::kernel::videoState.back;
-  const int bytes = static_cast<int>(s->format().dwRGBBitCount / 8);
-  return px::Unpack(s->format(), px::Read(s->pixels() + y * s->pitch() + x * bytes, bytes)) &
-         0xFFFFFFu;
-}
-
-void MaybeWritePng(const std::string& name) {
-  if (const char* dir = std::getenv("VOXA2_TEST_PNG_DIR")) {
-    VOXA2::video::PresentFrame();
-    platform::WritePresentedFramePng(std::string(dir) + "/" + name + ".png");
-  }
-}
 
 HRESULT RefuseAll(IDirect3DDevice7&) { return D3DERR_TOOMANYOPERATIONS; }
 
@@ -76,6 +62,20 @@ std::vector<std::string> Between(const std::vector<std::string>& lines, const st
   }
   for (std::size_t i = begin; i < end; ++i) out.push_back(lines[i]);
   return out;
+}
+
+std::uint32_t PixelAt(int x, int y) {
+  IDirectDrawSurface7* s = kernel::videoState.back;
+  const int bytes = static_cast<int>(s->format().dwRGBBitCount / 8);
+  return px::Unpack(s->format(), px::Read(s->pixels() + y * s->pitch() + x * bytes, bytes)) &
+         0xFFFFFFu;
+}
+
+void MaybeWritePng(const std::string& name) {
+  if (const char* dir = std::getenv("VOXA2_TEST_PNG_DIR")) {
+    VOXA2::video::PresentFrame();
+    platform::WritePresentedFramePng(std::string(dir) + "/" + name + ".png");
+  }
 }
 
 std::vector<std::string> DataLines(const std::string& name) {

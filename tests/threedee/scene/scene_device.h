@@ -36,9 +36,10 @@ std::vector<std::string> OnDevice(const Mode& mode, const Policy& policy,
 std::vector<std::string> Between(const std::vector<std::string>& lines, const std::string& from,
                                  const std::string& last);
 
-// The back buffer's pixel as 0xRRGGBB.
+// The back buffer's pixel as 0x00RRGGBB.
 std::uint32_t PixelAt(int x, int y);
-// With VOXA2_TEST_PNG_DIR set, presents the back buffer and writes it there as name.png.
+// Shows the frame and writes it as <name>.png into the folder named by
+// VOXA2_TEST_PNG_DIR, when that is set: a picture to look at.
 void MaybeWritePng(const std::string& name);
 
 // A file below tests/threedee/scene/data, as lines.
