@@ -66,6 +66,11 @@ void Workers::Finish() {
   Trim();
 }
 
+void Workers::Collect() {
+  std::lock_guard lock(mutex_);
+  Trim();
+}
+
 void Workers::Loop(int index) {
   const Rows rows{kBand, static_cast<int>(next_.size()), index};
   std::uint64_t& next = next_[static_cast<size_t>(index)];
@@ -79,6 +84,55 @@ void Workers::Loop(int index) {
     lock.lock();
     ++next;
     done_.notify_all();
+  }
+}
+
+ParallelFor::ParallelFor(int threads) : parts_(std::max(threads, 1)) {
+  for (int i = 1; i < parts_; ++i) threads_.emplace_back([this, i] { Loop(i); });
+}
+
+ParallelFor::~ParallelFor() {
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  start_.notify_all();
+  for (std::thread& t : threads_) t.join();
+}
+
+void ParallelFor::Part(int part) const {
+  const auto bound = [this](int k) {
+    return static_cast<int>(static_cast<std::int64_t>(count_) * k / parts_);
+  };
+  if (bound(part) < bound(part + 1)) (*work_)(bound(part), bound(part + 1));
+}
+
+void ParallelFor::Run(int count, const std::function<void(int, int)>& work) {
+  {
+    std::lock_guard lock(mutex_);
+    work_ = &work;
+    count_ = count;
+    running_ = parts_ - 1;
+    ++run_;
+  }
+  start_.notify_all();
+  Part(0);
+  std::unique_lock lock(mutex_);
+  done_.wait(lock, [this] { return running_ == 0; });
+  work_ = nullptr;
+}
+
+void ParallelFor::Loop(int part) {
+  std::uint64_t seen = 0;
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    start_.wait(lock, [&] { return stop_ || run_ != seen; });
+    if (stop_) return;
+    seen = run_;
+    lock.unlock();
+    Part(part);
+    lock.lock();
+    if (--running_ == 0) done_.notify_one();
   }
 }
 
