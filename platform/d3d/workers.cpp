@@ -11,6 +11,17 @@ namespace {
 // memory a long frame without a Finish holds.
 constexpr std::uint64_t kMaxQueued = 256;
 
+// Tells the threads to stop, wakes them and waits for them.
+void Stop(std::mutex& mutex, bool& stop, std::condition_variable& wake,
+          std::vector<std::thread>& threads) {
+  {
+    std::lock_guard lock(mutex);
+    stop = true;
+  }
+  wake.notify_all();
+  for (std::thread& t : threads) t.join();
+}
+
 }  // namespace
 
 int RasterThreadCount() {
@@ -30,14 +41,7 @@ Workers::Workers(int threads) : next_(static_cast<size_t>(threads), 0) {
   for (int i = 0; i < threads; ++i) threads_.emplace_back([this, i] { Loop(i); });
 }
 
-Workers::~Workers() {
-  {
-    std::lock_guard lock(mutex_);
-    stop_ = true;
-  }
-  work_.notify_all();
-  for (std::thread& t : threads_) t.join();
-}
+Workers::~Workers() { Stop(mutex_, stop_, work_, threads_); }
 
 std::uint64_t Workers::Slowest() const { return *std::min_element(next_.begin(), next_.end()); }
 
@@ -91,14 +95,7 @@ ParallelFor::ParallelFor(int threads) : parts_(std::max(threads, 1)) {
   for (int i = 1; i < parts_; ++i) threads_.emplace_back([this, i] { Loop(i); });
 }
 
-ParallelFor::~ParallelFor() {
-  {
-    std::lock_guard lock(mutex_);
-    stop_ = true;
-  }
-  start_.notify_all();
-  for (std::thread& t : threads_) t.join();
-}
+ParallelFor::~ParallelFor() { Stop(mutex_, stop_, start_, threads_); }
 
 void ParallelFor::Part(int part) const {
   const auto bound = [this](int k) {
