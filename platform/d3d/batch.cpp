@@ -68,36 +68,43 @@ void ClearDepth(const Batch& batch, const Rows& rows) {
   }
 }
 
+// Whether the primitive may touch one of the rows: a row beyond its
+// vertices on either side covers the rounding of lines and edges.
+bool Touches(const Batch& b, const Primitive& p, const Rows& rows) {
+  const int n = p.kind == Primitive::Triangle ? 3 : p.kind == Primitive::Line ? 2 : 1;
+  float lo = INFINITY, hi = -INFINITY;
+  for (int i = 0; i < n; ++i) {
+    const float y = b.vertices[static_cast<size_t>(p.v[i])].y;
+    if (!std::isfinite(y)) return true;
+    lo = std::min(lo, y);
+    hi = std::max(hi, y);
+  }
+  const Rect& clip = b.state->scissor;
+  const double top = std::max(std::floor(double(lo)) - 1, double(clip.y0));
+  const double bottom = std::min(std::ceil(double(hi)) + 1, double(clip.y1 - 1));
+  return top <= bottom && rows.Any(static_cast<int>(top), static_cast<int>(bottom));
+}
+
 }  // namespace
 
 void Batch::Clear() {
   state.reset();
-  vertices.clear();
+  vertexCount = 0;
   primitives.clear();
   depthRects.clear();
 }
 
-void Batch::Add(Primitive::Kind kind, int a, int b, int c) {
-  Primitive p;
-  p.kind = kind;
-  p.v[0] = a, p.v[1] = b, p.v[2] = c;
-  const int n = kind == Primitive::Triangle ? 3 : kind == Primitive::Line ? 2 : 1;
-  const Rect& clip = state->scissor;
-  // A row beyond the vertices on either side covers the rounding of lines
-  // and edges; the clamp keeps huge positions in range before the conversion.
-  double lo = clip.y1, hi = clip.y0 - 1;
-  for (int i = 0; i < n; ++i) {
-    const double y = vertices[static_cast<size_t>(p.v[i])].y;
-    if (!std::isfinite(y)) {
-      lo = clip.y0, hi = clip.y1;
-      break;
-    }
-    lo = std::min(lo, std::floor(y) - 1);
-    hi = std::max(hi, std::ceil(y) + 1);
-  }
-  p.top = static_cast<int>(std::clamp(lo, double(clip.y0), double(clip.y1)));
-  p.bottom = static_cast<int>(std::clamp(hi, double(clip.y0 - 1), double(clip.y1 - 1)));
-  if (p.top <= p.bottom) primitives.push_back(p);
+void Batch::SetVertexCount(int count) {
+  if (vertices.size() < static_cast<size_t>(count)) vertices.resize(static_cast<size_t>(count));
+  vertexCount = count;
+}
+
+int Batch::AddVertex(const ScreenVertex& v) {
+  if (vertices.size() == static_cast<size_t>(vertexCount))
+    vertices.push_back(v);
+  else
+    vertices[static_cast<size_t>(vertexCount)] = v;
+  return vertexCount++;
 }
 
 void RunBatch(const Batch& b, const Rows& rows) {
@@ -107,7 +114,7 @@ void RunBatch(const Batch& b, const Rows& rows) {
   }
   const DrawState& s = *b.state;
   for (const Primitive& p : b.primitives) {
-    if (!rows.Any(p.top, p.bottom)) continue;
+    if (rows.count > 1 && !Touches(b, p, rows)) continue;
     const ScreenVertex& v0 = b.vertices[static_cast<size_t>(p.v[0])];
     switch (p.kind) {
       case Primitive::Triangle:

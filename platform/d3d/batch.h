@@ -30,22 +30,28 @@ struct DrawState {
 struct Primitive {
   enum Kind : std::uint8_t { Triangle, Line, Point };
   Kind kind = Triangle;
-  int top = 0, bottom = -1;  // the rows it may touch, inclusive
-  int v[3] = {};             // indices into the batch's vertices
+  int v[3] = {};  // indices into the batch's vertices
 };
 
 struct Batch {
   std::shared_ptr<const DrawState> state;
+  // The first vertexCount are the batch's; the rest is room kept from an
+  // earlier use, so that a batch reused costs no construction.
   std::vector<ScreenVertex> vertices;
+  int vertexCount = 0;
   std::vector<Primitive> primitives;
   // A depth clear instead of primitives: the rectangles, clipped, and the value.
   std::vector<Rect> depthRects;
   std::uint32_t depthValue = 0;
 
   void Clear();
-  // Appends a primitive over the given vertices, with its rows from their
-  // positions (within the scissor; any row of it when a position is not finite).
-  void Add(Primitive::Kind kind, int a, int b = 0, int c = 0);
+  // Room for the first count vertices, their values left to the caller.
+  void SetVertexCount(int count);
+  // Appends a vertex; returns its index.
+  int AddVertex(const ScreenVertex& v);
+  void Add(Primitive::Kind kind, int a, int b = 0, int c = 0) {
+    primitives.push_back(Primitive{kind, {a, b, c}});
+  }
 };
 
 // Draws the batch's primitives, in order, on the rows given.

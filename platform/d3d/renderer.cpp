@@ -256,7 +256,7 @@ HRESULT Renderer::Draw(const DeviceState& st, D3DPRIMITIVETYPE type, const Verte
   Batch& b = *batch;
   b.state = state_;
   rhw_ = layout.rhw;
-  b.vertices.resize(static_cast<size_t>(count));
+  b.SetVertexCount(count);
   if (rhw_) {
     // Already transformed: used as given, neither lit nor clipped.
     for (int i = 0; i < count; ++i) {
@@ -276,10 +276,20 @@ HRESULT Renderer::Draw(const DeviceState& st, D3DPRIMITIVETYPE type, const Verte
   } else {
     clip_.resize(static_cast<size_t>(count));
     outcodes_.resize(static_cast<size_t>(count));
-    ProcessVertices(processing_, layout, data, count, clip_.data(), outcodes_.data());
-    for (int i = 0; i < count; ++i)
-      if (!outcodes_[static_cast<size_t>(i)])
-        b.vertices[static_cast<size_t>(i)] = Project(clip_[static_cast<size_t>(i)]);
+    auto process = [&](int begin, int end) {
+      ProcessVertices(processing_, layout,
+                      data + static_cast<std::ptrdiff_t>(begin) * layout.stride, end - begin,
+                      &clip_[static_cast<size_t>(begin)], &outcodes_[static_cast<size_t>(begin)]);
+      for (int i = begin; i < end; ++i)
+        if (!outcodes_[static_cast<size_t>(i)])
+          b.vertices[static_cast<size_t>(i)] = Project(clip_[static_cast<size_t>(i)]);
+    };
+    // Each vertex on its own: large draws share the work out.
+    constexpr int kParallelVertices = 2048;
+    if (vertexThreads_ && count >= kParallelVertices)
+      vertexThreads_->Run(count, process);
+    else
+      process(0, count);
   }
 
   const int n = indices ? indexCount : count;
@@ -348,8 +358,8 @@ void Renderer::ClippedTriangle(Batch& b, int i0, int i1, int i2, std::uint32_t m
   ClipVertex out[kMaxClipVertices];
   const int n = ClipPolygon(in, 3, mask, out);
   if (n < 3) return;
-  const int first = static_cast<int>(b.vertices.size());
-  for (int i = 0; i < n; ++i) b.vertices.push_back(Project(out[i]));
+  const int first = b.vertexCount;
+  for (int i = 0; i < n; ++i) b.AddVertex(Project(out[i]));
   if (settings_.fill == D3DFILL_SOLID) {
     for (int i = 1; i + 1 < n; ++i) b.Add(Primitive::Triangle, first, first + i, first + i + 1);
     return;
@@ -381,10 +391,8 @@ void Renderer::Line(Batch& b, int i0, int i1) {
         std::memcpy(sq.color, sp.color, sizeof sq.color);
         std::memcpy(sq.specular, sp.specular, sizeof sq.specular);
       }
-      const int first = static_cast<int>(b.vertices.size());
-      b.vertices.push_back(sp);
-      b.vertices.push_back(sq);
-      b.Add(Primitive::Line, first, first + 1);
+      const int first = b.AddVertex(sp);
+      b.Add(Primitive::Line, first, b.AddVertex(sq));
       return;
     }
   }
@@ -414,7 +422,10 @@ HRESULT Renderer::ClearDepth(const DeviceState& st, const D3DRECT* rects, DWORD 
 
 Renderer::Renderer(int threads) {
   for (auto& t : textures_) t = std::make_shared<Texture>();
-  if (threads > 1) workers_ = std::make_unique<Workers>(threads);
+  if (threads > 1) {
+    workers_ = std::make_unique<Workers>(threads);
+    vertexThreads_ = std::make_unique<ParallelFor>(threads);
+  }
 }
 
 void Renderer::Finish() {
@@ -424,6 +435,7 @@ void Renderer::Finish() {
 std::shared_ptr<Batch> Renderer::NewBatch() {
   // Only the queue of Workers and this pool hold batches, and the queue
   // lets them go on this thread: a count of one is a batch nobody reads.
+  if (workers_) workers_->Collect();
   for (const std::shared_ptr<Batch>& b : pool_)
     if (b.use_count() == 1) {
       b->Clear();

@@ -53,7 +53,8 @@ class Renderer final : public Rasteriser {
   std::vector<std::uint32_t> outcodes_;
   // Batches to reuse once nothing reads them, keeping their memory.
   std::vector<std::shared_ptr<Batch>> pool_;
-  std::unique_ptr<Workers> workers_;  // null: drawn on the calling thread
+  std::unique_ptr<Workers> workers_;            // null: drawn on the calling thread
+  std::unique_ptr<ParallelFor> vertexThreads_;  // null with workers_
 };
 
 }  // namespace platform::raster

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -37,6 +38,8 @@ class Workers {
   void Submit(std::shared_ptr<const Batch> batch);
   // Returns once every batch submitted is drawn.
   void Finish();
+  // Lets go of the batches every thread has drawn.
+  void Collect();
 
  private:
   void Loop(int index);
@@ -49,6 +52,31 @@ class Workers {
   std::uint64_t first_ = 0;          // the number of queue_.front()
   std::uint64_t end_ = 0;            // one past the last number submitted
   std::vector<std::uint64_t> next_;  // per thread, the number of the next batch to draw
+  bool stop_ = false;
+  std::vector<std::thread> threads_;
+};
+
+// Runs work(begin, end) over parts of [0, count) on the calling thread and
+// threads - 1 helpers at once, returning when every part is done: for work
+// that writes only its own part (a draw's vertices), beside the batches.
+class ParallelFor {
+ public:
+  explicit ParallelFor(int threads);
+  ~ParallelFor();
+  ParallelFor(const ParallelFor&) = delete;
+  ParallelFor& operator=(const ParallelFor&) = delete;
+
+  void Run(int count, const std::function<void(int, int)>& work);
+
+ private:
+  void Loop(int part);
+  void Part(int part) const;  // the parts' bounds, read while a run is on
+
+  std::mutex mutex_;
+  std::condition_variable start_, done_;
+  const std::function<void(int, int)>* work_ = nullptr;
+  int count_ = 0, parts_ = 1, running_ = 0;
+  std::uint64_t run_ = 0;  // the number of the current run
   bool stop_ = false;
   std::vector<std::thread> threads_;
 };

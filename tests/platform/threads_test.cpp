@@ -61,7 +61,7 @@ void SetTexturing(Target& t, DWORD address, DWORD filter, DWORD mip) {
 // floors (mip-mapped, vertex and table fog, clipped by the near plane),
 // blended and alpha-tested triangles in random order and depth, a texture
 // rewritten and a part of the Z-buffer cleared between draws, lines,
-// points, wire frames and a smaller viewport.
+// points, wire frames, a large lit mesh and a smaller viewport.
 void DrawScene(Target& t) {
   std::mt19937 random(7);
   auto below = [&](std::uint32_t n) { return static_cast<std::uint32_t>(random() % n); };
@@ -145,6 +145,35 @@ void DrawScene(Target& t) {
   t->SetRenderState(D3DRENDERSTATE_FILLMODE, D3DFILL_SOLID);
   t->SetRenderState(D3DRENDERSTATE_SHADEMODE, D3DSHADE_GOURAUD);
   t->SetRenderState(D3DRENDERSTATE_ZFUNC, D3DCMP_LESSEQUAL);
+
+  // A large draw, lit, its vertices transformed in parts, a corner of it
+  // behind the near plane.
+  t->SetRenderState(D3DRENDERSTATE_LIGHTING, TRUE);
+  D3DMATERIAL7 material{{0.8f, 0.6f, 0.4f, 1}, {0.2f, 0.2f, 0.2f, 1}, {}, {}, 0};
+  t->SetMaterial(&material);
+  D3DLIGHT7 light{};
+  light.dltType = D3DLIGHT_DIRECTIONAL;
+  light.dcvDiffuse = {1, 1, 1, 1};
+  light.dvDirection = {0.3f, -0.4f, 0.866f};
+  t->SetLight(0, &light);
+  t->LightEnable(0, TRUE);
+  struct LitVertex {
+    float x, y, z, nx, ny, nz;
+  };
+  std::vector<LitVertex> grid;
+  for (int row = 0; row < 24; ++row)
+    for (int column = 0; column < 30; ++column) {
+      const float x = -3 + 0.2f * static_cast<float>(column),
+                  y = -2 + 0.2f * static_cast<float>(row);
+      const float z = 0.5f + 0.08f * static_cast<float>(row + column);
+      const float nx = 0.1f * static_cast<float>(column % 4) - 0.15f;
+      const LitVertex a{x, y, z, nx, 0, -1}, b{x + 0.2f, y, z, nx, 0, -1},
+          c{x, y + 0.2f, z, nx, 0, -1}, d{x + 0.2f, y + 0.2f, z, nx, 0, -1};
+      grid.insert(grid.end(), {a, b, c, c, b, d});
+    }
+  Ok(t->DrawPrimitive(D3DPT_TRIANGLELIST, D3DFVF_XYZ | D3DFVF_NORMAL, grid.data(),
+                      static_cast<DWORD>(grid.size()), 0));
+  t->SetRenderState(D3DRENDERSTATE_LIGHTING, FALSE);
 
   // Walls cut by the near plane, in a smaller viewport.
   D3DVIEWPORT7 viewport{7, 19, 140, 111, 0, 1};
