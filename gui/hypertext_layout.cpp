@@ -12,7 +12,8 @@ namespace {
 std::string ReplaceNonBreakingSpaces(const std::string& word) {
   std::string out;
   for (std::size_t i = 0; i < word.size(); ++i) {
-    if (word[i] == '&' && i + 6 <= word.size() && EqualsNoCase(std::string_view(word).substr(i, 6), "&nbsp;")) {
+    if (word[i] == '&' && i + 6 <= word.size() &&
+        EqualsNoCase(std::string_view(word).substr(i, 6), "&nbsp;")) {
       out += ' ';
       i += 5;
     } else {
@@ -85,8 +86,7 @@ void cHypertextDocument::AddWord(const std::string& word, bool space) {
 
   std::int32_t gap = space && !Current().IsEmpty() ? segment->font->GetTextWidth(" ") : 0;
   // A word that would end exactly on the right edge goes to the next line too.
-  const bool fits = std::int64_t{textWidth_} >
-                    std::int64_t{Current().width} + gap + segment->width;
+  const bool fits = std::int64_t{textWidth_} > std::int64_t{Current().width} + gap + segment->width;
   if (!fits && !Current().IsEmpty()) {
     NewLine(0, false);
     gap = 0;

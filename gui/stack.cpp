@@ -20,8 +20,8 @@ bool cStack::Push(const void* source, std::int32_t size) {
   const std::int32_t used = GetUsed();
   if (std::int64_t{used} + size > capacity_) {
     const std::int64_t wanted = std::int64_t{capacity_} + size;
-    void* grown = wanted <= INT32_MAX ? std::realloc(base_, static_cast<std::size_t>(wanted))
-                                      : nullptr;
+    void* grown =
+        wanted <= INT32_MAX ? std::realloc(base_, static_cast<std::size_t>(wanted)) : nullptr;
     if (!grown) {
       // The stack is left empty rather than pointing at a block it gave up.
       Clear();

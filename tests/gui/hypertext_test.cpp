@@ -1,3 +1,5 @@
+#include "gui/hypertext.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdarg>
@@ -5,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "gui/hypertext.h"
 #include "tests/gui/face_fixture.h"
 
 namespace {
@@ -63,14 +64,13 @@ TEST_F(Markup, BecomesTheExpectedLines) {
       {"one<BR><br><BR>two", F("L0 one@0,0\nL%d two@0,0\n", h)},
       {"a&nbsp;b &amp;c", F("L0 a b@0,0 &amp;c@%d,0\n", W("a b") + sp)},
       {"<FONT COLOR=red>r</FONT> <font color=\"#00ff00\">g</font> <FONT COLOR=nosuch>w",
-       F("L0 r@0,0/#FF0000 g@%d,0/#00FF00 w@%d,0\n", W("r") + sp,
-         W("r") + 2 * sp + W("g"))},
+       F("L0 r@0,0/#FF0000 g@%d,0/#00FF00 w@%d,0\n", W("r") + sp, W("r") + 2 * sp + W("g"))},
       {"<FONT COLOR=#>k", "L0 k@0,0/#000000\n"},
-      {"<FONT SIZE=0>a</FONT><FONT SIZE=10>b", F("L0 a@0,0/s40 b@%d,%d\n", W("a", 40),
-                                                  Baseline(40) - Baseline(14))},
+      {"<FONT SIZE=0>a</FONT><FONT SIZE=10>b",
+       F("L0 a@0,0/s40 b@%d,%d\n", W("a", 40), Baseline(40) - Baseline(14))},
       {"<SIZE 1>a<SIZE +1>b<SIZE=2>c<SIZE 3>d<SIZE -2>e",
-       F("L0 a@0,%d b@%d,%d c@%d,%d d@%d,0/s20 e@%d,%d/s8\n", Baseline(20) - Baseline(14),
-         W("a"), Baseline(20) - Baseline(14), W("ab"), Baseline(20) - Baseline(14), W("abc"),
+       F("L0 a@0,%d b@%d,%d c@%d,%d d@%d,0/s20 e@%d,%d/s8\n", Baseline(20) - Baseline(14), W("a"),
+         Baseline(20) - Baseline(14), W("ab"), Baseline(20) - Baseline(14), W("abc"),
          W("abc") + W("d", 20), Baseline(20) - Baseline(8))},
       {"x <H1>Title</H1> y",
        F("L0 x@0,%d Title@%d,0/s45/ARIAL y@%d,%d\n", Baseline(45) - Baseline(14),

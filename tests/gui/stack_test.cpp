@@ -1,3 +1,5 @@
+#include "gui/stack.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -5,7 +7,6 @@
 #include <string>
 
 #include "foundation/errors.h"
-#include "gui/stack.h"
 
 namespace {
 
