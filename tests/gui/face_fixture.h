@@ -26,8 +26,10 @@ class FaceFixture : public testing::Test {
     for (int i = 0; kFaceCharacters[i]; ++i) {
       const bool space = kFaceCharacters[i] == ' ';
       // Ink stands on a baseline 8 rows above the bottom.
-      glyphs.push_back({space ? 12 : 16 + 4 * (i % 5), [space](int x, int y) {
-                          return std::uint8_t(space || y >= 40 || x < 2 ? 0 : 180 + y);
+      // Ink from the left edge; the spacing is on the right.
+      const int width = space ? 12 : 16 + 4 * (i % 5);
+      glyphs.push_back({width, [space, width](int x, int y) {
+                          return std::uint8_t(space || y >= 40 || x >= width - 4 ? 0 : 180 + y);
                         }});
     }
     auto* face = new ZGUI::cBitmapFont();
