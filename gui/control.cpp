@@ -4,20 +4,24 @@
 
 namespace ZGUI {
 
-const char* cVisElement::GetClassName() const { return "cVisElement"; }
-std::int32_t cVisElement::GetClassID() const { return classid::VisElement; }
-bool cVisElement::InheritsFrom(std::int32_t id) const {
-  return id == classid::Object || id == classid::Element;
-}
-
 const char* cControl::GetClassName() const { return "cControl"; }
 std::int32_t cControl::GetClassID() const { return classid::Control; }
 bool cControl::InheritsFrom(std::int32_t id) const {
   return id == classid::Object || id == classid::Element || id == classid::VisElement;
 }
 
+bool cControl::IsDisabledPress(tMessage* message) {
+  tMouseMessage* mouse = AsMouse(message);
+  return mouse && mouse->action == mouseaction::Press && !IsEnabled() &&
+         IsTopmostAt(tPoint(mouse->x, mouse->y), false) == this;
+}
+
 bool cControl::HandleMessage(tMessage* message) {
-  if (!message || message->type != messagetype::Key) return false;
+  if (!message) return false;
+  if (message->type == messagetype::Mouse) {
+    return IsDisabledPress(message) || cVisElement::HandleMessage(message);
+  }
+  if (message->type != messagetype::Key) return false;
   if (!HasFocus() || !wantsKeys_) return false;
   auto* key = static_cast<tKeyMessage*>(message);
   if (!key->pressed) {

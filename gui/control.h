@@ -1,33 +1,13 @@
-// Visual elements and controls, as far as the element tree needs them: the
-// visible and enabled flags, and the focus, tab-stop and key handling of
-// controls.
+// Controls: visual elements that can hold the focus, take part in tab
+// navigation and receive keys while they are on the focus path.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 
-#include "gui/element.h"
+#include "gui/viselement.h"
 
 namespace ZGUI {
-
-class cVisElement : public cElement {
- public:
-  cVisElement() = default;
-  explicit cVisElement(cElement* parent) : cElement(parent) {}
-
-  const char* GetClassName() const override;
-  std::int32_t GetClassID() const override;
-  bool InheritsFrom(std::int32_t id) const override;
-
-  virtual bool IsVisible() const { return visible_; }
-  virtual bool IsEnabled() const { return enabled_; }
-  virtual void SetVisible(bool visible) { visible_ = visible; }
-  virtual void SetEnabled(bool enabled) { enabled_ = enabled; }
-
- private:
-  bool visible_ = true;
-  bool enabled_ = true;
-};
 
 class cControl : public cVisElement {
  public:
@@ -37,7 +17,9 @@ class cControl : public cVisElement {
   const char* GetClassName() const override;
   std::int32_t GetClassID() const override;
   bool InheritsFrom(std::int32_t id) const override;
-  // Key messages, while the control is on the focus path and wants keys.
+  // Key messages, while the control is on the focus path and wants keys;
+  // mouse messages as a visual element takes them, except that a disabled
+  // control swallows presses on it without a click.
   bool HandleMessage(tMessage* message) override;
 
   // Entering is told top down along the control's own focus chain, leaving
@@ -65,6 +47,10 @@ class cControl : public cVisElement {
   std::function<void(cControl*)> OnFocusEnter, OnFocusLeave;
   std::function<void(cControl*, std::int32_t)> OnKeyDown, OnKeyUp;
   std::function<void(cControl*, std::uint8_t)> OnChar;
+
+ protected:
+  // A press on this control while it is disabled: consumed and ignored.
+  bool IsDisabledPress(tMessage* message);
 
  private:
   bool tabStop_ = false;

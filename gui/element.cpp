@@ -334,4 +334,8 @@ void cElement::SetName(const char* name) {
 
 void cElement::Invalidate() {}
 
+void cElement::ForgetFocus(const cElement* element) {
+  if (element && static_cast<const cElement*>(focus_) == element) focus_ = nullptr;
+}
+
 }  // namespace ZGUI

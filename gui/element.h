@@ -80,6 +80,9 @@ class cElement : public cObject {
 
  protected:
   void PassToChildren(std::int32_t code, std::int32_t a, void* b, cElement* c);
+  // Clears the focus field, without callbacks, when it holds the element:
+  // for elements that are about to be deleted without leaving the child list.
+  void ForgetFocus(const cElement* element);
 
  private:
   void ClearFocusQuietly();

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "foundation/archive.h"
+#include "foundation/fakearchive.h"
 #include "foundation/streams.h"
 #include "gui/bitmapfont.h"
 #include "tests/support/picture_fixtures.h"
@@ -53,6 +55,25 @@ inline bool LoadFont(ZGUI::cBitmapFont& font, std::vector<unsigned char> bytes,
 // A uniform glyph: every pixel of its ink rows at one intensity.
 inline tGlyphArt Block(int width, std::uint8_t value) {
   return {width, [value](int, int) { return value; }};
+}
+
+// The characters of the launcher's font.
+inline constexpr char kLauncherSet[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZ\xC4\xD6\xDC"
+    "abcdefghijklmnopqrstuvwxyz\xE4\xF6\xFC\xDF"
+    "1234567890,;.:-_#'+*~\xB4`?=()[]{}/\\&%$\xA7\"!^\xB0<>| @";
+
+// The launcher's font as generated into the build tree (the tests run in the
+// build folder after sample_data is built).
+inline bool LoadLauncherFont(ZGUI::cBitmapFont* face) {
+  TFakeArchive launcher;
+  launcher.SetFileName("gen\\launcher\\");
+  ClearFileAccessFunctions();
+  AddArchive(&launcher);
+  const bool loaded = face->Load("fonts\\Arial.pcx", kLauncherSet);
+  RemoveArchive(&launcher);
+  FreeFileAccessLists();
+  return loaded;
 }
 
 }  // namespace guitest

@@ -4,50 +4,21 @@
 // that differs, or is missing, is written to shipped-font/ in the build folder
 // for review.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "foundation/archive.h"
-#include "foundation/fakearchive.h"
 #include "gui/fonts.h"
 #include "gui/graphicsdevice.h"
+#include "tests/gui/font_fixtures.h"
 #include "tests/gui/pixel_fixtures.h"
+#include "tests/gui/png_fixtures.h"
 
 namespace {
 
-const char kLauncherSet[] =
-    "ABCDEFGHIJKLMNOPQRSTUVWXYZ\xC4\xD6\xDC"
-    "abcdefghijklmnopqrstuvwxyz\xE4\xF6\xFC\xDF"
-    "1234567890,;.:-_#'+*~\xB4`?=()[]{}/\\&%$\xA7\"!^\xB0<>| @";
-
-bool WriteGray(const std::filesystem::path& path, int width, int height,
-               const std::vector<std::uint8_t>& gray) {
-  std::filesystem::create_directories(path.parent_path());
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(width);
-  image.height = static_cast<png_uint_32>(height);
-  image.format = PNG_FORMAT_GRAY;
-  return png_image_write_to_file(&image, path.c_str(), 0, gray.data(), 0, nullptr) != 0;
-}
-
-bool ReadGray(const std::filesystem::path& path, int width, int height,
-              std::vector<std::uint8_t>* gray) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-  image.format = PNG_FORMAT_GRAY;
-  if (int(image.width) != width || int(image.height) != height) {
-    png_image_free(&image);
-    return false;
-  }
-  gray->assign(std::size_t(width) * height, 0);
-  return png_image_finish_read(&image, nullptr, gray->data(), 0, nullptr) != 0;
-}
+using guitest::kLauncherSet;
 
 struct tScreen {
   int width, height, format;  // index into guitest::Formats()
@@ -63,14 +34,8 @@ TEST_P(ShippedFont, AllCharactersAtTheLaunchersSizesMatchTheReviewedPictures) {
   ASSERT_TRUE(std::filesystem::exists("gen/launcher/fonts/Arial.pcx"))
       << "run the tests from the build folder after building sample_data";
   guitest::UseFormat(f, screen.width, screen.height);
-  TFakeArchive launcher;
-  launcher.SetFileName("gen\\launcher\\");
-  ClearFileAccessFunctions();
-  AddArchive(&launcher);
   auto* face = new ZGUI::cBitmapFont();
-  const bool loaded = face->Load("fonts\\Arial.pcx", kLauncherSet);
-  RemoveArchive(&launcher);
-  FreeFileAccessLists();
+  const bool loaded = guitest::LoadLauncherFont(face);
   ZGUI::cFontManager manager;
   manager.AddFont("Arial", face);
   ASSERT_TRUE(loaded);
@@ -107,14 +72,9 @@ TEST_P(ShippedFont, AllCharactersAtTheLaunchersSizesMatchTheReviewedPictures) {
           guitest::Split(f, surface.Get(px, py)).c[0] << (8 - f.bits[0]));
   const std::string name = "shipped_font_" + std::to_string(screen.width) + "x" +
                            std::to_string(screen.height) + "_" + f.name + ".png";
-  std::vector<std::uint8_t> golden;
-  const bool found = ReadGray(std::filesystem::path(source) / "tests/gui/data" / name,
-                              screen.width, rows, &golden);
-  if (!found || golden != gray) {
-    WriteGray(std::filesystem::path("shipped-font") / name, screen.width, rows, gray);
-    FAIL() << (found ? "differs from " : "no reviewed picture ") << name
-           << "; the drawing is in shipped-font/ of the build folder";
-  }
+  const std::string problem =
+      guitest::CompareWithReviewed("shipped-font", name, screen.width, rows, 1, gray);
+  if (!problem.empty()) FAIL() << problem;
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, ShippedFont,
