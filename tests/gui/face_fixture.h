@@ -17,24 +17,30 @@ namespace guitest {
 inline constexpr char kFaceCharacters[] =
     "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 &;%#:.,-+!?()'/";
 
+// The synthetic face, for a font manager to take over.
+inline ZGUI::cBitmapFont* SyntheticFace() {
+  constexpr int kBaseHeight = 48;
+  std::vector<tGlyphArt> glyphs;
+  for (int i = 0; kFaceCharacters[i]; ++i) {
+    const bool space = kFaceCharacters[i] == ' ';
+    // Ink from the left edge and down to a baseline 8 rows above the bottom;
+    // the spacing is on the right.
+    const int width = space ? 12 : 16 + 4 * (i % 5);
+    glyphs.push_back({width, [space, width](int x, int y) {
+                        return std::uint8_t(space || y >= 40 || x >= width - 4 ? 0 : 180 + y);
+                      }});
+  }
+  auto* face = new ZGUI::cBitmapFont();
+  LoadFont(*face, FontPicture(glyphs, kBaseHeight), kFaceCharacters);
+  return face;
+}
+
 class FaceFixture : public testing::Test {
  protected:
   void SetUp() override {
     UseFormat(Formats()[3], 640, 480);
-    constexpr int kBaseHeight = 48;
-    std::vector<tGlyphArt> glyphs;
-    for (int i = 0; kFaceCharacters[i]; ++i) {
-      const bool space = kFaceCharacters[i] == ' ';
-      // Ink stands on a baseline 8 rows above the bottom.
-      // Ink from the left edge; the spacing is on the right.
-      const int width = space ? 12 : 16 + 4 * (i % 5);
-      glyphs.push_back({width, [space, width](int x, int y) {
-                          return std::uint8_t(space || y >= 40 || x >= width - 4 ? 0 : 180 + y);
-                        }});
-    }
-    auto* face = new ZGUI::cBitmapFont();
-    ASSERT_TRUE(LoadFont(*face, FontPicture(glyphs, kBaseHeight), kFaceCharacters));
-    manager_.AddFont("Arial", face);
+    manager_.AddFont("Arial", SyntheticFace());
+    ASSERT_GT(H(), 0);
   }
 
   // The width of text in "Arial" at size.
