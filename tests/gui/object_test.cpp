@@ -8,7 +8,9 @@
 #include "gui/control.h"
 #include "gui/fonts.h"
 #include "gui/keyboard.h"
+#include "gui/listbox.h"
 #include "gui/lists.h"
+#include "gui/pagecontrol.h"
 #include "gui/messages.h"
 #include "tests/gui/pixel_fixtures.h"
 
@@ -51,6 +53,9 @@ TEST(ObjectRoot, ClassesAnswerTheirNameIdAndAncestorsOnly) {
                  {"cListEntry_IdentedText", 51, {16, 49, 50}});
   ExpectIdentity(ZGUI::cListEntry_MultiText(), {"cListEntry_MultiText", 52, {16, 49}});
   ExpectIdentity(ZGUI::cListEntry_LCRText("l", "c", "r"), {"cListEntry_LCRText", 53, {16, 49}});
+  ExpectIdentity(ZGUI::cListBox(), {"cListBox", 84, {16, 17, 18, 19}});
+  ExpectIdentity(ZGUI::cPageControl(), {"cPageControl", 91, {16, 17, 18, 19}});
+  ExpectIdentity(ZGUI::cTabSheet(), {"cTabSheet", 92, {16, 17, 18, 19, 35}});
 }
 
 class Probe : public cObject {
