@@ -7,6 +7,7 @@
 #include "gui/bitmap.h"
 #include "gui/control.h"
 #include "gui/fonts.h"
+#include "gui/hypertextviewer.h"
 #include "gui/keyboard.h"
 #include "gui/listbox.h"
 #include "gui/lists.h"
@@ -56,6 +57,7 @@ TEST(ObjectRoot, ClassesAnswerTheirNameIdAndAncestorsOnly) {
   ExpectIdentity(ZGUI::cListBox(), {"cListBox", 84, {16, 17, 18, 19}});
   ExpectIdentity(ZGUI::cPageControl(), {"cPageControl", 91, {16, 17, 18, 19}});
   ExpectIdentity(ZGUI::cTabSheet(), {"cTabSheet", 92, {16, 17, 18, 19, 35}});
+  ExpectIdentity(ZGUI::cHypertextViewer(), {"cHypertextViewer", 93, {16, 17, 18, 19}});
 }
 
 class Probe : public cObject {
