@@ -26,7 +26,9 @@ inline constexpr std::int32_t InvalidateRect = 17, RequestFocus = 18, BringToFro
                               ModalBegin = 31, ModalEnd = 32, ScrollChanged = 33;
 }
 
-class cElement : public cObject {
+// The object root is virtual, so that a list box, which is a control and a
+// list at once, holds one.
+class cElement : public virtual cObject {
  public:
   cElement() = default;
   // The parent is only recorded: the element joins it through AddChild.

@@ -26,6 +26,10 @@ void SetMessageBoxLogger(std::function<void(const char* caption, const char* tex
 // message loop), counted since the process started.
 long HeadlessEventPumps();
 
+// The link targets that ShellExecuteA was asked to open without a display,
+// oldest first; the list is emptied.
+std::vector<std::string> TakeHeadlessOpenedDocuments();
+
 // The cursor display count of ShowCursor.
 int CursorDisplayCount();
 

@@ -196,3 +196,13 @@ constexpr int BITSPIXEL = 12;
 HDC GetDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC hdc);
 int GetDeviceCaps(HDC hdc, int index);
+
+// The shell: opens a link in the user's own program for it. Only http:, https:
+// and mailto: targets are opened, by xdg-open with an argument vector (never a
+// shell command line); without a display the target is only recorded. Like
+// Windows, a result above 32 means success; SE_ERR_ACCESSDENIED answers a
+// target of any other kind.
+constexpr int SE_ERR_FNF = 2;
+constexpr int SE_ERR_ACCESSDENIED = 5;
+HINSTANCE ShellExecuteA(HWND hwnd, const char* operation, const char* file,
+                        const char* parameters, const char* directory, int show);

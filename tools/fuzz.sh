@@ -4,7 +4,7 @@
 #   tools/fuzz.sh TARGET [SECONDS]     (default 180 seconds)
 #   tools/fuzz.sh --build              compiles every target, runs none
 # Targets: archives, pictures, fonts, script, catalogue, demoscript, picturedsc,
-# fontdesc, scrolly, samples, modules, threeds, animdsc, text3d. Findings are written to
+# fontdesc, scrolly, samples, modules, threeds, animdsc, text3d, markup. Findings are written to
 # build/fuzz/findings-TARGET/. The targets that read a data tree find the
 # sample data (target sample_data) as "data" in their working folder.
 set -euo pipefail
@@ -33,7 +33,7 @@ rm -rf "$work"
 mkdir -p "$corpus" "$findings" "$work"
 play="$build/play/data"
 case "$target" in
-  archives | pictures | script | threeds | text3d) ;;
+  archives | pictures | script | threeds | text3d | markup) ;;
   *)
     cmake --build "$build" --target sample_data
     ln -s "$play" "$work/data"
@@ -78,6 +78,7 @@ seed_modules() { seed_from "$play"/music/*; }
 seed_threeds() { python3 "$root/tools/gen/threeds.py" --seeds "$corpus"; }
 seed_text3d() { seed_from "$root"/tests/threedee/loaders/data/*.T3D; }
 seed_animdsc() { seed_from "$play"/3ds/*.dsc; }
+seed_markup() { seed_from; }
 if [ -z "$(ls -A "$corpus")" ] && declare -F "seed_$target" >/dev/null; then
   "seed_$target"
 fi

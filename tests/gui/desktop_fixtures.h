@@ -87,6 +87,20 @@ class tDesktopScreen {
     return out;
   }
   std::vector<std::uint8_t> Drawable() { return Drawable(target_); }
+  // The target as 8-bit RGB rows, for pictures.
+  std::vector<std::uint8_t> Rgb() {
+    std::vector<std::uint8_t> rgb;
+    rgb.reserve(std::size_t(target_.Width()) * target_.Height() * 3);
+    for (int y = 0; y < target_.Height(); ++y) {
+      for (int x = 0; x < target_.Width(); ++x) {
+        const std::uint32_t c = ZGUI::UnpackColor(target_.Get(x, y));
+        rgb.push_back(static_cast<std::uint8_t>(c >> 16));
+        rgb.push_back(static_cast<std::uint8_t>(c >> 8));
+        rgb.push_back(static_cast<std::uint8_t>(c));
+      }
+    }
+    return rgb;
+  }
 
   std::unique_ptr<ZGUI::cDesktop> desktop;
 

@@ -7,7 +7,11 @@
 #include "gui/bitmap.h"
 #include "gui/control.h"
 #include "gui/fonts.h"
+#include "gui/hypertextviewer.h"
 #include "gui/keyboard.h"
+#include "gui/listbox.h"
+#include "gui/lists.h"
+#include "gui/pagecontrol.h"
 #include "gui/messages.h"
 #include "tests/gui/pixel_fixtures.h"
 
@@ -43,6 +47,17 @@ TEST(ObjectRoot, ClassesAnswerTheirNameIdAndAncestorsOnly) {
   ExpectIdentity(ZGUI::cFontManager(), {"cFontManager", 58, {16}});
   ExpectIdentity(ZGUI::cMessageQueue(), {"cMessageQueue", 55, {16}});
   ExpectIdentity(ZGUI::cKeyboardManager(), {"cKeyboardManager", 54, {16}});
+  ExpectIdentity(ZGUI::cList(), {"cList", 48, {16}});
+  ExpectIdentity(ZGUI::cListEntry(), {"cListEntry", 49, {16}});
+  ExpectIdentity(ZGUI::cListEntry_Text("t"), {"cListEntry_Text", 50, {16, 49}});
+  ExpectIdentity(ZGUI::cListEntry_IdentedText("t", 4),
+                 {"cListEntry_IdentedText", 51, {16, 49, 50}});
+  ExpectIdentity(ZGUI::cListEntry_MultiText(), {"cListEntry_MultiText", 52, {16, 49}});
+  ExpectIdentity(ZGUI::cListEntry_LCRText("l", "c", "r"), {"cListEntry_LCRText", 53, {16, 49}});
+  ExpectIdentity(ZGUI::cListBox(), {"cListBox", 84, {16, 17, 18, 19}});
+  ExpectIdentity(ZGUI::cPageControl(), {"cPageControl", 91, {16, 17, 18, 19}});
+  ExpectIdentity(ZGUI::cTabSheet(), {"cTabSheet", 92, {16, 17, 18, 19, 35}});
+  ExpectIdentity(ZGUI::cHypertextViewer(), {"cHypertextViewer", 93, {16, 17, 18, 19}});
 }
 
 class Probe : public cObject {

@@ -32,20 +32,10 @@ TEST_P(Widgets, TheSceneMatchesItsReviewedPicture) {
   s.Frame();
   EXPECT_EQ(guitest::FirstDifference(s.Drawable(), s.FullRedraw()), -1);
 
-  std::vector<std::uint8_t> rgb;
-  rgb.reserve(std::size_t(screen.width) * screen.height * 3);
-  for (int y = 0; y < screen.height; ++y) {
-    for (int x = 0; x < screen.width; ++x) {
-      const std::uint32_t c = ZGUI::UnpackColor(s.Target().Get(x, y));
-      rgb.push_back(static_cast<std::uint8_t>(c >> 16));
-      rgb.push_back(static_cast<std::uint8_t>(c >> 8));
-      rgb.push_back(static_cast<std::uint8_t>(c));
-    }
-  }
   const std::string name = "widgets_" + std::to_string(screen.width) + "x" +
                            std::to_string(screen.height) + "_" + f.name + ".png";
   const std::string problem =
-      guitest::CompareWithReviewed("widgets", name, screen.width, screen.height, 3, rgb);
+      guitest::CompareWithReviewed("widgets", name, screen.width, screen.height, 3, s.Rgb());
   if (!problem.empty()) FAIL() << problem;
 }
 
