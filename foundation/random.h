@@ -16,4 +16,7 @@ std::int32_t Rand();
 void SetRandState(std::uint32_t state);
 std::uint32_t GetRandState();
 
+// The next value as a fraction 0 to 1: Rand() × 1/32767 in single precision.
+inline float RandFraction() { return static_cast<float>(Rand()) * (1.0f / kRandMax); }
+
 }  // namespace VOXA2
