@@ -12,10 +12,6 @@
 namespace VOXA2::threedee {
 namespace {
 
-Vector Cross(const Vector& a, const Vector& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 bool IsEditorFiller(std::uint16_t id) {
   switch (id) {
     case 0x0100: case 0x1100: case 0x1101: case 0x1200: case 0x1201: case 0x1300: case 0x1301:

@@ -32,10 +32,6 @@ void AddNormal(float* n, const Vector& add) {
   n[2] += add.z;
 }
 
-Vector Cross(const Vector& a, const Vector& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 template <class T>
 void Allocate(std::vector<T>& list, std::size_t count, const char* what) {
   tracks::OrFailFor(what, [&] {

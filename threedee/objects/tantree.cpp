@@ -18,10 +18,6 @@ namespace {
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kLeafDroop = 0.4363323f;  // 25 degrees
 
-Vector Cross(const Vector& a, const Vector& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 Vector Normalized(Vector v) {
   v.Normalize();
   return v;

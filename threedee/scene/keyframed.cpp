@@ -18,10 +18,6 @@ const float kLightRange = std::sqrt(std::numeric_limits<float>::max());
 
 Vector Translation(const Matrix4& m) { return {m.m[3], m.m[7], m.m[11]}; }
 
-Vector Cross(const Vector& a, const Vector& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 std::uint32_t TrackColour(const cView3Di_position* colour) {
   return colour ? PackColor(colour->GetValues()) : 0xFFFFFFFFu;
 }

@@ -29,15 +29,6 @@ std::int32_t Code(const cParserT* parser) { return parser->token ? parser->token
 
 void SyntaxError(cParserT* parser) { parser->Error(errMaterialSyntax, "Syntax error!"); }
 
-// The string literal's text, which must be there; the parser reads on.
-std::string ReadString(cParserT* parser) {
-  parser->Check(tokString);
-  std::string text = CopyName(static_cast<const cStringToken*>(parser->token.get())->text.c_str(),
-                              kNoTextCopy);
-  parser->GetToken();
-  return text;
-}
-
 // colour := "(" r "," g "," b ")", components 0..1.
 std::uint32_t ReadColour(cParserT* parser) {
   float rgb[3];
@@ -183,6 +174,14 @@ std::string IdentifierText(const cParserT* parser) {
 
 }  // namespace
 
+std::string ReadNameString(cParserT* parser) {
+  parser->Check(tokString);
+  std::string text = CopyName(static_cast<const cStringToken*>(parser->token.get())->text.c_str(),
+                              kNoTextCopy);
+  parser->GetToken();
+  return text;
+}
+
 cMaterial* ParseMaterial(cParserT* parser, float length) {
   const bool interpolated = IsExactWord(parser, "interpolated");
   if (interpolated) parser->GetToken();
@@ -190,7 +189,7 @@ cMaterial* ParseMaterial(cParserT* parser, float length) {
       interpolated ? static_cast<cMaterial*>(VOXA::errors::NewOrThrow<cIMaterial>("cIMaterial"))
                    : VOXA::errors::NewOrThrow<cMaterial>("cMaterial"));
   auto* tracks = dynamic_cast<cIMaterial*>(material.get());
-  material->name = ReadString(parser);
+  material->name = ReadNameString(parser);
   parser->Expect(tokOpenBrace);
   float self = 0.0f;
   while (Code(parser) != tokCloseBrace) {
@@ -258,7 +257,7 @@ cMap* ParseMap(cParserT* parser, float length) {
       if (tracks && Code(parser) != tokString)
         Replace(tracks->textureTrack, ParsePointerInterpolator(parser, length));
       else
-        map->textureName = ReadString(parser);
+        map->textureName = ReadNameString(parser);
       continue;
     }
     struct Value {

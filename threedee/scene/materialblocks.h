@@ -6,6 +6,8 @@
 // case-sensitively; anything else is "Syntax error!" (101).
 #pragma once
 
+#include <string>
+
 #include "script/parser.h"
 #include "threedee/scene/map.h"
 #include "threedee/scene/material.h"
@@ -13,6 +15,9 @@
 namespace VOXA2::threedee {
 
 enum : std::int32_t { errMaterialSyntax = 101 };
+
+// The string at the parser (which must be one), copied; the parser reads on.
+std::string ReadNameString(cParserT* parser);
 
 // From the token after the caller's keyword to past the block's "}"; the
 // caller owns the material. Key times after "relative" are × length.

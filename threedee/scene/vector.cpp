@@ -13,6 +13,10 @@ void Vector::Normalize() {
   z /= length;
 }
 
+Vector Cross(const Vector& a, const Vector& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
 Vector TransformPoint(const float* m, const Vector& p) {
   const float w = m[12] * p.x + m[13] * p.y + m[14] * p.z + m[15];
   return {(m[0] * p.x + m[1] * p.y + m[2] * p.z + m[3]) / w,

@@ -39,6 +39,9 @@ struct Vector {
 
 static_assert(sizeof(Vector) == 3 * sizeof(float), "vertex lists are read as float triples");
 
+// a × b, right-handed.
+Vector Cross(const Vector& a, const Vector& b);
+
 // Maps the point p (w = 1) through M and divides by the resulting w.
 Vector TransformPoint(const float* m, const Vector& p);
 

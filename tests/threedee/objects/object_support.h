@@ -74,10 +74,6 @@ inline std::vector<tVertex> ReadVertices(VOXA2::threedee::VertexArray& array, in
   return out;
 }
 
-inline Vector Cross(const Vector& a, const Vector& b) {
-  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
-
 inline std::uint32_t PixelAt(int x, int y) {
   namespace px = platform::pixels;
   IDirectDrawSurface7* s = kernel::videoState.back;

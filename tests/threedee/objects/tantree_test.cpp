@@ -19,7 +19,6 @@
 namespace {
 
 using namespace VOXA2::threedee;
-using objecttest::Cross;
 using objecttest::ReadVertices;
 
 cMaterial* NewMaterial(c3Dscene& scene, const char* name, std::uint32_t colour) {

@@ -18,7 +18,6 @@
 namespace {
 
 using namespace VOXA2::threedee;
-using objecttest::Cross;
 using objecttest::ReadVertices;
 constexpr float kPi = std::numbers::pi_v<float>;
 

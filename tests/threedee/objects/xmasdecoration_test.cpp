@@ -18,7 +18,6 @@
 namespace {
 
 using namespace VOXA2::threedee;
-using objecttest::Cross;
 
 Vector FaceNormal(const tDecoration& d, const tDecoration::tFace& f) {
   const Vector a = d.vertices[f.a].position;

@@ -35,6 +35,8 @@ using namespace VOXA2;
 using namespace VOXA2::threedee;
 namespace px = platform::pixels;
 using scenetest::Constant;
+using scenetest::MaybeWritePng;
+using scenetest::PixelAt;
 using scenetest::Linear;
 using scenetest::Turn;
 
@@ -151,26 +153,12 @@ struct Projection {
   }
 };
 
-std::uint32_t PixelAt(int x, int y) {
-  IDirectDrawSurface7* s = kernel::videoState.back;
-  const int bytes = static_cast<int>(s->format().dwRGBBitCount / 8);
-  return px::Unpack(s->format(), px::Read(s->pixels() + y * s->pitch() + x * bytes, bytes)) &
-         0xFFFFFFu;
-}
-
 int Channel(std::uint32_t rgb, int k) { return static_cast<int>((rgb >> (16 - 8 * k)) & 255); }
 
 void ExpectColour(std::uint32_t actual, const double expected[3], const std::string& where) {
   for (int k = 0; k < 3; ++k)
     EXPECT_LE(std::abs(Channel(actual, k) - expected[k] * 255), 1.0)
         << where << " channel " << k << ": " << std::hex << actual;
-}
-
-void MaybeWritePng(const std::string& name) {
-  if (const char* dir = std::getenv("VOXA2_TEST_PNG_DIR")) {
-    video::PresentFrame();
-    platform::WritePresentedFramePng(std::string(dir) + "/" + name + ".png");
-  }
 }
 
 double Byte(std::uint32_t word, int k) { return Channel(word, k) / 255.0; }

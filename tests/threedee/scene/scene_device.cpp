@@ -10,6 +10,8 @@
 #include "tests/support/tempdir.h"
 #include "threedee/scene/templates.h"
 #include "windxkernel/3dkernel.h"
+#include "windxkernel/ddraw.h"
+#include "windxkernel/video.h"
 #include "windxkernel/nolauncher/nolauncher.h"
 
 namespace scenetest {
@@ -18,6 +20,20 @@ namespace px = platform::pixels;
 
 const Mode kMode565{"RGB565", px::R5G6B5, 16};
 const Mode kMode8888{"XRGB8888", px::X8R8G8B8, 32};
+
+std::uint32_t PixelAt(int x, int y) {
+  IDirectDrawSurface7* s = ::kernel::videoState.back;
+  const int bytes = static_cast<int>(s->format().dwRGBBitCount / 8);
+  return px::Unpack(s->format(), px::Read(s->pixels() + y * s->pitch() + x * bytes, bytes)) &
+         0xFFFFFFu;
+}
+
+void MaybeWritePng(const std::string& name) {
+  if (const char* dir = std::getenv("VOXA2_TEST_PNG_DIR")) {
+    VOXA2::video::PresentFrame();
+    platform::WritePresentedFramePng(std::string(dir) + "/" + name + ".png");
+  }
+}
 
 HRESULT RefuseAll(IDirect3DDevice7&) { return D3DERR_TOOMANYOPERATIONS; }
 

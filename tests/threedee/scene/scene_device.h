@@ -4,6 +4,7 @@
 // device resources are.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,6 +35,11 @@ std::vector<std::string> OnDevice(const Mode& mode, const Policy& policy,
 // The lines from the first that equals `from` to the last that starts with `last`.
 std::vector<std::string> Between(const std::vector<std::string>& lines, const std::string& from,
                                  const std::string& last);
+
+// The back buffer's pixel as 0xRRGGBB.
+std::uint32_t PixelAt(int x, int y);
+// With VOXA2_TEST_PNG_DIR set, presents the back buffer and writes it there as name.png.
+void MaybeWritePng(const std::string& name);
 
 // A file below tests/threedee/scene/data, as lines.
 std::vector<std::string> DataLines(const std::string& name);
