@@ -9,6 +9,7 @@
 #include "threedee/scene/material.h"
 #include "threedee/scene/scene.h"
 #include "threedee/scene/view.h"
+#include "windxkernel/3dkernel.h"
 #include "windxkernel/debuglog.h"
 
 namespace VOXA2::threedee {
@@ -223,8 +224,12 @@ void c3Dtantree::SortLeaves(const Matrix4& view) {
 
 bool c3Dtantree::Render(bool recurse) {
   // Outside a view3D frame there is no view to sort for: the last order stays.
-  cSceneView* view = currentView ? *currentView : nullptr;
-  if (!hidden && view) SortLeaves(view->viewMatrix);
+  // Inside one, the device holds the view its camera set.
+  if (!hidden && currentView && *currentView) {
+    Matrix4 view;
+    GetTransform(view.m, kTransformView);
+    SortLeaves(view);
+  }
   return c3DtriangularMesh::Render(recurse);
 }
 

@@ -9,7 +9,6 @@
 
 #include "foundation/basis.h"
 #include "threedee/scene/vector.h"
-#include "windxkernel/3dkernel.h"
 
 namespace VOXA2::threedee {
 
@@ -41,11 +40,6 @@ class cSceneView : public virtual basis::basisObject {
   bool flushing = false;
   cHighlevelBatch* batch = nullptr;
   cFustrum fustrum;
-  // The camera of the frame, for the objects that build their geometry
-  // around the eye (water) or sort it by the view (tan tree leaves).
-  Matrix4 viewMatrix = identityMatrix;
-  Matrix4 projectionMatrix = identityMatrix;
-  Vector eyePosition{0, 0, 0};
 };
 
 // Deferred draws, replayed in the order they were added.

@@ -146,7 +146,7 @@ TEST(TanTree, LeavesAreSortedBackToFrontForATurnedTree) {
     Matrix4 view = identityMatrix;
     const float c = std::cos(0.7f), s = std::sin(0.7f);
     view.m[0] = c, view.m[2] = -s, view.m[8] = s, view.m[10] = c;
-    viewer.view.viewMatrix = view;
+    SetTransform(kTransformView, view.m);
     ASSERT_TRUE(fir->Render(false));
     const std::vector<float> keys = DrawnKeys(*fir, view);
     ASSERT_EQ(keys.size(), 300u);
@@ -156,7 +156,7 @@ TEST(TanTree, LeavesAreSortedBackToFrontForATurnedTree) {
     // Hidden: drawn in the order it had.
     const std::vector<std::uint16_t> before = mesh.indices;
     fir->hidden = true;
-    viewer.view.viewMatrix = identityMatrix;
+    SetTransform(kTransformView, identityMatrix.m);
     ASSERT_TRUE(fir->Render(false));
     EXPECT_EQ(mesh.indices, before);
     // Outside a view3D frame too.

@@ -52,9 +52,6 @@ bool SceneViewer::Frame(float frame) {
 
 void SceneViewer::Camera(c3Dcamera& camera) {
   camera.ComputeView(viewMatrix, projection, view.fustrum, eye);
-  view.viewMatrix = viewMatrix;
-  view.projectionMatrix = projection;
-  view.eyePosition = eye;
   SetTransform(kTransformView, viewMatrix.m);
   SetTransform(kTransformProjection, projection.m);
 }
