@@ -27,10 +27,9 @@ constexpr std::array<tEdge, 12> MakeEdges() {
   for (int axis = 0; axis < 3; ++axis)
     for (int start = 0; start < 8; ++start) {
       if (Bit(start, axis)) continue;
-      edges[EdgeOf(axis, start)] = {static_cast<std::uint32_t>(axis),
-                                    static_cast<std::uint32_t>(Bit(start, 0)),
-                                    static_cast<std::uint32_t>(Bit(start, 1)),
-                                    static_cast<std::uint32_t>(Bit(start, 2))};
+      edges[EdgeOf(axis, start)] = {
+          static_cast<std::uint32_t>(axis), static_cast<std::uint32_t>(Bit(start, 0)),
+          static_cast<std::uint32_t>(Bit(start, 1)), static_cast<std::uint32_t>(Bit(start, 2))};
     }
   return edges;
 }

@@ -20,8 +20,8 @@ constexpr std::uint32_t kNoVertex = 0xFFFFFFFFu;
 constexpr float kSmallestDistance2 = 1e-12f;
 
 float* At(VertexArray& array, std::uint32_t offset, int vertex) {
-  return reinterpret_cast<float*>(array.data + static_cast<std::size_t>(vertex) * array.pointer.stride +
-                                  offset);
+  return reinterpret_cast<float*>(array.data +
+                                  static_cast<std::size_t>(vertex) * array.pointer.stride + offset);
 }
 
 float Component(const Vector& v, int axis) { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; }
@@ -166,8 +166,8 @@ void c3Dmetablobs::SampleField() {
         blobRowSums[b] = d * d + blobLayerSums[b];
       }
       float x = gridOrigin.x;
-      std::size_t index = static_cast<std::size_t>(j) * pointsPerRow +
-                          static_cast<std::size_t>(k) * pointsPerLayer;
+      std::size_t index =
+          static_cast<std::size_t>(j) * pointsPerRow + static_cast<std::size_t>(k) * pointsPerLayer;
       for (int i = 0; i <= cellsX; ++i, x += cellSize.x, ++index) {
         float sum = -threshold;
         for (std::size_t b = 0; b < count; ++b) {
@@ -258,8 +258,8 @@ void c3Dmetablobs::Extract() {
       for (int i = 0; i + 1 < cellsX; ++i) {
         int cases = 0;
         for (int n = 0; n < 8; ++n) {
-          const std::int32_t point =
-              (i + (n & 1)) + (j + (n >> 1 & 1)) * pointsPerRow + (k + (n >> 2 & 1)) * pointsPerLayer;
+          const std::int32_t point = (i + (n & 1)) + (j + (n >> 1 & 1)) * pointsPerRow +
+                                     (k + (n >> 2 & 1)) * pointsPerLayer;
           cases |= insideFlags[point] & (1 << n);
         }
         const auto& row = tables.triangles[cases];
@@ -301,8 +301,9 @@ void c3Dmetablobs::Extract() {
 
   if (truncated && !toldTruncated) {
     toldTruncated = true;
-    LogMessage(5, "The metablobs \"%s\" need more than %i vertices: the rest of the surface is left out",
-               GetName() ? GetName() : "", static_cast<int>(kMaxVertices));
+    LogMessage(
+        5, "The metablobs \"%s\" need more than %i vertices: the rest of the surface is left out",
+        GetName() ? GetName() : "", static_cast<int>(kMaxVertices));
   }
 }
 

@@ -52,7 +52,8 @@ void c3Dtantree::BuildMesh() {
   // as far as they fit beside it.
   if (2LL * (sides + 1) * segments > kMaxVertices) {
     const int fit = kMaxVertices / (2 * (sides + 1));
-    LogMessage(5, "The tan tree \"%s\" has too many trunk segments for one mesh: %i are built as %i",
+    LogMessage(5,
+               "The tan tree \"%s\" has too many trunk segments for one mesh: %i are built as %i",
                NameOf(*this), static_cast<int>(segments), fit);
     segments = fit;
   }

@@ -261,15 +261,18 @@ void c3Dtree::BuildMesh() {
     SizeRenderMesh(*branchPart->meshes[0], rings + leafVertices, leafFormat, leafIndices,
                    "orivinal vertices!");
   } else {
-    if (branchPart) SizeRenderMesh(*branchPart->meshes[0], rings, branchFormat, 0, "original vertices!");
+    if (branchPart)
+      SizeRenderMesh(*branchPart->meshes[0], rings, branchFormat, 0, "original vertices!");
     if (leafPart)
       SizeRenderMesh(*leafPart->meshes[0], leafVertices, leafFormat, leafIndices,
                      "original vertices!");
   }
   if (branchPart) {
     auto& list = branchPart->meshes[0]->strips;
-    const char* what = list.size() > static_cast<std::size_t>(strips) ? "strip list!" : "polygon list!";
-    if (list.size() > static_cast<std::size_t>(strips)) list.resize(static_cast<std::size_t>(strips));
+    const char* what =
+        list.size() > static_cast<std::size_t>(strips) ? "strip list!" : "polygon list!";
+    if (list.size() > static_cast<std::size_t>(strips))
+      list.resize(static_cast<std::size_t>(strips));
     tracks::OrFailFor(what, [&] {
       list.reserve(static_cast<std::size_t>(strips));
       return 0;
@@ -314,8 +317,7 @@ void c3Dtree::BuildRings(tTreeNode* node, tMeshWriter& out, float step, float an
     const float du = 1.0f / static_cast<float>(node->sides);
     float theta = angle, u = 0;
     for (int i = 0; i <= node->sides; ++i, theta += turn, u += du) {
-      const Vector n =
-          node->right.Scaled(std::cos(theta)) + node->axis.Scaled(std::sin(theta));
+      const Vector n = node->right.Scaled(std::cos(theta)) + node->axis.Scaled(std::sin(theta));
       out.Write(node->position + n.Scaled(node->radius), n, u, v);
     }
     BuildRings(node->continuation, out, step, angle + step, v + 1);

@@ -84,10 +84,12 @@ void c3Dwobbler::Deform(c3Dobject* object, const tWobbleParameter& wave, Matrix4
       VertexArray& array = *render->vertices;
       const bool fromRest = !render->verticesChanged;
       if (!array.Lock(fromRest ? 1 : 0)) continue;
-      const int count = fromRest ? std::min(array.vertexCount, static_cast<int>(render->originals.size()))
-                                 : array.vertexCount;
+      const int count =
+          fromRest ? std::min(array.vertexCount, static_cast<int>(render->originals.size()))
+                   : array.vertexCount;
       for (int i = 0; i < count; ++i) {
-        float* at = reinterpret_cast<float*>(array.data + static_cast<std::size_t>(i) * array.pointer.stride +
+        float* at = reinterpret_cast<float*>(array.data +
+                                             static_cast<std::size_t>(i) * array.pointer.stride +
                                              array.pointer.position);
         Vector p = fromRest ? render->originals[i] : Vector(at[0], at[1], at[2]);
         const float s = p.Dot(d) - planeAt;

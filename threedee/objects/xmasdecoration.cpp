@@ -78,7 +78,7 @@ tDecoration MakeCandle(const Vector& up, float size, float diameter, cMaterial* 
   constexpr int kSides = 8, kStacks = 4;
   const float r = diameter * 0.5f;
   const Vector n = Normalized(up);
-  Vector c(0, up.z, -up.y);  // up × (1, 0, 0)
+  Vector c(0, up.z, -up.y);                                 // up × (1, 0, 0)
   if (std::sqrt(c.Dot(c)) < 0.001f) c.Set(-up.z, 0, up.x);  // up × (0, 1, 0)
   const Vector a = Normalized(c).Scaled(r);
   const Vector b = Normalized(Cross(up, a)).Scaled(r);
@@ -202,18 +202,19 @@ void ChooseDecorationPlace(const c3Dtantree& tree, Vector& position, Vector& up,
     const float wanted = (0.1f + 0.8f * RandFraction()) * tree.height;
     const c3Dtantree::tTanLeaf* nearest = &record->leaves[0];
     for (const c3Dtantree::tTanLeaf& branch : record->leaves)
-      if (std::fabs(branch.height - wanted) < std::fabs(nearest->height - wanted)) nearest = &branch;
+      if (std::fabs(branch.height - wanted) < std::fabs(nearest->height - wanted))
+        nearest = &branch;
     position = nearest->attachment + nearest->branch.Scaled(0.9f + 0.1f * RandFraction());
   }
   placed.push_back(position);
 }
 
-c3DSmesh* AttachDecoration(c3Dtantree& tree, const tDecoration& decoration,
-                           const Vector& position, const std::string& name,
-                           cMaterial* textureMaterial) {
+c3DSmesh* AttachDecoration(c3Dtantree& tree, const tDecoration& decoration, const Vector& position,
+                           const std::string& name, cMaterial* textureMaterial) {
   VertexFormat format;
   format.position = format.normal = true;
-  format.textureSetCount = textureMaterial ? static_cast<std::uint32_t>(textureMaterial->MapCount()) : 0;
+  format.textureSetCount =
+      textureMaterial ? static_cast<std::uint32_t>(textureMaterial->MapCount()) : 0;
   format.GetVertexSize();
   const int count = static_cast<int>(decoration.vertices.size());
   std::unique_ptr<cMesher> mesher(VOXA::errors::NewOrThrow<cMesher>("cMesher"));
@@ -336,12 +337,13 @@ void cText3Dadder_xmasdecoration::Add(c3Dobject* target, cParserT* parser, c3Dsc
     for (std::int32_t i = 0; i < count; ++i) {
       Vector position(0, 0, 0), up(0, 0, 1);
       ChooseDecorationPlace(*tree, position, up, placed);
-      const tDecoration made = candles ? MakeCandle(up, size, diameter, material, flame, flameMaterial)
-                                       : MakeSphere(up, diameter, material);
-      AttachDecoration(*tree, made, position,
-                       MakeDecorationName(hasPrefix ? prefix.c_str() : nullptr,
-                                          candles ? "candle" : "sphere"),
-                       material);
+      const tDecoration made = candles
+                                   ? MakeCandle(up, size, diameter, material, flame, flameMaterial)
+                                   : MakeSphere(up, diameter, material);
+      AttachDecoration(
+          *tree, made, position,
+          MakeDecorationName(hasPrefix ? prefix.c_str() : nullptr, candles ? "candle" : "sphere"),
+          material);
     }
   }
 }

@@ -62,8 +62,7 @@ void ChooseDecorationPlace(const c3Dtantree& tree, Vector& position, Vector& up,
                            std::vector<Vector>& placed);
 
 // The decoration as a keyframed mesh at the position, the tree's last child.
-c3DSmesh* AttachDecoration(c3Dtantree& tree, const tDecoration& decoration,
-                           const Vector& position, const std::string& name,
-                           cMaterial* textureMaterial);
+c3DSmesh* AttachDecoration(c3Dtantree& tree, const tDecoration& decoration, const Vector& position,
+                           const std::string& name, cMaterial* textureMaterial);
 
 }  // namespace VOXA2::threedee

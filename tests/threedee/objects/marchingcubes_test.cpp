@@ -1,5 +1,7 @@
 // The blob surface's case tables against the rules they are made from, over
 // all 256 corner patterns.
+#include "threedee/objects/marchingcubes.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,8 +9,6 @@
 #include <bit>
 #include <set>
 #include <vector>
-
-#include "threedee/objects/marchingcubes.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 // Metaballs on the headless device: a single blob gives a closed sphere of the
 // expected radius facing out; empty and degenerate fields; random fields and
 // oversized surfaces never leave their buffers; copies keep their blobs.
+#include "threedee/objects/metablobs.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,7 +14,6 @@
 #include "tests/threedee/scene/scene_device.h"
 #include "tests/threedee/scene/scene_viewer.h"
 #include "tests/threedee/scene/track_makers.h"
-#include "threedee/objects/metablobs.h"
 #include "threedee/scene/material.h"
 
 namespace {
@@ -131,8 +132,7 @@ TEST(Metablobs, EmptyAndDegenerateFields) {
       if (c.hidden) {
         EXPECT_EQ(b.blobs->vertexCount, 0);
         EXPECT_EQ(b.blobs->radius, 0.0f);
-        for (const Vector& corner : b.blobs->corners)
-          EXPECT_EQ(corner.Dot(corner), 0.0f);
+        for (const Vector& corner : b.blobs->corners) EXPECT_EQ(corner.Dot(corner), 0.0f);
         if (c.threshold == 0.0f) {
           for (std::uint8_t flag : b.blobs->insideFlags) ASSERT_EQ(flag, 0);
         }

@@ -1,6 +1,8 @@
 // The tan tree: its render meshes and size line, the shape of trunk and
 // leaves, the leaf order for a turned tree under a turned view, trees with
 // more leaves than 16-bit indices reach, and a drawn fir.
+#include "threedee/objects/tantree.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,7 +15,6 @@
 #include "tests/threedee/scene/scene_device.h"
 #include "tests/threedee/scene/scene_viewer.h"
 #include "tests/threedee/scene/track_makers.h"
-#include "threedee/objects/tantree.h"
 #include "threedee/scene/material.h"
 
 namespace {
@@ -41,8 +42,10 @@ TEST(TanTree, RenderMeshesAndTheSizeLine) {
   };
   const Case cases[] = {
       {"one material", 1, 6, 1, 0, "The tan tree \"fir\" consists of 2072 faces and 4084 vertices"},
-      {"two materials", 2, 6, 2, 1, "The tan tree \"fir\" consists of 2072 faces and 4084 vertices"},
-      {"two materials, no trunk", 2, 0, 1, 0, "The tan tree \"fir\" consists of 2000 faces and 4000 vertices"},
+      {"two materials", 2, 6, 2, 1,
+       "The tan tree \"fir\" consists of 2072 faces and 4084 vertices"},
+      {"two materials, no trunk", 2, 0, 1, 0,
+       "The tan tree \"fir\" consists of 2000 faces and 4000 vertices"},
       {"no material", 0, 6, 0, 0, "The tan tree \"fir\" consists of 0 faces and 0 vertices"},
   };
   for (const Case& c : cases) {
@@ -187,9 +190,10 @@ TEST(TanTree, MoreLeavesThanOneMeshReachesAreClampedAndLogged) {
       }
     }
   });
-  for (const char* told :
-       {"The tan tree \"shared\" has too many leaves for one mesh: 100000 leaves are built as 16363",
-        "The tan tree \"apart\" has too many leaves for one mesh: 100000 leaves are built as 16384"})
+  for (
+      const char* told :
+      {"The tan tree \"shared\" has too many leaves for one mesh: 100000 leaves are built as 16363",
+       "The tan tree \"apart\" has too many leaves for one mesh: 100000 leaves are built as 16384"})
     EXPECT_NE(std::find(lines.begin(), lines.end(), told), lines.end()) << told;
 }
 
@@ -208,32 +212,35 @@ TEST(TanTree, TheSameGeneratorStateGivesTheSameLayout) {
 }
 
 TEST(TanTree, DrawsAFir) {
-  scenetest::OnDevice(scenetest::kMode8888, nullptr, [] {
-    c3Dscene scene;
-    cMaterial* bark = NewMaterial(scene, "bark", 0xFF704020u);
-    cMaterial* needles = NewMaterial(scene, "needles", 0xFF20A040u);
-    VOXA2::SetRandState(2);
-    auto* fir = new c3Dtantree;
-    fir->up.Set(0, -1, 0);  // the base camera's y runs down the screen
-    fir->trunkRadius = 0.12f;
-    fir->trunkMaterial = bark;
-    fir->leafMaterial = needles;
-    fir->BuildMesh();
-    fir->positionTrack = scenetest::Constant({0, 1.5f, 4});
-    auto objects = objecttest::Lights();
-    objects.insert(objects.begin(), fir);
-    objecttest::Link(scene, objects);
-    scenetest::SceneViewer viewer(scene);
-    viewer.Use();
-    ASSERT_TRUE(viewer.Frame(0));
-    c3Dcamera camera;
-    camera.nearPlane = 1;
-    viewer.Camera(camera);
-    ASSERT_TRUE(viewer.Draw(0x000000));
-    EXPECT_NE(objecttest::PixelAt(80, 70), 0u) << "the crown";
-    EXPECT_EQ(objecttest::PixelAt(5, 5), 0u) << "the sky";
-    objecttest::MaybeWritePng("tantree");
-  }, 160, 120);
+  scenetest::OnDevice(
+      scenetest::kMode8888, nullptr,
+      [] {
+        c3Dscene scene;
+        cMaterial* bark = NewMaterial(scene, "bark", 0xFF704020u);
+        cMaterial* needles = NewMaterial(scene, "needles", 0xFF20A040u);
+        VOXA2::SetRandState(2);
+        auto* fir = new c3Dtantree;
+        fir->up.Set(0, -1, 0);  // the base camera's y runs down the screen
+        fir->trunkRadius = 0.12f;
+        fir->trunkMaterial = bark;
+        fir->leafMaterial = needles;
+        fir->BuildMesh();
+        fir->positionTrack = scenetest::Constant({0, 1.5f, 4});
+        auto objects = objecttest::Lights();
+        objects.insert(objects.begin(), fir);
+        objecttest::Link(scene, objects);
+        scenetest::SceneViewer viewer(scene);
+        viewer.Use();
+        ASSERT_TRUE(viewer.Frame(0));
+        c3Dcamera camera;
+        camera.nearPlane = 1;
+        viewer.Camera(camera);
+        ASSERT_TRUE(viewer.Draw(0x000000));
+        EXPECT_NE(objecttest::PixelAt(80, 70), 0u) << "the crown";
+        EXPECT_EQ(objecttest::PixelAt(5, 5), 0u) << "the sky";
+        objecttest::MaybeWritePng("tantree");
+      },
+      160, 120);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The branching tree: its counts and size line, the shape of rings, strips and
 // leaves, trees too deep for 16-bit indices, copies, and a drawn tree.
+#include "threedee/objects/tree.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,7 +14,6 @@
 #include "tests/threedee/scene/scene_device.h"
 #include "tests/threedee/scene/scene_viewer.h"
 #include "tests/threedee/scene/track_makers.h"
-#include "threedee/objects/tree.h"
 #include "threedee/scene/material.h"
 
 namespace {
@@ -153,8 +154,9 @@ TEST(Tree, RingsStripsAndLeavesHaveTheirShape) {
         const int at = strip.lowest + index;
         const bool own = at >= static_cast<int>(n->firstVertex) &&
                          at <= static_cast<int>(n->firstVertex) + n->sides;
-        const bool next = at >= static_cast<int>(n->continuation->firstVertex) &&
-                          at <= static_cast<int>(n->continuation->firstVertex) + n->continuation->sides;
+        const bool next =
+            at >= static_cast<int>(n->continuation->firstVertex) &&
+            at <= static_cast<int>(n->continuation->firstVertex) + n->continuation->sides;
         EXPECT_TRUE(own || next) << at;
       }
     }
@@ -166,8 +168,9 @@ TEST(Tree, RingsStripsAndLeavesHaveTheirShape) {
                      v[mesh.lowest + mesh.indices[k + 2]].position - a);
       };
       EXPECT_LT(normal(i).Dot(normal(i + 3)), 0.0f);
-      EXPECT_LT(v[mesh.lowest + mesh.indices[i]].normal.Dot(v[mesh.lowest + mesh.indices[i + 3]].normal),
-                0.0f);
+      EXPECT_LT(
+          v[mesh.lowest + mesh.indices[i]].normal.Dot(v[mesh.lowest + mesh.indices[i + 3]].normal),
+          0.0f);
     }
   });
 }
@@ -206,7 +209,8 @@ TEST(Tree, CopiesShareMaterialsAndOwnTheirNodes) {
     auto* copy = dynamic_cast<c3Dtree*>(copied.get());
     ASSERT_NE(copy, nullptr);
     EXPECT_EQ(copy->branchMaterial, bark);
-    for (const c3Dtree* other : {static_cast<const c3Dtree*>(b.get()), static_cast<const c3Dtree*>(copy)}) {
+    for (const c3Dtree* other :
+         {static_cast<const c3Dtree*>(b.get()), static_cast<const c3Dtree*>(copy)}) {
       const auto mine = Nodes(a->root), theirs = Nodes(other->root);
       ASSERT_EQ(mine.size(), theirs.size());
       for (std::size_t i = 0; i < mine.size(); ++i) {
@@ -220,34 +224,37 @@ TEST(Tree, CopiesShareMaterialsAndOwnTheirNodes) {
 }
 
 TEST(Tree, DrawsBarkAndLeaves) {
-  scenetest::OnDevice(scenetest::kMode8888, nullptr, [] {
-    c3Dscene scene;
-    cMaterial* bark = NewMaterial(scene, "bark", 0xFF906030u);
-    cMaterial* leaf = NewMaterial(scene, "leaf", 0xFF30C030u);
-    VOXA2::SetRandState(5);
-    auto* tree = new c3Dtree;
-    tree->depth = 7;
-    tree->trunkRadius = 0.15f;
-    tree->leafSize = 0.3f;
-    tree->up.Set(0, -1, 0);  // the base camera's y runs down the screen
-    tree->right.Set(1, 0, 0);
-    tree->branchMaterial = bark;
-    tree->leafMaterial = leaf;
-    tree->BuildMesh();
-    tree->positionTrack = scenetest::Constant({0, 1.6f, 4.5f});
-    auto objects = objecttest::Lights();
-    objects.insert(objects.begin(), tree);
-    objecttest::Link(scene, objects);
-    scenetest::SceneViewer viewer(scene);
-    viewer.Use();
-    ASSERT_TRUE(viewer.Frame(0));
-    c3Dcamera camera;
-    camera.nearPlane = 1;
-    viewer.Camera(camera);
-    ASSERT_TRUE(viewer.Draw(0x000000));
-    EXPECT_NE(objecttest::PixelAt(80, 76), 0u) << "the trunk";
-    objecttest::MaybeWritePng("tree");
-  }, 160, 120);
+  scenetest::OnDevice(
+      scenetest::kMode8888, nullptr,
+      [] {
+        c3Dscene scene;
+        cMaterial* bark = NewMaterial(scene, "bark", 0xFF906030u);
+        cMaterial* leaf = NewMaterial(scene, "leaf", 0xFF30C030u);
+        VOXA2::SetRandState(5);
+        auto* tree = new c3Dtree;
+        tree->depth = 7;
+        tree->trunkRadius = 0.15f;
+        tree->leafSize = 0.3f;
+        tree->up.Set(0, -1, 0);  // the base camera's y runs down the screen
+        tree->right.Set(1, 0, 0);
+        tree->branchMaterial = bark;
+        tree->leafMaterial = leaf;
+        tree->BuildMesh();
+        tree->positionTrack = scenetest::Constant({0, 1.6f, 4.5f});
+        auto objects = objecttest::Lights();
+        objects.insert(objects.begin(), tree);
+        objecttest::Link(scene, objects);
+        scenetest::SceneViewer viewer(scene);
+        viewer.Use();
+        ASSERT_TRUE(viewer.Frame(0));
+        c3Dcamera camera;
+        camera.nearPlane = 1;
+        viewer.Camera(camera);
+        ASSERT_TRUE(viewer.Draw(0x000000));
+        EXPECT_NE(objecttest::PixelAt(80, 76), 0u) << "the trunk";
+        objecttest::MaybeWritePng("tree");
+      },
+      160, 120);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The wobbler on meshes built here: which vertices move and how far, which
 // meshes it reaches, the order of two wobblers, bounds and lighting after the
 // waves, and copies that keep their waves.
+#include "threedee/objects/wobbler.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,7 +13,6 @@
 #include "tests/threedee/scene/scene_viewer.h"
 #include "tests/threedee/scene/track_makers.h"
 #include "threedee/objects/tree.h"
-#include "threedee/objects/wobbler.h"
 #include "threedee/scene/material.h"
 
 namespace {
@@ -52,7 +53,8 @@ c3DSmesh* Wall(cMaterial* material, const char* name, int n = 21) {
 std::vector<Vector> Positions(c3DSmesh& mesh) {
   std::vector<Vector> out;
   cOBSTriMesh& r = *mesh.parts[0]->meshes[0];
-  for (const auto& v : ReadVertices(*r.vertices, r.vertices->vertexCount)) out.push_back(v.position);
+  for (const auto& v : ReadVertices(*r.vertices, r.vertices->vertexCount))
+    out.push_back(v.position);
   return out;
 }
 
@@ -164,29 +166,33 @@ TEST(Wobbler, DeformedMeshesAreReLitAndGrowTheirBounds) {
   std::vector<std::uint32_t> pictures[2];
   float thickness[2] = {};  // the wall's extent across itself
   for (int deformed = 0; deformed < 2; ++deformed)
-    scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
-      Stage stage;
-      c3DSmesh* wall = Wall(stage.material, "wall");
-      wall->positionTrack = Constant({0, 10, 120});
-      wall->rotationTrack = scenetest::Turn(1, 0, 0, -1.2f);
-      auto* wobbler = new c3Dwobbler;
-      wobbler->positionTrack = Constant({0, 10, 120});
-      wobbler->rotationTrack = scenetest::Turn(1, 0, 0, -1.2f);
-      wobbler->intensityTrack = Constant({deformed ? 6.0f : 0.0f});
-      wobbler->waveMultiplyerTrack = Constant({0.1f});
-      auto objects = objecttest::Lights();
-      objects.insert(objects.begin(), {wobbler, wall});
-      stage.Run(objects, 5);
-      wall->RecomputeBounds();
-      thickness[deformed] = wall->corners[7].y - wall->corners[0].y;
-      c3Dcamera camera;
-      camera.nearPlane = 1;
-      stage.viewer.Camera(camera);
-      ASSERT_TRUE(stage.viewer.Draw(0x000000));
-      for (int y = 0; y < 120; y += 3)
-        for (int x = 0; x < 160; x += 3) pictures[deformed].push_back(objecttest::PixelAt(x, y));
-      objecttest::MaybeWritePng(deformed ? "wobbler" : "wobbler_still");
-    }, 160, 120);
+    scenetest::OnDevice(
+        scenetest::kMode8888, nullptr,
+        [&] {
+          Stage stage;
+          c3DSmesh* wall = Wall(stage.material, "wall");
+          wall->positionTrack = Constant({0, 10, 120});
+          wall->rotationTrack = scenetest::Turn(1, 0, 0, -1.2f);
+          auto* wobbler = new c3Dwobbler;
+          wobbler->positionTrack = Constant({0, 10, 120});
+          wobbler->rotationTrack = scenetest::Turn(1, 0, 0, -1.2f);
+          wobbler->intensityTrack = Constant({deformed ? 6.0f : 0.0f});
+          wobbler->waveMultiplyerTrack = Constant({0.1f});
+          auto objects = objecttest::Lights();
+          objects.insert(objects.begin(), {wobbler, wall});
+          stage.Run(objects, 5);
+          wall->RecomputeBounds();
+          thickness[deformed] = wall->corners[7].y - wall->corners[0].y;
+          c3Dcamera camera;
+          camera.nearPlane = 1;
+          stage.viewer.Camera(camera);
+          ASSERT_TRUE(stage.viewer.Draw(0x000000));
+          for (int y = 0; y < 120; y += 3)
+            for (int x = 0; x < 160; x += 3)
+              pictures[deformed].push_back(objecttest::PixelAt(x, y));
+          objecttest::MaybeWritePng(deformed ? "wobbler" : "wobbler_still");
+        },
+        160, 120);
   EXPECT_NE(pictures[0], pictures[1]);
   EXPECT_EQ(thickness[0], 0.0f);
   EXPECT_GT(thickness[1], 1.0f);
@@ -203,7 +209,7 @@ TEST(Wobbler, ACopyKeepsItsWaves) {
   ASSERT_NE(copy, nullptr);
   float expected = 3;
   for (VOXA2::cView3Di_position* track : {copy->intensityTrack, copy->fadeAreaTrack,
-                                   copy->timeMultiplyerTrack, copy->waveMultiplyerTrack}) {
+                                          copy->timeMultiplyerTrack, copy->waveMultiplyerTrack}) {
     ASSERT_NE(track, nullptr);
     EXPECT_NE(track, wobbler.intensityTrack);
     track->Evaluate(0);

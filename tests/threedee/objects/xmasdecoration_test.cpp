@@ -1,6 +1,8 @@
 // Decorations of tan trees: the candle and sphere meshes, their names, their
 // places on a tree of known branches, the block's errors, and a decorated
 // fir drawn.
+#include "threedee/objects/xmasdecoration.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,7 +14,6 @@
 #include "tests/threedee/scene/scene_device.h"
 #include "tests/threedee/scene/scene_viewer.h"
 #include "threedee/objects/tantree.h"
-#include "threedee/objects/xmasdecoration.h"
 #include "threedee/scene/material.h"
 
 namespace {
@@ -39,10 +40,12 @@ TEST(XmasDecoration, CandlesAndSpheresAreClosedAndFaceOut) {
       const Vector middle = up.Scaled(0.5f);
       for (std::size_t i = 0; i < 76; ++i) {
         EXPECT_EQ(candle.faces[i].material, &wax);
-        EXPECT_GT(FaceNormal(candle, candle.faces[i]).Dot(Centroid(candle, candle.faces[i]) - middle), 0)
+        EXPECT_GT(
+            FaceNormal(candle, candle.faces[i]).Dot(Centroid(candle, candle.faces[i]) - middle), 0)
             << "face " << i;
       }
-      for (std::size_t i = 76; i < candle.faces.size(); ++i) EXPECT_EQ(candle.faces[i].material, &fire);
+      for (std::size_t i = 76; i < candle.faces.size(); ++i)
+        EXPECT_EQ(candle.faces[i].material, &fire);
     }
     for (float diameter : {0.25f, 2.0f}) {
       const tDecoration sphere = MakeSphere(up, diameter, &wax);
@@ -135,8 +138,9 @@ TEST(XmasDecoration, PlacesFollowTheScoresFromTheGenerator) {
   VOXA2::SetRandState(77);
   const float wanted = (0.1f + 0.8f * VOXA2::RandFraction()) * 3.0f;
   const float t = 0.9f + 0.1f * VOXA2::RandFraction();
-  const auto& near = std::fabs(0.15f - wanted) <= std::fabs(2.85f - wanted) ? edges->tree->leaves[0]
-                                                                            : edges->tree->leaves[1];
+  const auto& near = std::fabs(0.15f - wanted) <= std::fabs(2.85f - wanted)
+                         ? edges->tree->leaves[0]
+                         : edges->tree->leaves[1];
   VOXA2::SetRandState(77);
   std::vector<Vector> none;
   Vector p;
@@ -180,58 +184,62 @@ TEST(XmasDecoration, BlockErrors) {
 }
 
 TEST(XmasDecoration, DecoratesAFir) {
-  scenetest::OnDevice(scenetest::kMode8888, nullptr, [] {
-    c3Dscene scene;
-    auto material = [&](const char* name, std::uint32_t colour) {
-      auto* m = new cMaterial;
-      m->SetName(name);
-      m->diffuse = m->ambient = colour;
-      m->twoSided = true;
-      scene.AddMaterial(m);
-    };
-    material("needles", 0xFF208030u);
-    material("wax", 0xFFF0F0E0u);
-    material("fire", 0xFFFFB020u);
-    material("red", 0xFFE02020u);
-    VOXA2::SetRandState(8);
-    auto* fir = new c3Dtantree;
-    fir->SetName("fir");
-    fir->up.Set(0, -1, 0);  // the base camera's y runs down the screen
-    fir->leaves = 400;
-    fir->trunkMaterial = fir->leafMaterial = scene.FindMaterial("needles");
-    fir->BuildMesh();
-    fir->positionTrack = scenetest::Constant({0, 1.5f, 4});
-    auto objects = objecttest::Lights();
-    objects.insert(objects.begin(), fir);
-    objecttest::Link(scene, objects);
+  scenetest::OnDevice(
+      scenetest::kMode8888, nullptr,
+      [] {
+        c3Dscene scene;
+        auto material = [&](const char* name, std::uint32_t colour) {
+          auto* m = new cMaterial;
+          m->SetName(name);
+          m->diffuse = m->ambient = colour;
+          m->twoSided = true;
+          scene.AddMaterial(m);
+        };
+        material("needles", 0xFF208030u);
+        material("wax", 0xFFF0F0E0u);
+        material("fire", 0xFFFFB020u);
+        material("red", 0xFFE02020u);
+        VOXA2::SetRandState(8);
+        auto* fir = new c3Dtantree;
+        fir->SetName("fir");
+        fir->up.Set(0, -1, 0);  // the base camera's y runs down the screen
+        fir->leaves = 400;
+        fir->trunkMaterial = fir->leafMaterial = scene.FindMaterial("needles");
+        fir->BuildMesh();
+        fir->positionTrack = scenetest::Constant({0, 1.5f, 4});
+        auto objects = objecttest::Lights();
+        objects.insert(objects.begin(), fir);
+        objecttest::Link(scene, objects);
 
-    const auto out = testsupport::ReadScript(
-        "{ prefix \"lights\" add 3 candles { material \"wax\" size 0.3 diameter 0.08 add flame \"fire\" }"
-        " add 5 spheres { material \"red\" diameter 0.2 } }",
-        "scene.t3d", [&](VOXA2::cParserT* p) {
-          cText3Dadder_xmasdecoration adder;
-          adder.Add(fir, p, &scene);
-        });
-    ASSERT_TRUE(out.ok) << out.message;
-    int candles = 0, spheres = 0;
-    for (c3Dobject* child = fir->firstChild; child; child = child->nextSibling) {
-      const std::string name = child->GetName();
-      candles += name.rfind("lights - candle $(xmasdecoration:", 0) == 0;
-      spheres += name.rfind("lights - sphere $(xmasdecoration:", 0) == 0;
-      EXPECT_EQ(child->parent, fir);
-    }
-    EXPECT_EQ(candles, 3);
-    EXPECT_EQ(spheres, 5);
+        const auto out = testsupport::ReadScript(
+            "{ prefix \"lights\" add 3 candles { material \"wax\" size 0.3 diameter 0.08 add flame "
+            "\"fire\" }"
+            " add 5 spheres { material \"red\" diameter 0.2 } }",
+            "scene.t3d", [&](VOXA2::cParserT* p) {
+              cText3Dadder_xmasdecoration adder;
+              adder.Add(fir, p, &scene);
+            });
+        ASSERT_TRUE(out.ok) << out.message;
+        int candles = 0, spheres = 0;
+        for (c3Dobject* child = fir->firstChild; child; child = child->nextSibling) {
+          const std::string name = child->GetName();
+          candles += name.rfind("lights - candle $(xmasdecoration:", 0) == 0;
+          spheres += name.rfind("lights - sphere $(xmasdecoration:", 0) == 0;
+          EXPECT_EQ(child->parent, fir);
+        }
+        EXPECT_EQ(candles, 3);
+        EXPECT_EQ(spheres, 5);
 
-    scenetest::SceneViewer viewer(scene);
-    viewer.Use();
-    ASSERT_TRUE(viewer.Frame(0));
-    c3Dcamera camera;
-    camera.nearPlane = 1;
-    viewer.Camera(camera);
-    ASSERT_TRUE(viewer.Draw(0x000000));
-    objecttest::MaybeWritePng("xmasdecoration");
-  }, 160, 120);
+        scenetest::SceneViewer viewer(scene);
+        viewer.Use();
+        ASSERT_TRUE(viewer.Frame(0));
+        c3Dcamera camera;
+        camera.nearPlane = 1;
+        viewer.Camera(camera);
+        ASSERT_TRUE(viewer.Draw(0x000000));
+        objecttest::MaybeWritePng("xmasdecoration");
+      },
+      160, 120);
 }
 
 }  // namespace
