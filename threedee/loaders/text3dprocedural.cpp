@@ -154,28 +154,53 @@ float Positive(cParserT* parser, const char* message) {
   return value;
 }
 
+// The fields of a tree or tan tree that their blocks set alike.
+struct tPlantFields {
+  Vector& origin;
+  Vector& up;
+  float& radius;
+  cMaterial*& firstMaterial;  // branches or trunk
+  cMaterial*& leafMaterial;
+};
+
+// The items both kinds of tree read alike; false for any other.
+bool ReadPlantItem(cText3Dscene* scene, c3DSmesh& plant, const std::string& word, std::int32_t code,
+                   tPlantFields fields) {
+  cParserT* parser = scene->parser;
+  if (code == tokPosition) {
+    parser->GetToken();
+    fields.origin = Direction(scene->ParseVector(), 0.1f, Vector(0, 0, 0));
+  } else if (word == "object") {
+    scene->ParseChild(&plant, false);
+  } else if (word == "material") {
+    ReadTwoMaterials(scene, fields.firstMaterial, fields.leafMaterial);
+  } else if (word == "up") {
+    parser->GetToken();
+    fields.up = Direction(scene->ParseVector(), 0.0001f, Vector(0, 0, 1));
+  } else if (word == "radius") {
+    parser->GetToken();
+    fields.radius = Positive(parser, "Radius value must not be zero or negative!");
+  } else if (word == "parameter") {
+    parser->GetToken();
+    scene->ParseTrack(&plant);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 c3Dobject* ReadTree(cText3Dscene* scene) {
   cParserT* parser = scene->parser;
   auto object = scene->BeginObject<c3Dtree>("c3Dtree");
   c3Dtree& tree = *object;
   ReadBlock(scene, [&](const std::string& word, std::int32_t code) {
-    if (code == tokPosition) {
-      parser->GetToken();
-      tree.origin = Direction(scene->ParseVector(), 0.1f, Vector(0, 0, 0));
+    if (ReadPlantItem(
+            scene, tree, word, code,
+            {tree.origin, tree.up, tree.trunkRadius, tree.branchMaterial, tree.leafMaterial}))
       return true;
-    }
-    if (word == "object") {
-      scene->ParseChild(&tree, false);
-    } else if (word == "material") {
-      ReadTwoMaterials(scene, tree.branchMaterial, tree.leafMaterial);
-    } else if (word == "up" || word == "right") {
+    if (word == "right") {
       parser->GetToken();
-      const bool up = word == "up";
-      (up ? tree.up : tree.right) =
-          Direction(scene->ParseVector(), 0.0001f, up ? Vector(0, 0, 1) : Vector(1, 0, 0));
-    } else if (word == "radius") {
-      parser->GetToken();
-      tree.trunkRadius = Positive(parser, "Radius value must not be zero or negative!");
+      tree.right = Direction(scene->ParseVector(), 0.0001f, Vector(1, 0, 0));
     } else if (word == "depth") {
       parser->GetToken();
       tree.depth = parser->ParseIntExpression();
@@ -194,9 +219,6 @@ c3Dobject* ReadTree(cText3Dscene* scene) {
       if (scene->Word() != "size") parser->Error(errNoCode, "\"size\" expected!");
       parser->GetToken();
       tree.leafSize = Positive(parser, "Leaf size must not be zero or negative!");
-    } else if (word == "parameter") {
-      parser->GetToken();
-      scene->ParseTrack(&tree);
     } else {
       return false;
     }
@@ -211,24 +233,12 @@ c3Dobject* ReadTantree(cText3Dscene* scene) {
   auto object = scene->BeginObject<c3Dtantree>("c3Dtantree");
   c3Dtantree& tree = *object;
   ReadBlock(scene, [&](const std::string& word, std::int32_t code) {
-    if (code == tokPosition) {
-      parser->GetToken();
-      tree.origin = Direction(scene->ParseVector(), 0.1f, Vector(0, 0, 0));
+    if (ReadPlantItem(scene, tree, word, code,
+                      {tree.origin, tree.up, tree.radius, tree.trunkMaterial, tree.leafMaterial}))
       return true;
-    }
-    if (word == "object") {
-      scene->ParseChild(&tree, false);
-    } else if (word == "material") {
-      ReadTwoMaterials(scene, tree.trunkMaterial, tree.leafMaterial);
-    } else if (word == "up") {
-      parser->GetToken();
-      tree.up = Direction(scene->ParseVector(), 0.0001f, Vector(0, 0, 1));
-    } else if (word == "height") {
+    if (word == "height") {
       parser->GetToken();
       tree.height = Positive(parser, "Height value must not be zero or negative!");
-    } else if (word == "radius") {
-      parser->GetToken();
-      tree.radius = Positive(parser, "Radius value must not be zero or negative!");
     } else if (word == "leaves") {
       parser->GetToken();
       tree.leaves = parser->ParseIntExpression();
@@ -251,9 +261,6 @@ c3Dobject* ReadTantree(cText3Dscene* scene) {
       } else {
         scene->SyntaxError(101);
       }
-    } else if (word == "parameter") {
-      parser->GetToken();
-      scene->ParseTrack(&tree);
     } else {
       return false;
     }

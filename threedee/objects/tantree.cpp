@@ -19,11 +19,6 @@ namespace {
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kLeafDroop = 0.4363323f;  // 25 degrees
 
-Vector Normalized(Vector v) {
-  v.Normalize();
-  return v;
-}
-
 const char* NameOf(const c3Dobject& o) { return o.GetName() ? o.GetName() : ""; }
 
 }  // namespace

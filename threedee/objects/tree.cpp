@@ -18,11 +18,6 @@ namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
 
-Vector Normalized(Vector v) {
-  v.Normalize();
-  return v;
-}
-
 float Length(const Vector& v) { return std::sqrt(v.Dot(v)); }
 
 // acos of a cosine that rounding may have pushed past ±1.

@@ -20,11 +20,6 @@ namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
 
-Vector Normalized(Vector v) {
-  v.Normalize();
-  return v;
-}
-
 std::int32_t Code(const cParserT* parser) { return parser->token ? parser->token->code : tokNone; }
 
 const char* Word(const cParserT* parser) {

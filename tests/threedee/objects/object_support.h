@@ -10,6 +10,7 @@
 
 #include "platform/ddraw.h"
 #include "platform/fakehardware.h"
+#include "tests/threedee/scene/scene_viewer.h"
 #include "tests/threedee/scene/track_makers.h"
 #include "threedee/scene/keyframed.h"
 #include "threedee/scene/scene.h"
@@ -46,6 +47,21 @@ inline std::vector<VOXA2::threedee::c3Dobject*> Lights() {
   auto* ambient = new VOXA2::threedee::c3DSlight_ambient;
   ambient->colourTrack = scenetest::Constant({0.2f, 0.2f, 0.2f});
   return {ambient, light};
+}
+
+// The object in front of the camera at the origin with Lights(), one frame
+// drawn on black; the picture stays in the back buffer.
+inline bool DrawWithLights(VOXA2::threedee::c3Dscene& scene, VOXA2::threedee::c3Dobject* object) {
+  auto objects = Lights();
+  objects.insert(objects.begin(), object);
+  Link(scene, objects);
+  scenetest::SceneViewer viewer(scene);
+  viewer.Use();
+  if (!viewer.Frame(0)) return false;
+  VOXA2::threedee::c3Dcamera camera;
+  camera.nearPlane = 1;
+  viewer.Camera(camera);
+  return viewer.Draw(0x000000);
 }
 
 struct tVertex {

@@ -226,16 +226,7 @@ TEST(TanTree, DrawsAFir) {
         fir->leafMaterial = needles;
         fir->BuildMesh();
         fir->positionTrack = scenetest::Constant({0, 1.5f, 4});
-        auto objects = objecttest::Lights();
-        objects.insert(objects.begin(), fir);
-        objecttest::Link(scene, objects);
-        scenetest::SceneViewer viewer(scene);
-        viewer.Use();
-        ASSERT_TRUE(viewer.Frame(0));
-        c3Dcamera camera;
-        camera.nearPlane = 1;
-        viewer.Camera(camera);
-        ASSERT_TRUE(viewer.Draw(0x000000));
+        ASSERT_TRUE(objecttest::DrawWithLights(scene, fir));
         EXPECT_NE(objecttest::PixelAt(80, 70), 0u) << "the crown";
         EXPECT_EQ(objecttest::PixelAt(5, 5), 0u) << "the sky";
         objecttest::MaybeWritePng("tantree");

@@ -50,6 +50,7 @@ c3Dtree* SmallTree(cMaterial* branches, cMaterial* leaves) {
   tree->depth = 3;
   tree->spread = 0.5f * kPi / 2;
   tree->balance = kPi / 2;
+  tree->twist = 0.3f * kPi;
   tree->branchMaterial = branches;
   tree->leafMaterial = leaves;
   return tree;
@@ -241,16 +242,7 @@ TEST(Tree, DrawsBarkAndLeaves) {
         tree->leafMaterial = leaf;
         tree->BuildMesh();
         tree->positionTrack = scenetest::Constant({0, 1.6f, 4.5f});
-        auto objects = objecttest::Lights();
-        objects.insert(objects.begin(), tree);
-        objecttest::Link(scene, objects);
-        scenetest::SceneViewer viewer(scene);
-        viewer.Use();
-        ASSERT_TRUE(viewer.Frame(0));
-        c3Dcamera camera;
-        camera.nearPlane = 1;
-        viewer.Camera(camera);
-        ASSERT_TRUE(viewer.Draw(0x000000));
+        ASSERT_TRUE(objecttest::DrawWithLights(scene, tree));
         EXPECT_NE(objecttest::PixelAt(80, 76), 0u) << "the trunk";
         objecttest::MaybeWritePng("tree");
       },
