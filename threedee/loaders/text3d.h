@@ -33,6 +33,8 @@ using tText3DAdder = void (*)(cText3Dscene* scene, c3Dobject* target);
 // initialiser of a library object that nothing references is not linked in).
 bool RegisterText3DKind(const char* keyword, tText3DKindReader reader);
 bool RegisterText3DAdder(const char* type, tText3DAdder adder);
+// Metablobs, trees, tan trees, water surfaces and tan-tree decorations.
+void RegisterProceduralText3DKinds();
 
 class cText3Dscene : public c3Dscene {
  public:

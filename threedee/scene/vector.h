@@ -42,6 +42,12 @@ static_assert(sizeof(Vector) == 3 * sizeof(float), "vertex lists are read as flo
 // a × b, right-handed.
 Vector Cross(const Vector& a, const Vector& b);
 
+// A copy made unit length by Normalize's rule.
+inline Vector Normalized(Vector v) {
+  v.Normalize();
+  return v;
+}
+
 // Maps the point p (w = 1) through M and divides by the resulting w.
 Vector TransformPoint(const float* m, const Vector& p);
 

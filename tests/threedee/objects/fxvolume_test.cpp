@@ -3,19 +3,20 @@
 // a brute-force oracle (a point lies inside the result exactly when it lies
 // inside both inputs), and the view volumes' corners projected back onto the
 // corners of clip space.
+#include "threedee/objects/fxvolume.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 #include <vector>
 
-#include "threedee/objects/fxvolume.h"
-
 namespace {
 
 using namespace VOXA2::threedee;
 
-c3DFXVCpolygon Polygon(std::initializer_list<Vector> corners, Vector normal = {0, 0, 1}, float d = 0) {
+c3DFXVCpolygon Polygon(std::initializer_list<Vector> corners, Vector normal = {0, 0, 1},
+                       float d = 0) {
   c3DFXVCpolygon p;
   p.vertices = corners;
   p.normal = normal;
@@ -83,8 +84,8 @@ TEST(FXVolume, ClipCasesFollowTheEdgeWalk) {
 TEST(FXVolume, BoxFacesCarryOutwardPlanesAndBound) {
   c3DFXVolume box;
   box.BuildBox(1, 2, 3);
-  const float expected[6][4] = {{0, 0, 1, -3}, {0, 0, -1, -3}, {0, 1, 0, -2},
-                                {0, -1, 0, -2}, {1, 0, 0, -1}, {-1, 0, 0, -1}};
+  const float expected[6][4] = {{0, 0, 1, -3},  {0, 0, -1, -3}, {0, 1, 0, -2},
+                                {0, -1, 0, -2}, {1, 0, 0, -1},  {-1, 0, 0, -1}};
   ASSERT_EQ(box.polygons.size(), 6u);
   for (int i = 0; i < 6; ++i) {
     const c3DFXVCpolygon* p = box.polygons[i];
@@ -116,10 +117,8 @@ Matrix4 RandomPlacement(std::mt19937& random) {
   const float a = angle(random), b = angle(random), s = scale(random);
   const float ca = std::cos(a), sa = std::sin(a), cb = std::cos(b), sb = std::sin(b);
   // Rz(a) · Rx(b) · s, then a translation: orientation is kept, so outward stays outward.
-  return Matrix4{{s * ca, -s * sa * cb, s * sa * sb, offset(random),
-                  s * sa, s * ca * cb, -s * ca * sb, offset(random),
-                  0, s * sb, s * cb, offset(random),
-                  0, 0, 0, 1}};
+  return Matrix4{{s * ca, -s * sa * cb, s * sa * sb, offset(random), s * sa, s * ca * cb,
+                  -s * ca * sb, offset(random), 0, s * sb, s * cb, offset(random), 0, 0, 0, 1}};
 }
 
 void BuildRandom(c3DFXVolume& volume, std::mt19937& random, bool cone) {
@@ -168,7 +167,8 @@ TEST(FXVolume, IntersectionHoldsExactlyThePointsInsideBoth) {
       const bool inB = Inside(b, p, nearFace, 1e-3f);
       if (nearFace) continue;
       const bool inResult = Inside(result, p, nearFace, 0);
-      EXPECT_EQ(inResult, inA && inB) << "trial " << trial << " at " << p.x << ", " << p.y << ", " << p.z;
+      EXPECT_EQ(inResult, inA && inB)
+          << "trial " << trial << " at " << p.x << ", " << p.y << ", " << p.z;
       ++checked;
       insideBoth += inA && inB;
     }
