@@ -18,7 +18,4 @@ std::uint32_t GetRandState();
 // Rand() / 32767 as a float: a fraction from 0 to 1, both ends included.
 float RandomFraction();
 
-// The next value as a fraction 0 to 1: Rand() × 1/32767 in single precision.
-inline float RandFraction() { return static_cast<float>(Rand()) * (1.0f / kRandMax); }
-
 }  // namespace VOXA2

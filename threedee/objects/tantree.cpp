@@ -76,12 +76,12 @@ void c3Dtantree::BuildMesh() {
     start = Cross(Vector(0, 1, 0), d);
   start.Normalize();
   for (tTanLeaf& leaf : t.leaves) {
-    const float along = RandFraction();
+    const float along = RandomFraction();
     leaf.height = t.trunkLength * along;
-    const float u = RandFraction();
+    const float u = RandomFraction();
     leaf.length = (1 - along) * radius * (1 + 0.2f * (2 * u - 1));
     leaf.attachment = t.base + d.Scaled(leaf.height);
-    leaf.outward = RotateDirection(start, d, RandFraction() * 2 * kPi);
+    leaf.outward = RotateDirection(start, d, RandomFraction() * 2 * kPi);
     const Vector k = Normalized(Cross(d, leaf.outward));
     leaf.branch = RotateDirection(leaf.outward, k, kLeafDroop).Scaled(leaf.length);
     leaf.side = k.Scaled(leaf.length * 0.5f);

@@ -130,9 +130,9 @@ c3Dtree::tTreeNode::~tTreeNode() {
 
 c3Dtree::c3Dtree() {
   kind = kProcedural;
-  spread = (0.65f + 0.2f * RandFraction()) * kPi / 2;
-  balance = (0.7f + 0.2f * RandFraction()) * kPi / 2;
-  twist = (0.25f + 0.15f * RandFraction()) * kPi;
+  spread = (0.65f + 0.2f * RandomFraction()) * kPi / 2;
+  balance = (0.7f + 0.2f * RandomFraction()) * kPi / 2;
+  twist = (0.25f + 0.15f * RandomFraction()) * kPi;
   for (VertexFormat* format : {&branchFormat, &leafFormat}) {
     format->position = true;
     format->normal = true;
@@ -349,7 +349,7 @@ void c3Dtree::BuildLeaves(const tTreeNode* node, std::uint16_t*& index, tMeshWri
       BuildLeaves(node->continuation, index, out);
       continue;
     }
-    const float angle = RandFraction() * kPi * 2.0f;
+    const float angle = RandomFraction() * kPi * 2.0f;
     BuildLeaf(node->position, node->direction, RotateDirection(node->right, node->direction, angle),
               index, out);
   }

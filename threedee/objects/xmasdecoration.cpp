@@ -180,9 +180,9 @@ void ChooseDecorationPlace(const c3Dtantree& tree, Vector& position, Vector& up,
   for (const c3Dtantree::tTanLeaf& branch : record->leaves) {
     const float h = branch.height / tree.height;
     if (!(h > 0.1f && h < 0.9f)) continue;
-    const float t = 0.9f + 0.1f * RandFraction();
+    const float t = 0.9f + 0.1f * RandomFraction();
     const Vector at = branch.attachment + branch.branch.Scaled(t);
-    float score = std::pow(std::fabs(0.5f - h), 4.0f) * tree.height + 0.01f * RandFraction();
+    float score = std::pow(std::fabs(0.5f - h), 4.0f) * tree.height + 0.01f * RandomFraction();
     for (const Vector& other : placed) {
       const Vector apart = at - other;
       score += 10 / std::sqrt(apart.Dot(apart));
@@ -194,12 +194,12 @@ void ChooseDecorationPlace(const c3Dtantree& tree, Vector& position, Vector& up,
     }
   }
   if (!found) {
-    const float wanted = (0.1f + 0.8f * RandFraction()) * tree.height;
+    const float wanted = (0.1f + 0.8f * RandomFraction()) * tree.height;
     const c3Dtantree::tTanLeaf* nearest = &record->leaves[0];
     for (const c3Dtantree::tTanLeaf& branch : record->leaves)
       if (std::fabs(branch.height - wanted) < std::fabs(nearest->height - wanted))
         nearest = &branch;
-    position = nearest->attachment + nearest->branch.Scaled(0.9f + 0.1f * RandFraction());
+    position = nearest->attachment + nearest->branch.Scaled(0.9f + 0.1f * RandomFraction());
   }
   placed.push_back(position);
 }

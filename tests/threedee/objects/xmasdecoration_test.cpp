@@ -118,9 +118,9 @@ TEST(XmasDecoration, PlacesFollowTheScoresFromTheGenerator) {
     Vector choice(0, 0, 0);
     for (const auto& b : tree->tree->leaves) {
       const float h = b.height / 3.0f;
-      const float t = 0.9f + 0.1f * VOXA2::RandFraction();
+      const float t = 0.9f + 0.1f * VOXA2::RandomFraction();
       const Vector p = b.attachment + b.branch.Scaled(t);
-      float score = std::pow(std::fabs(0.5f - h), 4.0f) * 3.0f + 0.01f * VOXA2::RandFraction();
+      float score = std::pow(std::fabs(0.5f - h), 4.0f) * 3.0f + 0.01f * VOXA2::RandomFraction();
       for (const Vector& q : expected) score += 10 / std::sqrt((p - q).Dot(p - q));
       if (score < best) best = score, choice = p;
     }
@@ -136,8 +136,8 @@ TEST(XmasDecoration, PlacesFollowTheScoresFromTheGenerator) {
   // No branch between 0.1 and 0.9 of the height: the one nearest a random height.
   std::unique_ptr<c3Dtantree> edges = KnownTree({0.15f, 2.85f});
   VOXA2::SetRandState(77);
-  const float wanted = (0.1f + 0.8f * VOXA2::RandFraction()) * 3.0f;
-  const float t = 0.9f + 0.1f * VOXA2::RandFraction();
+  const float wanted = (0.1f + 0.8f * VOXA2::RandomFraction()) * 3.0f;
+  const float t = 0.9f + 0.1f * VOXA2::RandomFraction();
   const auto& near = std::fabs(0.15f - wanted) <= std::fabs(2.85f - wanted)
                          ? edges->tree->leaves[0]
                          : edges->tree->leaves[1];
