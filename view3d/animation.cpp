@@ -46,8 +46,7 @@ bool cVOXA3Duse::Execute(float, float, float, bool* result) {
 }
 
 bool cVOXA3Dframes::Parse(cParserT* parser) {
-  if (!owner->currentAnimation)
-    parser->Error(errNoCode, "An animation must be specified before the frames command can be used!");
+  RequireAnimation(owner, parser, "frames");
   frame.reset(ParseInterpolator(parser, 1, owner->length));
   if (parser->token->code == tokComma) {
     parser->GetToken();
