@@ -71,6 +71,7 @@ cMaterial* Paint(c3Dscene& scene, const char* name, std::uint32_t color, float t
 
 c3Dlight* WhiteAmbient() {
   auto* light = new c3DSlight_ambient;
+  light->SetName("ambient");
   light->colourTrack = scenetest::Constant({1, 1, 1});
   return light;
 }
@@ -341,6 +342,63 @@ INSTANTIATE_TEST_SUITE_P(Statements, Fog,
                                            FogCase{"Disabled", "fog disabled ranged 0.2, 0.8;", false},
                                            FogCase{"None", "", false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace view3dtest
+
+namespace view3dtest {
+namespace {
+
+struct SettingCase {
+  const char* name;
+  const char* settings;  // between the camera and the drawing
+  float time;
+  std::uint32_t centre;  // the cube's middle
+  bool seen;             // any pixel lit
+};
+
+class DisplaySettings : public View3DRender, public ::testing::WithParamInterface<SettingCase> {};
+
+TEST_P(DisplaySettings, LastForTheFrame) {
+  Scenes()["cube"] = CubeScene;
+  OnScreen(std::string("use \"cube\"; frames 0; camera \"cam\"; clearzbuffer;\n") +
+               GetParam().settings + "\ndraw all;",
+           [&] {
+             ASSERT_TRUE(Frame(GetParam().time));
+             const std::uint32_t centre = PixelAt(kWidth / 2, kHeight / 2);
+             for (int k = 0; k < 24; k += 8)
+               EXPECT_NEAR(static_cast<int>(centre >> k & 255),
+                           static_cast<int>(GetParam().centre >> k & 255), 1)
+                   << std::hex << centre;
+             int lit = 0;
+             for (int y = 0; y < kHeight; y++)
+               for (int x = 0; x < kWidth; x++) lit += PixelAt(x, y) != 0;
+             EXPECT_EQ(lit > 0, GetParam().seen);
+             MaybeWritePng(std::string("view3d_setting_") + GetParam().name);
+           });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statements, DisplaySettings,
+    ::testing::Values(
+        SettingCase{"None", "", 0, 0xFFFFFF, true},
+        SettingCase{"HideAllShowTwo", "hide all; show \"cube\", \"ambient\";", 0, 0xFFFFFF, true},
+        SettingCase{"HiddenLight", "hide \"ambient\";", 0, 0x000000, false},
+        SettingCase{"Wireframed", "wireframed 3;", 0, 0x000000, true},
+        SettingCase{"Solid", "wireframed 0;", 0, 0xFFFFFF, true},
+        SettingCase{"Tint", "tint (1, 0.5, -1);", 0, 0xFF7F00, true},
+        SettingCase{"TintOfAnEarlierFrameOnly", "if interpolate { 0: true, 1: false } tint (1, 0, 0);",
+                    2, 0xFFFFFF, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(View3DRender, HideAllDrawsNothing) {
+  Scenes()["cube"] = CubeScene;
+  OnScreen("use \"cube\"; frames 0; camera \"cam\"; clearzbuffer; hide all; draw all;", [&] {
+    ASSERT_TRUE(Frame(0));
+    for (int y = 0; y < kHeight; y++)
+      for (int x = 0; x < kWidth; x++) ASSERT_EQ(PixelAt(x, y), 0u) << x << "," << y;
+  });
+}
 
 }  // namespace
 }  // namespace view3dtest
