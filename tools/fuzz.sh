@@ -4,7 +4,7 @@
 #   tools/fuzz.sh TARGET [SECONDS]     (default 180 seconds)
 #   tools/fuzz.sh --build              compiles every target, runs none
 # Targets: archives, pictures, fonts, script, catalogue, demoscript, picturedsc,
-# fontdesc, scrolly, samples, modules, threeds. Findings are written to
+# fontdesc, scrolly, samples, modules, threeds, animdsc. Findings are written to
 # build/fuzz/findings-TARGET/. The targets that read a data tree find the
 # sample data (target sample_data) as "data" in their working folder.
 set -euo pipefail
@@ -76,6 +76,7 @@ seed_scrolly() { seed_from "$play"/scrolly/*.scr; }
 seed_samples() { seed_from "$play"/samples/*; }
 seed_modules() { seed_from "$play"/music/*; }
 seed_threeds() { python3 "$root/tools/gen/threeds.py" --seeds "$corpus"; }
+seed_animdsc() { seed_from "$play"/3ds/*.dsc; }
 if [ -z "$(ls -A "$corpus")" ] && declare -F "seed_$target" >/dev/null; then
   "seed_$target"
 fi

@@ -15,6 +15,7 @@ packages=(
   libosmesa6-dev
   zip bzip2 lhasa
   clang libclang-rt-14-dev
+  lib3ds-dev libassimp-dev
 )
 
 missing=()

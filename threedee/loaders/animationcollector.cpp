@@ -41,18 +41,13 @@ std::string Concatenate(const std::string& name, const char* extension, const ch
 void LoadDescribedScene(tAni3DDesc* description) {
   const tAnimationSceneKind& kind = AnimationSceneKinds()[description->kind];
   const std::string path = Concatenate(description->name, kind.extension, "file name!");
-  std::unique_ptr<c3Dscene> scene;
-  if (kind.make) {
-    scene.reset(kind.make());
-    scene->demo = description->demo;
-    description->scene = scene.get();
-  }
+  std::unique_ptr<c3Dscene> scene(kind.make ? kind.make() : nullptr);
+  if (scene) scene->demo = description->demo;
   if (!scene || !scene->Load(path.c_str())) {
     LogMessage(5, "Could not load %s", path.c_str());
-    description->scene = nullptr;
     return;
   }
-  scene.release();
+  description->scene = scene.release();
 }
 
 // A material block of the description: it replaces the scene's material of

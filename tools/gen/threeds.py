@@ -240,7 +240,7 @@ def space_scene():
         box("Core", 0.5, 0.5, 1.6, "Glow"),
         camera("Camera01", (40, 0, 10), (0, 0, 0), near=1.0),
         light("Sun", (60, -40, 35)),
-        light("Fill", (-50, 30, -10)),
+        light("Fill", (-40, -55, 45)),
     ]
     last = SPACE_FRAMES
     step = 45
@@ -262,6 +262,8 @@ def space_scene():
         return (distance * math.cos(a), distance * math.sin(a),
                 6 + 9 * math.sin(2 * math.pi * f / last))
 
+    # A node's hierarchy value is its parent's node id, the ids counting the
+    # nodes in file order, as 3DS writers lay them out.
     nodes = [
         node(0xB002, "Planet", -1, 0, [track(0xB020, [(0, (0, 0, 0))]),
                                        track(0xB021, turn(90, 0.25)),
@@ -269,14 +271,14 @@ def space_scene():
         node(0xB002, "Ring", -1, 1, [track(0xB020, [(0, (0, 0, 0))]),
                                     track(0xB021, [(0, (0.35, 1, 0, 0))]),
                                     track(0xB022, [(0, (1, 1, 1))])]),
-        node(0xB002, "Moon", -1, 2, [track(0xB020, [(f, orbit(f, 17, 2, 1.5)) for f in frames(30)]),
+        node(0xB002, "Moon", -1, 2, [track(0xB020, [(f, orbit(f, 20, 2, 1.5)) for f in frames(30)]),
                                      track(0xB021, turn(90, 0.4)),
                                      track(0xB022, [(0, (1, 1, 1))])]),
         node(0xB002, "Station", -1, 3,
-             [track(0xB020, [(f, orbit(f, 23, 3, -0.75, 1.0)) for f in frames(30)]),
+             [track(0xB020, [(f, orbit(f, 15.5, 2.5, -1.25, 1.0)) for f in frames(30)]),
               track(0xB021, turn(30, 0.35, (0.3, 0.2, 0.93))),
               track(0xB022, [(0, (1, 1, 1))])]),
-        node(0xB002, "Core", 0, 4, [track(0xB020, [(0, (0, 0, 0))]),
+        node(0xB002, "Core", 3, 4, [track(0xB020, [(0, (0, 0, 0))]),
                                     track(0xB021, [(0, (0, 0, 0, 1))]),
                                     track(0xB022, [(0, (1, 1, 1))])]),
         node(0xB003, "Camera01", -1, 5, [track(0xB020, [(f, camera_at(f)) for f in frames(30)]),
@@ -287,7 +289,7 @@ def space_scene():
         node(0xB004, "Camera01", -1, 6,
              [track(0xB020, [(f, orbit(f, 3, 1, 0.5)) for f in frames(90)])]),
         node(0xB005, "Sun", -1, 7, [track(0xB020, [(0, (60, -40, 35))])]),
-        node(0xB005, "Fill", -1, 8, [track(0xB020, [(0, (-50, 30, -10))])]),
+        node(0xB005, "Fill", -1, 8, [track(0xB020, [(0, (-40, -55, 45))])]),
     ]
     return file3ds(materials, objects, nodes, frames=SPACE_FRAMES)
 
