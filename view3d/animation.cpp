@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "demo/block.h"
+#include "threedee/loaders/animationcollector.h"
 #include "threedee/scene/cameras.h"
 #include "threedee/scene/interpolatedvalues.h"
 #include "threedee/scene/material.h"
@@ -24,15 +25,8 @@ float MapFrame(float f, float frames, bool wrap) {
 
 bool cVOXA3Duse::Parse(cParserT* parser) {
   const std::string name = ReadStringLiteral(parser);
-  cVOXAdemo* demo = owner->demo;
-  if (!demo->FindDataCollector("3DS")) {
-    cVOXAdatacollector* collector = CreateDataCollector("3DS");
-    if (!collector || !demo->AddDataCollector(collector)) {
-      delete collector;
-      throw new VOXA::errors::eCouldNotCreateObject("cVOXA3DScollector");
-    }
-  }
-  animation = CollectedItem<threedee::c3Dscene>(demo, "3DS", name);
+  // Loaded now, so that the statements after it can name its objects.
+  animation = GetAnimation(owner->demo, name.c_str());
   if (!animation) return false;
   owner->currentAnimation = animation;
   parser->Expect(tokSemicolon);
@@ -52,8 +46,7 @@ bool cVOXA3Duse::Execute(float, float, float, bool* result) {
 }
 
 bool cVOXA3Dframes::Parse(cParserT* parser) {
-  if (!owner->currentAnimation)
-    parser->Error(errNoCode, "An animation must be specified before the frames command can be used!");
+  RequireAnimation(owner, parser, "frames");
   frame.reset(ParseInterpolator(parser, 1, owner->length));
   if (parser->token->code == tokComma) {
     parser->GetToken();

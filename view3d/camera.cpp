@@ -27,9 +27,7 @@ void TakeDistance(cView3Di_position* track, float sinceStart, float& distance) {
 }  // namespace
 
 bool cVOXA3Dcamera::Parse(cParserT* parser) {
-  threedee::c3Dscene* scene = owner->currentAnimation;
-  if (!scene)
-    parser->Error(errNoCode, "An animation must be specified before the camera command can be used!");
+  threedee::c3Dscene* scene = RequireAnimation(owner, parser, "camera");
   const std::string name = ReadStringLiteral(parser);
   camera = scene ? scene->FindCamera(name.c_str()) : nullptr;
   if (!camera) parser->Error(errNoCode, "Could not find camera named \"%s\"!", name.c_str());

@@ -5,9 +5,8 @@
 namespace VOXA2 {
 
 bool cVOXA3Ddraw::Parse(cParserT* parser) {
-  if (!owner->currentAnimation)
-    parser->Error(errNoCode, "An animation must be specified before the draw command can be used!");
-  threedee::ParseObjectList(owner->currentAnimation, objectList, parser, true, false);
+  threedee::ParseObjectList(RequireAnimation(owner, parser, "draw"), objectList, parser, true,
+                            false);
   parser->Expect(tokSemicolon);
   return true;
 }

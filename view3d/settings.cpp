@@ -1,7 +1,5 @@
 #include "view3d/settings.h"
 
-#include <string>
-
 #include "demo/block.h"
 #include "threedee/scene/interpolatedvalues.h"
 #include "windxkernel/rendermodes.h"
@@ -9,12 +7,7 @@
 namespace VOXA2 {
 
 bool cVOXA3Dvisibility::Parse(cParserT* parser) {
-  if (!owner->currentAnimation) {
-    const std::string message =
-        std::string("An animation must be specified before the ") + word_ + " command can be used!";
-    parser->Error(errNoCode, "%s", message.c_str());
-  }
-  threedee::ParseObjectList(owner->currentAnimation, objects, parser, false, false);
+  threedee::ParseObjectList(RequireAnimation(owner, parser, word_), objects, parser, false, false);
   parser->Expect(tokSemicolon);
   return true;
 }

@@ -45,6 +45,13 @@ cVOXA3Dcommand* ReadSubCommand(cVOXAview3D* owner, cParserT* parser) {
   return record->creator(owner, record, parser);
 }
 
+threedee::c3Dscene* RequireAnimation(cVOXAview3D* owner, cParserT* parser, const char* word) {
+  if (!owner->currentAnimation)
+    parser->Error(errNoCode, "An animation must be specified before the %s command can be used!",
+                  word);
+  return owner->currentAnimation;
+}
+
 bool cVOXAview3D::Parse(float startTime, float lengthTime, cParserT* parser) {
   RegisterBuiltIn3DCommands();
   SetWindow(this, startTime, lengthTime);

@@ -72,6 +72,10 @@ class cVOXAview3D : public cVOXAcommand, public threedee::cSceneView {
 // "Syntax error!" (201) for a word the registry does not hold.
 cVOXA3Dcommand* ReadSubCommand(cVOXAview3D* owner, cParserT* parser);
 
+// The animation that "use" chose while the block is parsed; without one the
+// parse error "An animation must be specified before the <word> command can be used!".
+threedee::c3Dscene* RequireAnimation(cVOXAview3D* owner, cParserT* parser, const char* word);
+
 // Hands the view3D command's creator and its sub-commands' to their records.
 bool RegisterView3D();
 

@@ -147,4 +147,22 @@ expect_pixel 19500 320 20 C59A5A
 differ=$(changed 17600 19500 640x480+0+0)
 [ "$differ" -ge 76800 ] && [ "$differ" -le 230400 ] || fail "$differ pixels still to dissolve at 17.6 s"
 
+# Space: a 3D animation through a view3D block (see the script's notes).
+play_demo space 24
+# Black at the start, the picture coming up, black again at the end (the fades).
+[ "$(channel_max 0 R 640x480+0+0)" -le 16 ] || fail "not black at the start"
+[ "$(channel_max 500 R 640x480+0+0)" -ge 60 ] || fail "nothing comes up at 0.5 s"
+[ "$(channel_max 23950 R 640x480+0+0)" -le 24 ] || fail "not black at the end"
+# The planet's warm bands cover the centre of the screen at 2 s; lit, warm
+# surfaces are in sight all along the flight.
+rgb=$(pixel "$(frame 2000)" 320 240)
+r=$((16#${rgb:0:2})) b=$((16#${rgb:4:2}))
+[ "$r" -ge 80 ] && [ "$r" -ge $((b + 40)) ] || fail "no planet at the centre at 2 s ($rgb)"
+for t in 2000 10000 18000; do
+  [ "$(channel_max $t R 640x480+0+0)" -ge 150 ] || fail "nothing lit in sight at $t ms"
+done
+# The camera flies: most of the screen changes between 2, 10 and 18 s.
+[ "$(changed 2000 10000 640x480+0+0)" -ge 100000 ] || fail "the picture stands still from 2 to 10 s"
+[ "$(changed 10000 18000 640x480+0+0)" -ge 100000 ] || fail "the picture stands still from 10 to 18 s"
+
 echo "demos e2e: ok"

@@ -9,6 +9,7 @@
 #include "gui/metrics.h"
 #include "platform/fakehardware.h"
 #include "tests/support/display_fixture.h"
+#include "view3d/view3d.h"
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/ddraw.h"
 #include "windxkernel/kernel.h"
@@ -65,6 +66,8 @@ void FxTest::SetUp() {
   AddFileAccessFunction(kernel::PlainFileAccess);
   ASSERT_TRUE(InitCommandRegistry());
   ASSERT_TRUE(RegisterEffects2D());
+  // The sample catalogue holds a 3D demo too.
+  ASSERT_TRUE(RegisterView3D());
   ASSERT_TRUE(RegisterCommands());
 }
 

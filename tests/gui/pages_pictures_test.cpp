@@ -11,6 +11,7 @@
 #include "gui/listbox.h"
 #include "gui/pagecontrol.h"
 #include "gui/scrollbar.h"
+#include "tests/gui/desktop_fixtures.h"
 #include "tests/gui/png_fixtures.h"
 #include "tests/gui/widget_scene.h"
 

@@ -71,6 +71,7 @@ cMaterial* Paint(c3Dscene& scene, const char* name, std::uint32_t color, float t
 
 c3Dlight* WhiteAmbient() {
   auto* light = new c3DSlight_ambient;
+  light->SetName("ambient");
   light->colourTrack = scenetest::Constant({1, 1, 1});
   return light;
 }
@@ -87,16 +88,14 @@ c3Dcamera* Camera() {
 // A white unit cube turned about (1, 1, 0), moving from x 0 at frame 0 to
 // x 1 at frame 100, 6 units ahead.
 c3DSmesh* cube = nullptr;
-c3Dscene* CubeScene() {
-  auto* scene = new c3Dscene;
-  scene->frames = 100;
-  cMaterial* white = Paint(*scene, "white", 0xFFFFFFFFu);
+void CubeScene(c3Dscene& scene) {
+  scene.frames = 100;
+  cMaterial* white = Paint(scene, "white", 0xFFFFFFFFu);
   cube = scenetest::MakeBox({1, 1, 1}, white, white);
   cube->SetName("cube");
   cube->positionTrack = scenetest::Linear(3, {{0, {0, 0, 6}}, {100, {1, 0, 6}}});
   cube->rotationTrack = scenetest::Turn(1, 1, 0, 0.6f);
-  scenetest::Link(*scene, {Camera(), WhiteAmbient(), cube});
-  return scene;
+  scenetest::Link(scene, {Camera(), WhiteAmbient(), cube});
 }
 
 // Screen position of a world point through the base camera, the projection's
@@ -158,7 +157,6 @@ class View3DRender : public View3DTest {
   // Compiles the block on a fresh device and runs body there; the debug log.
   std::vector<std::string> OnScreen(const std::string& block, const std::function<void()>& body) {
     return scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
-      demotest::InstallMemoryFiles();
       ASSERT_TRUE(Compile(Entry(block))) << ::testing::PrintToString(LogLines());
       body();
       demo.reset();
@@ -202,24 +200,22 @@ TEST_F(View3DRender, StretchDoublesTheWidthAndDoesNotCompound) {
 
 // A transparent box first in the tree, an opaque one after it, and a box
 // without a material, whose drawing fails.
-c3Dscene* GlassScene(bool withBroken) {
-  auto* scene = new c3Dscene;
-  scene->frames = 10;
-  auto* glass = scenetest::MakeBox({1, 1, 1}, Paint(*scene, "glass", 0xFF40C0FFu, 0.5f),
-                                   Paint(*scene, "glass2", 0xFF40C0FFu, 0.5f));
+void GlassScene(c3Dscene& scene, bool withBroken) {
+  scene.frames = 10;
+  auto* glass = scenetest::MakeBox({1, 1, 1}, Paint(scene, "glass", 0xFF40C0FFu, 0.5f),
+                                   Paint(scene, "glass2", 0xFF40C0FFu, 0.5f));
   glass->SetName("glass");
   glass->positionTrack = scenetest::Constant({0, 0, 5});
-  auto* box = scenetest::MakeBox({1, 1, 1}, Paint(*scene, "red", 0xFFFF0000u),
-                                 Paint(*scene, "red2", 0xFFFF0000u));
+  auto* box = scenetest::MakeBox({1, 1, 1}, Paint(scene, "red", 0xFFFF0000u),
+                                 Paint(scene, "red2", 0xFFFF0000u));
   box->SetName("box");
   box->positionTrack = scenetest::Constant({0.5f, 0, 8});
   auto* broken = new c3DoneMaterialMesh;
   broken->SetName("broken");
-  scenetest::Link(*scene, {Camera(), WhiteAmbient(), glass, box});
+  scenetest::Link(scene, {Camera(), WhiteAmbient(), glass, box});
   if (withBroken) box->nextSibling = broken;
   else delete broken;
-  scene->root->SetScene(scene);
-  return scene;
+  scene.root->SetScene(&scene);
 }
 
 struct BatchCase {
@@ -231,7 +227,7 @@ struct BatchCase {
 class DeferredDrawing : public View3DRender, public ::testing::WithParamInterface<BatchCase> {};
 
 TEST_P(DeferredDrawing, TransparentDrawsFollowWithZWritesOff) {
-  Scenes()["glass"] = [] { return GlassScene(false); };
+  Scenes()["glass"] = [](c3Dscene& scene) { GlassScene(scene, false); };
   OnScreen(std::string("use \"glass\"; frames 0; camera \"cam\"; clearzbuffer; ") +
                GetParam().draws,
            [&] {
@@ -263,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(View3DRender, AFailedFrameDiscardsItsBatchAndEndsItsScene) {
-  Scenes()["glass"] = [] { return GlassScene(true); };
+  Scenes()["glass"] = [](c3Dscene& scene) { GlassScene(scene, true); };
   const auto log = OnScreen("use \"glass\"; frames 0; camera \"cam\"; draw \"glass\"; draw \"broken\"; alpha 0.5;",
            [&] {
              bool zwriteOff = false;
@@ -286,10 +282,9 @@ TEST_F(View3DRender, AFailedFrameDiscardsItsBatchAndEndsItsScene) {
 
 // Boxes straight ahead at growing distances, each as large on screen as the
 // others, side by side.
-c3Dscene* FogScene() {
-  auto* scene = new c3Dscene;
-  scene->frames = 10;
-  cMaterial* white = Paint(*scene, "white", 0xFFFFFFFFu);
+void FogScene(c3Dscene& scene) {
+  scene.frames = 10;
+  cMaterial* white = Paint(scene, "white", 0xFFFFFFFFu);
   std::vector<c3Dobject*> objects{Camera(), WhiteAmbient()};
   const float distances[] = {10, 25, 40, 55, 70, 95};
   for (int i = 0; i < 6; i++) {
@@ -299,11 +294,10 @@ c3Dscene* FogScene() {
     box->positionTrack = scenetest::Constant({(-0.75f + 0.3f * i) * z, 0, z});
     objects.push_back(box);
   }
-  scene->root = objects[0];
+  scene.root = objects[0];
   for (std::size_t i = 1; i < objects.size(); i++) objects[i - 1]->nextSibling = objects[i];
-  scene->root->SetScene(scene);
-  scene->CollectCamerasAndLights(scene->root);
-  return scene;
+  scene.root->SetScene(&scene);
+  scene.CollectCamerasAndLights(scene.root);
 }
 
 struct FogCase {
@@ -348,6 +342,63 @@ INSTANTIATE_TEST_SUITE_P(Statements, Fog,
                                            FogCase{"Disabled", "fog disabled ranged 0.2, 0.8;", false},
                                            FogCase{"None", "", false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace view3dtest
+
+namespace view3dtest {
+namespace {
+
+struct SettingCase {
+  const char* name;
+  const char* settings;  // between the camera and the drawing
+  float time;
+  std::uint32_t centre;  // the cube's middle
+  bool seen;             // any pixel lit
+};
+
+class DisplaySettings : public View3DRender, public ::testing::WithParamInterface<SettingCase> {};
+
+TEST_P(DisplaySettings, LastForTheFrame) {
+  Scenes()["cube"] = CubeScene;
+  OnScreen(std::string("use \"cube\"; frames 0; camera \"cam\"; clearzbuffer;\n") +
+               GetParam().settings + "\ndraw all;",
+           [&] {
+             ASSERT_TRUE(Frame(GetParam().time));
+             const std::uint32_t centre = PixelAt(kWidth / 2, kHeight / 2);
+             for (int k = 0; k < 24; k += 8)
+               EXPECT_NEAR(static_cast<int>(centre >> k & 255),
+                           static_cast<int>(GetParam().centre >> k & 255), 1)
+                   << std::hex << centre;
+             int lit = 0;
+             for (int y = 0; y < kHeight; y++)
+               for (int x = 0; x < kWidth; x++) lit += PixelAt(x, y) != 0;
+             EXPECT_EQ(lit > 0, GetParam().seen);
+             MaybeWritePng(std::string("view3d_setting_") + GetParam().name);
+           });
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Statements, DisplaySettings,
+    ::testing::Values(
+        SettingCase{"None", "", 0, 0xFFFFFF, true},
+        SettingCase{"HideAllShowTwo", "hide all; show \"cube\", \"ambient\";", 0, 0xFFFFFF, true},
+        SettingCase{"HiddenLight", "hide \"ambient\";", 0, 0x000000, false},
+        SettingCase{"Wireframed", "wireframed 3;", 0, 0x000000, true},
+        SettingCase{"Solid", "wireframed 0;", 0, 0xFFFFFF, true},
+        SettingCase{"Tint", "tint (1, 0.5, -1);", 0, 0xFF7F00, true},
+        SettingCase{"TintOfAnEarlierFrameOnly", "if interpolate { 0: true, 1: false } tint (1, 0, 0);",
+                    2, 0xFFFFFF, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(View3DRender, HideAllDrawsNothing) {
+  Scenes()["cube"] = CubeScene;
+  OnScreen("use \"cube\"; frames 0; camera \"cam\"; clearzbuffer; hide all; draw all;", [&] {
+    ASSERT_TRUE(Frame(0));
+    for (int y = 0; y < kHeight; y++)
+      for (int x = 0; x < kWidth; x++) ASSERT_EQ(PixelAt(x, y), 0u) << x << "," << y;
+  });
+}
 
 }  // namespace
 }  // namespace view3dtest

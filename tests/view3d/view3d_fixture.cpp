@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "demo/datacollector.h"
 #include "demo/pipeline.h"
 #include "threedee/scene/cameras.h"
 #include "threedee/scene/trimesh.h"
@@ -12,27 +11,28 @@ namespace view3dtest {
 using namespace VOXA2;
 using namespace VOXA2::threedee;
 
-std::map<std::string, std::function<c3Dscene*()>>& Scenes() {
-  static std::map<std::string, std::function<c3Dscene*()>> scenes;
+std::map<std::string, SceneBuilder>& Scenes() {
+  static std::map<std::string, SceneBuilder> scenes;
   return scenes;
 }
 
 namespace {
 
-class cSceneCollector : public cVOXAdatacollector {
+// Built by name from the file name the description gives: "3ds\NAME.T3D".
+class cBuiltScene : public c3Dscene {
  public:
-  cSceneCollector() : cVOXAdatacollector("3DS") {}
-  ~cSceneCollector() override { FreeEntries(); }
-  void FreeItem(void* data) override { delete static_cast<c3Dscene*>(data); }
-  bool LoadItem(tDataEntry* entry) override {
-    const auto made = Scenes().find(entry->name);
-    if (made == Scenes().end()) return false;
-    entry->data = made->second();
-    return entry->data != nullptr;
+  bool Load(const char* fileName) override {
+    std::string name = fileName;
+    name = name.substr(name.rfind('\\') + 1);
+    name = name.substr(0, name.rfind('.'));
+    const auto builder = Scenes().find(name);
+    if (builder == Scenes().end()) return false;
+    builder->second(*this);
+    return true;
   }
 };
 
-cVOXAdatacollector* NewSceneCollector() { return new cSceneCollector; }
+c3Dscene* NewBuiltScene() { return new cBuiltScene; }
 
 template <class T>
 T* Named(const char* name) {
@@ -43,30 +43,35 @@ T* Named(const char* name) {
 
 }  // namespace
 
-c3Dscene* NamesOnlyScene() {
-  auto* scene = new c3Dscene;
-  scene->frames = 100;
+void NamesOnlyScene(c3Dscene& scene) {
+  scene.frames = 100;
   c3Dobject* chain[] = {Named<c3Dcamera>("cam"), Named<c3Dtarget>("aim"),
                         Named<c3Dobject>("thing"), Named<c3DtriangularMesh>("mesh")};
-  scene->root = chain[0];
+  scene.root = chain[0];
   for (int i = 0; i + 1 < 4; i++) chain[i]->nextSibling = chain[i + 1];
-  scene->root->SetScene(scene);
-  scene->CollectCamerasAndLights(scene->root);
-  return scene;
+  scene.root->SetScene(&scene);
+  scene.CollectCamerasAndLights(scene.root);
 }
 
 void View3DTest::SetUp() {
   DemoTest::SetUp();
   ASSERT_TRUE(RegisterView3D());
   ASSERT_TRUE(RegisterCommands());
-  ASSERT_TRUE(RegisterDataCollectorKind("3DS", NewSceneCollector));
+  textMaker_ = AnimationSceneKinds()[kAnimationText3D].make;
+  AnimationSceneKinds()[kAnimationText3D].make = NewBuiltScene;
   Scenes()["names"] = NamesOnlyScene;
 }
 
 void View3DTest::TearDown() {
   DemoTest::TearDown();
-  UnregisterDataCollectorKind("3DS");
+  AnimationSceneKinds()[kAnimationText3D].make = textMaker_;
   Scenes().clear();
+}
+
+bool View3DTest::Compile(const std::string& text) {
+  for (const auto& [name, builder] : Scenes())
+    demotest::Files()["3ds\\" + name + ".dsc"] = "animation t3d \"" + name + "\" { }";
+  return DemoTest::Compile(text);
 }
 
 cVOXAview3D* View3DTest::View() {
