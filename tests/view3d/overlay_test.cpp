@@ -213,9 +213,8 @@ TEST_F(Overlays, SkyBoxShowsTheFaceTurnedAhead) {
 
 // A sun 20 units ahead, and a wall between it and the camera that "hide"
 // can take away.
-c3Dscene* SunScene() {
-  auto* scene = new c3Dscene;
-  scene->frames = 100;
+void SunScene(c3Dscene& scene) {
+  scene.frames = 100;
   auto* camera = new c3Dcamera;
   camera->SetName("cam");
   camera->nearPlane = 1;
@@ -226,14 +225,13 @@ c3Dscene* SunScene() {
   auto* grey = new cMaterial;
   grey->SetName("grey");
   grey->ambient = grey->diffuse = 0xFF404040u;
-  scene->AddMaterial(grey);
+  scene.AddMaterial(grey);
   c3DSmesh* wall = scenetest::MakeBox({3, 3, 0.5f}, grey, grey);
   wall->SetName("wall");
   wall->positionTrack = scenetest::Constant({2, -1.5f, 10});
   auto* light = new c3DSlight_ambient;
   light->colourTrack = scenetest::Constant({1, 1, 1});
-  scenetest::Link(*scene, {camera, light, sun, wall});
-  return scene;
+  scenetest::Link(scene, {camera, light, sun, wall});
 }
 
 class Flares : public Overlays {
