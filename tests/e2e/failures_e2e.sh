@@ -44,6 +44,8 @@ no_catalogue() {
 not_loaded() {
   printf '%s\n' "$@" "Could not load demo! Continuing with the GUI..."
 }
+# The catalogue line the typo goes into.
+resolution_line=$(grep -n "^    resolution 640" "$play/data/demo.ini" | cut -d: -f1)
 cases=(
   "keyword|edit $scr 's/^pipeline p_badge/pipelin p_badge/'|$(not_loaded 'demos\showcase.scr(27,8) Error 100 occured: Syntax error!')"
   "command|edit $scr 's/: clear   {/: clearr {/'|$(not_loaded 'demos\showcase.scr(22,25) Error 111 occured: Command expected')"
@@ -54,7 +56,7 @@ cases=(
   "sample_missing|rm data/samples/showcase_thump.wav|$(not_loaded 'Could not load samples\showcase_thump.wav!' 'Error on loading data "showcase_thump.wav"' 'demos\showcase.scr(39,56) Error 114 occured: Error on loading command!')"
   "music_missing|rm data/music/showcase.mod|Could not load music from disk"
   "script_missing|rm $scr|$(not_loaded)"
-  "catalogue_typo|edit data/demo.ini 's/^    resolution 640/    resolutio 640/'|demo.ini(32,14) Error 101 occured: Syntax error!
+  "catalogue_typo|edit data/demo.ini 's/^    resolution 640/    resolutio 640/'|demo.ini(${resolution_line},14) Error 101 occured: Syntax error!
 $(no_catalogue '')"
   "catalogue_empty|: > data/demo.ini|(demo.ini) Fatal error: No demos enlisted!
 $(no_catalogue '')"

@@ -10,6 +10,7 @@
 
 #include "platform/ddraw.h"
 #include "platform/fakehardware.h"
+#include "tests/threedee/scene/scene_builders.h"
 #include "tests/threedee/scene/scene_viewer.h"
 #include "tests/threedee/scene/track_makers.h"
 #include "threedee/scene/keyframed.h"
@@ -23,20 +24,7 @@ namespace objecttest {
 
 using VOXA2::threedee::Vector;
 
-// The objects as the root's sibling chain, bound to the scene.
-inline void Link(VOXA2::threedee::c3Dscene& scene,
-                 std::vector<VOXA2::threedee::c3Dobject*> objects) {
-  VOXA2::threedee::c3Dobject* last = nullptr;
-  for (VOXA2::threedee::c3Dobject* o : objects) {
-    if (last)
-      last->nextSibling = o;
-    else
-      scene.root = o;
-    last = o;
-  }
-  scene.root->SetScene(&scene);
-  scene.CollectCamerasAndLights(scene.root);
-}
+using scenetest::Link;
 
 // A white point light up and to the left of the camera at the origin, and a
 // dim ambient light: objects drawn in front of the camera show their shape.

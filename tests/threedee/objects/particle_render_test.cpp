@@ -13,6 +13,7 @@
 
 #include "platform/ddraw.h"
 #include "platform/fakehardware.h"
+#include "tests/threedee/scene/scene_builders.h"
 #include "tests/threedee/scene/scene_device.h"
 #include "tests/threedee/scene/scene_viewer.h"
 #include "tests/threedee/scene/track_makers.h"
@@ -29,19 +30,13 @@ namespace {
 
 using namespace VOXA2;
 using namespace VOXA2::threedee;
+using scenetest::Link;
 using scenetest::MaybeWritePng;
 using scenetest::PixelAt;
 
 constexpr int kWidth = 192, kHeight = 144;
 
 int Channel(std::uint32_t rgb, int k) { return static_cast<int>((rgb >> (16 - 8 * k)) & 255); }
-
-// A scene of the given objects, siblings in that order; the scene owns them.
-void Link(c3Dscene& scene, const std::vector<c3Dobject*>& objects) {
-  for (std::size_t i = 0; i + 1 < objects.size(); ++i) objects[i]->nextSibling = objects[i + 1];
-  scene.root = objects.front();
-  scene.root->SetScene(&scene);
-}
 
 // Opaque white particles of one size at the given object-space points.
 void Place(c3Dparticle_system& system, const std::vector<Vector>& points, float size) {

@@ -103,7 +103,8 @@ inline c3DSmesh* MakeBox(const V3& half, cMaterial* even, cMaterial* odd) {
   return box;
 }
 
-inline void Link(c3Dscene& scene, std::initializer_list<c3Dobject*> objects) {
+// The objects as the root's sibling chain, bound to the scene.
+inline void Link(c3Dscene& scene, const std::vector<c3Dobject*>& objects) {
   c3Dobject* last = nullptr;
   for (c3Dobject* o : objects) {
     if (last)
