@@ -138,6 +138,11 @@ inline tStep Frames(int count) {
   return [count, left = count]() mutable { return --left <= 0; };
 }
 
+// Takes the launcher's own data (viewer.dat, the last data file) away.
+inline void UnmountViewerData() {
+  kernel::UnmountDataFile(kernel::GetDataFile(kernel::GetDataFileCount() - 1));
+}
+
 // A click of the first mouse button in the middle of an element, through the
 // input hand-off.
 inline void Click(ZGUI::cVisElement* element) {

@@ -86,6 +86,28 @@ INSTANTIATE_TEST_SUITE_P(
       return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
     });
 
+// After start-up a change of video mode lays the launcher out even when no
+// cursor can be loaded; the cursor of the earlier mode stays.
+TEST_F(LauncherSession, AModeChangeWithoutCursorFilesLaysOutAndKeepsTheCursor) {
+  tRect window;
+  int cursor = 0;
+  EXPECT_EQ(Run({LauncherShown(), Do([] {
+                   UnmountViewerData();
+                   VOXA2::video::RequestVideoMode(0, 800, 600, 32);
+                 }),
+                 Frames(1), Do([&] {
+                   window = VOXA2::mainWindow->GetBounds();
+                   cursor = ZGUI::MouseCursor.GetHeight();
+                 })}),
+            0);
+  EXPECT_EQ(window, (tRect{50, 50, 750, 550}));
+  EXPECT_EQ(cursor, 24);
+  bool said = false;
+  for (const std::string& line : testsupport::DebugLogLines())
+    said = said || line == "Could not find any mouse cursor bitmap file!";
+  EXPECT_TRUE(said);
+}
+
 // The cursor files of the launcher's set as a search finds them.
 const std::vector<std::string> kCursors{
     "GUI\\mouse\\default\\standard08.pcx", "GUI\\mouse\\default\\standard12.pcx",

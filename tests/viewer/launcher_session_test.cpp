@@ -159,6 +159,22 @@ TEST_F(LauncherSession, RunPlaysTheDemoAndBuildsTheLauncherAgainWithTheDefaultSe
   EXPECT_NE(first, nullptr);
 }
 
+// Without its own data the launcher cannot be built again after a demo: the
+// program ends with 1 and says why, instead of running without a GUI.
+TEST_F(LauncherSession, ALauncherThatCannotBeBuiltAgainEndsTheProgramWithOne) {
+  bool after = false;
+  EXPECT_EQ(Run({LauncherShown(), Do([] { Click(mainElements.run); }),
+                 [] {
+                   if (!VOXA2::currentDemo) return false;
+                   UnmountViewerData();
+                   return true;
+                 },
+                 LauncherShown(), Do([&] { after = true; })}),
+            1);
+  EXPECT_FALSE(after);
+  EXPECT_TRUE(Logged("Could not rebuild the launcher!"));
+}
+
 struct tFailure {
   const char* name;
   int row;
