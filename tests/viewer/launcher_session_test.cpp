@@ -3,6 +3,8 @@
 // launcher built again after it, start failures, closing and minimising.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "platform/fakehardware.h"
 #include "platform/sound_headless.h"
 #include "tests/viewer/launcher_fixture.h"
+#include "windxkernel/video.h"
 
 namespace {
 
@@ -307,6 +310,36 @@ TEST_F(LauncherSession, MinimisedShowsNoiseUntilAKeyOrButtonIsPressed) {
     testsupport::ResetProcessState();
     SetUp();
   }
+}
+
+// A full-screen start takes 640x480 in 16 bits a pixel; the launcher looks the
+// same as in a 32-bit window, but for the colours' lost low bits.
+TEST_F(LauncherSession, AFullScreenStartIn16BitsDrawsWhatAWindowDraws) {
+  std::vector<std::uint32_t> frames[2];
+  int bits[2] = {0, 0};
+  const char* options[2] = {"debugmode nosound windowed", "debugmode nosound"};
+  for (int i : {0, 1}) {
+    EXPECT_EQ(Run({LauncherShown(), Frames(2), Do([&, i] {
+                     frames[i] = Presented();
+                     bits[i] = VOXA2::screenInfo.bitsPerPixel;
+                   })},
+                  options[i]),
+              0);
+    testsupport::ResetProcessState();
+    SetUp();
+  }
+  EXPECT_EQ(bits[0], 32);
+  EXPECT_EQ(bits[1], 16);
+  ASSERT_EQ(frames[0].size(), frames[1].size());
+  // The toolkit's 16-bit shading and text keep fewer bits along the way: the
+  // pictures differ a little everywhere, but the layout would differ a lot.
+  double total = 0;
+  for (std::size_t p = 0; p < frames[0].size(); ++p)
+    for (int shift : {0, 8, 16})
+      total += std::abs(static_cast<int>((frames[0][p] >> shift) & 0xFF) -
+                        static_cast<int>((frames[1][p] >> shift) & 0xFF));
+  // Truncating to 5-6-5 alone costs about 3 on average.
+  EXPECT_LE(total / (3.0 * frames[0].size()), 6.0);
 }
 
 }  // namespace
