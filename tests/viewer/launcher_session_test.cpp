@@ -14,6 +14,7 @@
 #include "gui/keyboard.h"
 #include "gui/label.h"
 #include "gui/listbox.h"
+#include "gui/messages.h"
 #include "platform/fakehardware.h"
 #include "platform/sound_headless.h"
 #include "tests/viewer/launcher_fixture.h"
@@ -116,6 +117,20 @@ TEST_F(LauncherSession, TheSelectionShowsWhatItsDemoOffers) {
   EXPECT_EQ(Run(steps), 0);
   ASSERT_EQ(seen.size(), cases.size());
   for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(seen[i], cases[i].want) << i;
+}
+
+TEST_F(LauncherSession, WithoutCataloguesTheListIsEmptyAndNothingCanRun) {
+  std::filesystem::remove("data/demo.ini");
+  std::filesystem::remove("extra.dat");
+  int rows = -1;
+  tShown shown;
+  EXPECT_EQ(Run({LauncherShown(), Do([&] {
+                   rows = mainElements.list->GetCount();
+                   shown = Shown();
+                 })}),
+            0);
+  EXPECT_EQ(rows, 0);
+  EXPECT_EQ(shown, (tShown{-1, false, "", ""}));
 }
 
 // Neither a demo without a script (its Run is disabled) nor nothing selected
@@ -277,7 +292,7 @@ TEST_F(LauncherSession, MinimisedShowsNoiseUntilAKeyOrButtonIsPressed) {
   for (int press : {0, 1}) {
     SCOPED_TRACE(press ? "button" : "key");
     std::vector<std::uint32_t> before, noise1, noise2, restored;
-    bool minimized = false, back = false, unseen = false;
+    bool minimized = false, back = false, unseen = false, heldBack = false;
     ZGUI::tPoint cursor;
     EXPECT_EQ(Run({LauncherShown(), Frames(2), Do([&] {
                      before = Presented();
@@ -290,6 +305,9 @@ TEST_F(LauncherSession, MinimisedShowsNoiseUntilAKeyOrButtonIsPressed) {
                    Do([&] {
                      noise2 = Presented();
                      minimized = VOXA2::mainWindow->IsMinimized();
+                     // Moves are held back while nothing takes them from the queue.
+                     for (int i = 0; i < 3; ++i) VOXA2::OnMouseMove(cursor.x, cursor.y, 0);
+                     heldBack = VOXA2::desktop->GetMessageQueue()->IsEmpty();
                      if (press)
                        VOXA2::OnMouseButton(1, true, 0);
                      else
@@ -302,6 +320,7 @@ TEST_F(LauncherSession, MinimisedShowsNoiseUntilAKeyOrButtonIsPressed) {
                    })}),
               0);
     EXPECT_TRUE(minimized);
+    EXPECT_TRUE(heldBack);
     EXPECT_NE(noise1, before);
     EXPECT_NE(noise1, noise2);
     EXPECT_TRUE(back);
