@@ -11,6 +11,7 @@
 #include "gui/graphicsdevice.h"
 #include "gui/messages.h"
 #include "gui/metrics.h"
+#include "gui/pagecontrol.h"
 #include "tests/gui/font_fixtures.h"
 #include "tests/gui/png_fixtures.h"
 #include "tests/support/display_fixture.h"
@@ -104,13 +105,25 @@ std::vector<std::uint8_t> DrawFrame(ZGUI::cDesktop& desktop) {
 
 void ClickOn(ZGUI::cDesktop& desktop, ZGUI::cVisElement* element) {
   ASSERT_NE(element, nullptr);
-  const ZGUI::tPoint p = element->ClientToScreen(
-      ZGUI::tPoint(element->GetWidth() / 2, element->GetHeight() / 2), element);
+  ClickAt(desktop, element->ClientToScreen(
+                       ZGUI::tPoint(element->GetWidth() / 2, element->GetHeight() / 2), element));
+}
+
+void ClickAt(ZGUI::cDesktop& desktop, ZGUI::tPoint p) {
   ZGUI::cMessageQueue* queue = desktop.GetMessageQueue();
   queue->PostMouseMessage(ZGUI::mouseaction::Move, -1, nullptr, p.x, p.y);
   queue->PostMouseMessage(ZGUI::mouseaction::Press, 0, nullptr, p.x, p.y);
   queue->PostMouseMessage(ZGUI::mouseaction::Release, 0, nullptr, p.x, p.y);
   desktop.ProcessMessages();
+}
+
+void ShowPage(ZGUI::cDesktop& desktop, int index) {
+  ZGUI::cPageControl* pages = VOXA2::setupdialog::pcSetup;
+  const ZGUI::tRect tab = pages->GetTabRect(index);
+  ClickAt(desktop, pages->ClientToScreen(ZGUI::tPoint(tab.left + 4, tab.top + 4), pages));
+  namespace sd = VOXA2::setupdialog;
+  const ZGUI::cTabSheet* added[] = {sd::tsVideo, sd::tsInput, sd::tsMusic, sd::tsThreedee};
+  EXPECT_EQ(pages->GetFocus(), added[index]);
 }
 
 void SavePicture(const std::string& name, const std::vector<std::uint8_t>& rgb) {

@@ -36,8 +36,11 @@ ZGUI::cVisElement* FindVisual(ZGUI::cElement* root, const char* name);
 // One frame of the launcher's GUI: the queued input, then a full redraw into
 // a screen-format buffer; answers the picture as 8-bit RGB rows.
 std::vector<std::uint8_t> DrawFrame(ZGUI::cDesktop& desktop);
-// A click at the middle of an element, dispatched at once.
+// A click at a screen point, or at the middle of an element, dispatched at once.
+void ClickAt(ZGUI::cDesktop& desktop, ZGUI::tPoint p);
 void ClickOn(ZGUI::cDesktop& desktop, ZGUI::cVisElement* element);
+// A click on the tab of the Setup window's page with that index.
+void ShowPage(ZGUI::cDesktop& desktop, int index);
 // Writes the picture for review into the build folder's setupdialog-review/.
 void SavePicture(const std::string& name, const std::vector<std::uint8_t>& rgb);
 
