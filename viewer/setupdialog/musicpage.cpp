@@ -116,17 +116,11 @@ void BuildMusicOptions() {
 }
 
 void OnMusicOptionSelect(ZGUI::cListEntry* entry) {
-  musicOption* record = detail::RecordOf(musicOptions, entry);
-  if (!record) return;
-  record->value = entry->GetIndex();
-  UpdateMusicChange();
+  if (detail::TakeEntryChoice(musicOptions, entry)) UpdateMusicChange();
 }
 
 void OnMusicOptionCheck(ZGUI::cVisElement* checkbox) {
-  musicOption* record = detail::RecordOf(musicOptions, checkbox);
-  if (!record) return;
-  record->value = record->checkbox->GetChecked();
-  UpdateMusicChange();
+  if (detail::TakeCheckChoice(musicOptions, checkbox)) UpdateMusicChange();
 }
 
 }  // namespace VOXA2::setupdialog

@@ -147,4 +147,20 @@ Record* RecordOf(const std::vector<Record*>& records, const ZGUI::cObject* contr
   return nullptr;
 }
 
+// A choice on a group's list or check box: its record's value follows it.
+// False when the control belongs to no record of the list.
+template <typename Record>
+bool TakeEntryChoice(const std::vector<Record*>& records, ZGUI::cListEntry* entry) {
+  Record* record = RecordOf(records, entry);
+  if (record) record->value = entry->GetIndex();
+  return record != nullptr;
+}
+
+template <typename Record>
+bool TakeCheckChoice(const std::vector<Record*>& records, ZGUI::cVisElement* checkbox) {
+  Record* record = RecordOf(records, checkbox);
+  if (record) record->value = record->checkbox->GetChecked();
+  return record != nullptr;
+}
+
 }  // namespace VOXA2::setupdialog::detail

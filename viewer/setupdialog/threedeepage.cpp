@@ -45,17 +45,11 @@ void BuildThreedeeOptions() {
 void ClearThreedeeOptions() { detail::ClearGroups(threedeeOptions, tsThreedee); }
 
 void OnThreedeeOptionSelect(ZGUI::cListEntry* entry) {
-  threedeeOption* record = detail::RecordOf(threedeeOptions, entry);
-  if (!record) return;
-  record->value = entry->GetIndex();
-  UpdateThreedeeChange();
+  if (detail::TakeEntryChoice(threedeeOptions, entry)) UpdateThreedeeChange();
 }
 
 void OnThreedeeOptionCheck(ZGUI::cVisElement* checkbox) {
-  threedeeOption* record = detail::RecordOf(threedeeOptions, checkbox);
-  if (!record) return;
-  record->value = record->checkbox->GetChecked();
-  UpdateThreedeeChange();
+  if (detail::TakeCheckChoice(threedeeOptions, checkbox)) UpdateThreedeeChange();
 }
 
 void OnThreedeeChange(ZGUI::cVisElement*) {

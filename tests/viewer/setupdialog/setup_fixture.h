@@ -23,6 +23,9 @@ struct tRun {
   const char* commandLine = "debugmode";
   int cycles = 1;
   bool layout = true;
+  // Without "GUI\pictures\setupback" the build fails and body runs on the
+  // desktop that it left.
+  bool picture = true;
 };
 void WithSetupWindow(const tRun& run, const std::function<void(ZGUI::cDesktop&)>& body);
 inline void WithSetupWindow(const std::function<void(ZGUI::cDesktop&)>& body) {

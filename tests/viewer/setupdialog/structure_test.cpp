@@ -131,6 +131,13 @@ TEST_F(SetupStructure, BuildNamesEveryElementAndDressesIt) {
   });
 }
 
+TEST_F(SetupStructure, WithoutItsPictureTheBuildMakesNothing) {
+  setuptest::WithSetupWindow({.picture = false}, [](ZGUI::cDesktop& desktop) {
+    EXPECT_EQ(desktop.GetClient()->GetChildCount(), 0);
+    EXPECT_EQ(sd::setupback, nullptr);
+  });
+}
+
 TEST_F(SetupStructure, TabsShowThreePagesInOrder) {
   setuptest::WithSetupWindow([](ZGUI::cDesktop&) {
     // Tabs in the order of the pages; none for the hidden Input page.
@@ -197,6 +204,12 @@ TEST_P(SetupLayout, WindowCoversItsShareOfTheScreenAndPagesAreTiled) {
     // The Change buttons end a margin above the foot of their page.
     EXPECT_EQ(sd::vcChange->GetBounds().bottom, sd::tsVideo->GetClientHeight() - my);
     for (ZGUI::cTabSheet* page : {sd::tsVideo, sd::tsMusic, sd::tsThreedee}) ExpectTiled(page);
+    // The speaker list needs more room than the music page has: the page
+    // scrolls and its button sits right under the option.
+    EXPECT_NE(sd::tsMusic->GetVScrollBar(), nullptr);
+    EXPECT_EQ(sd::mcChange->GetBounds().top,
+              sd::musicOptions.at(0)->scrollbar->GetBounds().bottom + my);
+    EXPECT_EQ(sd::mcChange->GetBounds().right, 2 * sd::tsMusic->GetClientWidth() / 3);
     // The background is the picture scaled to the canvas.
     ZGUI::cBitmap* background = sd::setupwindow->GetClient()->GetPicture();
     ASSERT_NE(background, nullptr);
