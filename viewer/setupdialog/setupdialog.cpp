@@ -248,6 +248,7 @@ void RenameElements(const char* name) {
 }
 
 bool Relayout() {
+  if (!setupwindow) return true;  // no launcher GUI: a demo runs
   ZGUI::cBitmap* background = nullptr;
   if (setupback) {
     background = new (std::nothrow) ZGUI::cBitmap(
@@ -269,6 +270,7 @@ bool Relayout() {
 void Open() { Refresh(); }
 
 void Refresh() {
+  if (!setupwindow) return;
   chosenVideoDevice = video::GetCurrentVideoDevice();
   chosenWidth = screenInfo.width;
   chosenHeight = screenInfo.height;
@@ -300,6 +302,8 @@ void Shutdown() {
   detail::ClearGroups(musicOptions, tsMusic);
   delete setupback;
   setupback = nullptr;
+  // The elements go with the desktop; nothing may reach them until the next build.
+  setupwindow = nullptr;
 }
 
 }  // namespace VOXA2::setupdialog
