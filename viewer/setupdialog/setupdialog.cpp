@@ -48,13 +48,8 @@ namespace {
 using detail::Dress;
 using VOXA::errors::NewOrThrow;
 
-template <typename T>
-T* Create(const char* className) {
-  return NewOrThrow<T>(className);
-}
-
 ZGUI::cTabSheet* AddPage(const char* caption, bool autoScrollBars, bool visible) {
-  auto* page = Create<ZGUI::cTabSheet>("cTabSheet");
+  auto* page = NewOrThrow<ZGUI::cTabSheet>("cTabSheet");
   page->SetCaption(caption);
   page->SetFont(detail::NewFont(14));
   page->SetAutoScrollBars(autoScrollBars);
@@ -68,7 +63,7 @@ ZGUI::cTabSheet* AddPage(const char* caption, bool autoScrollBars, bool visible)
 }
 
 ZGUI::cLabel* AddLabel(ZGUI::cTabSheet* page, const char* caption) {
-  auto* label = Create<ZGUI::cLabel>("cLabel");
+  auto* label = NewOrThrow<ZGUI::cLabel>("cLabel");
   Dress(label, 14, 0xFFFFFF, caption);
   page->AddChild(label);
   return label;
@@ -76,10 +71,10 @@ ZGUI::cLabel* AddLabel(ZGUI::cTabSheet* page, const char* caption) {
 
 // A list box with its scroll bar right after it.
 ZGUI::cListBox* AddList(ZGUI::cTabSheet* page, ZGUI::cScrollBar** bar) {
-  auto* list = Create<ZGUI::cListBox>("cListBox");
+  auto* list = NewOrThrow<ZGUI::cListBox>("cListBox");
   Dress(list, 14, 0xFFFFFF, nullptr);
   page->AddChild(list);
-  *bar = Create<ZGUI::cScrollBar>("cScrollBar");
+  *bar = NewOrThrow<ZGUI::cScrollBar>("cScrollBar");
   Dress(*bar, 14, 0x3F3F3F, nullptr);
   page->AddChild(*bar);
   list->SetScrollBar(*bar);
@@ -87,7 +82,7 @@ ZGUI::cListBox* AddList(ZGUI::cTabSheet* page, ZGUI::cScrollBar** bar) {
 }
 
 ZGUI::cButton* AddChange(ZGUI::cTabSheet* page, void (*onClick)(ZGUI::cVisElement*)) {
-  auto* button = Create<ZGUI::cButton>("cButton");
+  auto* button = NewOrThrow<ZGUI::cButton>("cButton");
   Dress(button, 14, 0x3F3F3F, "Change");
   button->OnClick = onClick;
   page->AddChild(button);
@@ -146,7 +141,7 @@ void RefillVideoDevices() {
   fillingVideoDevices = true;
   vdList->Clear();
   for (int i = 0; video::videoDevice* device = video::GetVideoDevice(i); ++i) {
-    auto* entry = Create<ZGUI::cListEntry_MultiText>("cListEntry_MultiText");
+    auto* entry = NewOrThrow<ZGUI::cListEntry_MultiText>("cListEntry_MultiText");
     entry->AddColumn(detail::EntryText(device->GetName()).c_str(), 0, 1);
     entry->AddColumn(detail::EntryText(device->GetDescription()).c_str(), 0, 5);
     entry->OnSelect = OnVideoDeviceSelect;
@@ -178,7 +173,7 @@ bool Build() {
   delete setupback;
   setupback = picture.release();
 
-  setupwindow = Create<ZGUI::cDialog>("cDialog");
+  setupwindow = NewOrThrow<ZGUI::cDialog>("cDialog");
   setupwindow->SetName("setupwindow");
   ZGUI::cDesktop::Current()->GetClient()->AddChild(setupwindow);
   ZGUI::cObjectContainer* client = setupwindow->GetClient();
@@ -187,7 +182,7 @@ bool Build() {
   client->SetVScrollBar(false);
   Dress(setupwindow, 20, 0x7F7F7F, "Setup");
 
-  pcSetup = Create<ZGUI::cPageControl>("cPageControl");
+  pcSetup = NewOrThrow<ZGUI::cPageControl>("cPageControl");
   client->AddChild(pcSetup);
   Dress(pcSetup, 14, 0xFFFFFF, nullptr);
 

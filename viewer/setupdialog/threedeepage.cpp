@@ -5,6 +5,7 @@
 #include "viewer/setupdialog/optiongroups.h"
 #include "viewer/setupdialog/setupdialog.h"
 #include "windxkernel/3dkernel.h"
+#include "windxkernel/catchchain.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/deviceoptions.h"
 #include "windxkernel/video.h"
@@ -64,6 +65,7 @@ void OnThreedeeChange(ZGUI::cVisElement*) {
       threedeeOptions[i]->option->SetValue(previous[i]);
     if (!threedee::Restart3DDevice()) {
       LogFailure("Could not restart the previous 3D device either");
+      kernel::NoteFailure();
       video::PostApplicationQuit();
     }
   }

@@ -2,6 +2,7 @@
 // are enabled, and what the buttons apply.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "gui/button.h"
@@ -12,6 +13,7 @@
 #include "platform/ddraw.h"
 #include "platform/fakehardware.h"
 #include "tests/support/display_fixture.h"
+#include "tests/support/tempdir.h"
 #include "tests/viewer/setupdialog/setup_fixture.h"
 #include "viewer/setupdialog/setupdialog.h"
 #include "windxkernel/3dkernel.h"
@@ -296,6 +298,25 @@ TEST_F(SetupPages, AFailedThreedeeChangeReportsAndRestoresThePreviousDevice) {
                                 false, false, 1),
               box);
   });
+}
+
+TEST_F(SetupPages, ARestartThatFailsTooEndsTheProgramWithOne) {
+  OnlySecondDeviceWBuffers();
+  const int code = setuptest::WithSetupWindow({}, [](ZGUI::cDesktop& desktop) {
+    VOXA2::threedee::Init3DKernel();
+    sd::Open();
+    setuptest::ShowPage(desktop, 3);
+    platform::Hardware().createDeviceResult = [](const DDPIXELFORMAT&) { return DDERR_GENERIC; };
+    sd::threedeeOptions.at(0)->list->SetCurrent(1);
+    ClickOn(desktop, sd::threedeeChange);
+    platform::Hardware().createDeviceResult = nullptr;
+    EXPECT_EQ(kernel::d3dState.device, nullptr);
+    EXPECT_NE(Find(&desktop, "dlg(MessageBox)"), nullptr);
+    const auto log = testsupport::DebugLogLines();
+    EXPECT_NE(std::find(log.begin(), log.end(), "Could not restart the previous 3D device either"),
+              log.end());
+  });
+  EXPECT_EQ(code, 1);
 }
 
 TEST_F(SetupPages, ModeChangeAppliesInTheNextFrameAndReopensWithTheModeInForce) {

@@ -27,7 +27,8 @@ struct tRun {
   // desktop that it left.
   bool picture = true;
 };
-void WithSetupWindow(const tRun& run, const std::function<void(ZGUI::cDesktop&)>& body);
+// Answers the program's exit code.
+int WithSetupWindow(const tRun& run, const std::function<void(ZGUI::cDesktop&)>& body);
 inline void WithSetupWindow(const std::function<void(ZGUI::cDesktop&)>& body) {
   WithSetupWindow(tRun{}, body);
 }
