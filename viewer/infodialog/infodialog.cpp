@@ -114,7 +114,7 @@ bool Build() {
   client->AddChild(OKbutton);
   OKbutton->SetCaption("Close");
   OKbutton->SetFont(Arial(14));
-  OKbutton->SetColor(0x3F3F3F);
+  OKbutton->SetColor(0x7F7F7F);  // a button's colour is its face, under a white caption
   OKbutton->OnClick = OnClose;
 
   BuildPage(tsCredits, creditsList, creditsListSB, "Credits");
