@@ -199,13 +199,26 @@ void Release3DKernel() {
   ReleaseFromDevice();
 }
 
-bool Apply3DSettings() {
-  if (!kernel::d3dState.device) return false;
-  ReleaseFromDevice();
+namespace {
+
+bool StartChosenDevice() {
   if (!kernel::D3DSelectDevice(chosenDeviceIndex)) return false;
   if (!kernel::d3dState.device) return true;
   StartOnDevice();
   return true;
+}
+
+}  // namespace
+
+bool Apply3DSettings() {
+  if (!kernel::d3dState.device) return false;
+  ReleaseFromDevice();
+  return StartChosenDevice();
+}
+
+bool Restart3DDevice() {
+  if (kernel::d3dState.device) ReleaseFromDevice();
+  return StartChosenDevice();
 }
 
 voxaOption* GetThreedeeOption(std::uint32_t index) {

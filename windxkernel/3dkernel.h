@@ -34,6 +34,9 @@ void Init3DKernel();
 void Setup3DDevice();
 void Release3DKernel();
 bool Apply3DSettings();
+// Starts the layer on the chosen device also when there is none: after a
+// failed Apply3DSettings, which leaves the layer without a device.
+bool Restart3DDevice();
 
 class voxaOption;
 // 0: the device option; 1: the W-buffer option when the device can W-buffer.
