@@ -3,6 +3,8 @@
 // devices, present a frame.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -205,3 +207,44 @@ TEST(InputScriptText, AScriptThatCannotBeReadIsRefusedWithItsLine) {
 }
 
 }  // namespace
+
+TEST(HeadlessEnvironment, AFixedFrameClockCapturesEachFrameAndPlaysTheScript) {
+  testsupport::ScopedTempDir dir;
+  {
+    std::FILE* f = std::fopen("script.txt", "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("80 frame at80.png\n", f);
+    std::fclose(f);
+  }
+  std::filesystem::create_directory("frames");
+  setenv("VOXA2_HEADLESS_FRAME_MS", "40", 1);
+  setenv("VOXA2_HEADLESS_CAPTURE", "frames", 1);
+  setenv("VOXA2_HEADLESS_SCRIPT", "script.txt", 1);
+  platform::SelectBackend(platform::BackendKind::Headless);
+  for (const char* name :
+       {"VOXA2_HEADLESS_FRAME_MS", "VOXA2_HEADLESS_CAPTURE", "VOXA2_HEADLESS_SCRIPT"})
+    unsetenv(name);
+  platform::ResetWindowing();
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpszClassName = "Clock_Test";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  HWND window = CreateWindowExA(0, "Clock_Test", "Test", WS_POPUP, 0, 0, 4, 4, nullptr, nullptr,
+                                nullptr, nullptr);
+  ShowWindow(window, SW_SHOW);
+  std::vector<DWORD> ticks;
+  for (std::uint32_t frame = 0; frame < 4; ++frame) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    ticks.push_back(GetTickCount());
+    platform::CurrentBackend().Present(window, &frame, 1, 1, 1, false);
+  }
+  EXPECT_EQ(ticks, (std::vector<DWORD>{0, 40, 80, 120}));
+  for (const char* name :
+       {"frame-0000000.png", "frame-0000040.png", "frame-0000080.png", "frame-0000120.png"})
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::path("frames") / name)) << name;
+  EXPECT_EQ(testsupport::ReadFile("at80.png"), testsupport::ReadFile("frames/frame-0000040.png"))
+      << "the frame presented before the step's time";
+  platform::SelectBackend(platform::BackendKind::Headless);
+  platform::ResetState();
+}

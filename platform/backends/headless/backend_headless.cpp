@@ -62,6 +62,12 @@ TestSeams& Seams() {
 
 void SetUpTestSeams() {
   TestSeams& seams = Seams();
+  // A backend made again (tests do) starts from its own environment.
+  seams.frameStep = 0;
+  seams.ticks = 0;
+  seams.captureFolder.clear();
+  if (seams.frameTimes) std::fclose(seams.frameTimes);
+  seams.frameTimes = nullptr;
   if (const char* step = std::getenv("VOXA2_HEADLESS_FRAME_MS")) {
     const long ms = std::strtol(step, nullptr, 10);
     if (ms > 0 && ms <= 60000) {
