@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the player and its sample data tree, and runs
 # it in build/release/play (data/ and viewer.dat). Arguments are passed to the
-# player (debugmode, windowed, nosound, directlaunch).
+# player (debugmode, windowed, nosound, directlaunch): without "directlaunch" it
+# shows the launcher, with it the default demo plays at once.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/tools/install-deps.sh"

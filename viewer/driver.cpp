@@ -1,13 +1,27 @@
 // The per-frame driver: runs the current demo, ends a finished one, starts a
-// requested one, or quits when a direct launch has nothing left to do.
+// requested one, quits when a direct launch has nothing left to do, or draws
+// the launcher GUI (a noise screen while its main window is minimised).
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 
+#include "foundation/errors.h"
+#include "foundation/numeric.h"
+#include "gui/desktop.h"
+#include "gui/fonts.h"
+#include "gui/graphicsdevice.h"
+#include "gui/window.h"
 #include "viewer/catalogue/loaddemo.h"
 #include "viewer/launcher.h"
+#include "windxkernel/3dkernel.h"
 #include "windxkernel/catchchain.h"
 #include "windxkernel/debuglog.h"
 #include "windxkernel/kernel.h"
+#include "windxkernel/material.h"
+#include "windxkernel/rendermodes.h"
 #include "windxkernel/sound.h"
+#include "windxkernel/vertexarray.h"
 #include "windxkernel/video.h"
 
 namespace VOXA2 {
@@ -37,6 +51,14 @@ void QuitAfterFailedStart() {
   video::PostApplicationQuit();
 }
 
+// With the launcher, a start that fails says why on its desktop and the GUI
+// goes on as it was.
+void TellStartFailure(const char* text) {
+  if (kernel::directLaunch || !desktop) return;
+  ZGUI::MessageBox(desktop, text, "VOXA2", nullptr);
+  desktop->InvalidateRect(desktop->GetBounds());
+}
+
 bool RunRoad() {
   CountFrame();
   if (!currentDemo->Run()) return false;
@@ -64,6 +86,7 @@ bool EndRoad() {
 bool StartRoad() {
   startRequested = false;
   if (!InitSound()) {
+    TellStartFailure("Error on initializing the music system!");
     LogFailure("Could not initialize the music system!");
     QuitAfterFailedStart();
     return true;
@@ -73,6 +96,7 @@ bool StartRoad() {
   if (!currentDemo) {
     StopMusic();
     UnmountForDemo();
+    TellStartFailure("Error on loading the demo!");
     LogFailure("Could not load demo! Continuing with the GUI...");
     QuitAfterFailedStart();
     return true;
@@ -83,6 +107,7 @@ bool StartRoad() {
     StopMusic();
     UnmountForDemo();
     QuitAfterFailedStart();
+    TellStartFailure("Error on loading the music!");
     return true;
   }
   DestroyGUI();
@@ -94,10 +119,155 @@ bool StartRoad() {
   return true;
 }
 
-// The launcher's windows are not built yet, so a frame without a demo has
-// nothing to draw: the program ends.
-bool GuiRoad() {
-  video::PostApplicationQuit();
+// The surface that the GUI is drawn into, locked; its own size bounds every
+// write, whatever the desktop's bounds say.
+class tLockedScreen {
+ public:
+  tLockedScreen() : surface_(video::kernelSurface::CreateTemporary()) {}
+  ~tLockedScreen() {
+    if (locked_) surface_->Unlock();
+  }
+  video::kernelSurface* Surface() const { return surface_; }
+  bool Lock() {
+    void* pixels = nullptr;
+    if (!surface_->GetSize(&width_, &height_) || !surface_->Lock(&pixels, &pitch_, 0)) {
+      LogMessage(5, "Temporary surface locking failed!");
+      return false;
+    }
+    pixels_ = static_cast<std::uint8_t*>(pixels);
+    locked_ = true;
+    return true;
+  }
+  // Unlocks and copies the whole surface onto the back buffer.
+  void CopyToBackBuffer() {
+    surface_->Unlock();
+    locked_ = false;
+    surface_->Copy(video::GetBackSurface());
+  }
+  std::unique_ptr<ZGUI::cGraphicsDevice> Device() const {
+    auto* device = new (std::nothrow)
+        ZGUI::cGraphicsDevice(pixels_, pitch_, ZGUI::tRect{0, 0, width_ - 1, height_ - 1});
+    if (!device) throw new VOXA::errors::eCouldNotCreateObject("cGraphicsDevice");
+    return std::unique_ptr<ZGUI::cGraphicsDevice>(device);
+  }
+  std::uint8_t* Pixels() const { return pixels_; }
+  int Pitch() const { return pitch_; }
+  std::int32_t Width() const { return width_; }
+  std::int32_t Height() const { return height_; }
+
+ private:
+  video::kernelSurface* surface_;
+  std::uint8_t* pixels_ = nullptr;
+  int pitch_ = 0;
+  std::int32_t width_ = 0, height_ = 0;
+  bool locked_ = false;
+};
+
+}  // namespace
+
+void FillNoise(std::uint8_t* pixels, std::ptrdiff_t pitch, std::int32_t width,
+               std::int32_t height, std::int32_t bytesPerPixel, std::uint32_t seed) {
+  if (bytesPerPixel < 2 || bytesPerPixel > 4) return;
+  std::uint32_t x = seed;
+  for (std::int32_t row = 0; row < height; ++row) {
+    std::uint8_t* pixel = pixels + row * pitch;
+    for (std::int32_t column = 0; column < width; ++column, pixel += bytesPerPixel) {
+      const std::uint64_t product = std::uint64_t{x} * 0x137405u;
+      x = (static_cast<std::uint32_t>(product) + 1) ^ static_cast<std::uint32_t>(product >> 32);
+      // The low bytes of the state, in little-endian order.
+      for (std::int32_t i = 0; i < bytesPerPixel; ++i)
+        pixel[i] = static_cast<std::uint8_t>(x >> (8 * i));
+    }
+  }
+}
+
+namespace {
+
+// The translucent grey arrow of the minimised screen, its tip in the top-left
+// corner; skipped while the 3D layer has no vertex array.
+void DrawArrow(std::int32_t width, std::int32_t height) {
+  if (!launcherVertices || !launcherVertices->Lock(3)) return;
+  struct tVertex {
+    float x, y, z, rhw;
+    std::uint32_t colour;
+  };
+  const auto f = [](std::int32_t v) { return static_cast<float>(v); };
+  const std::uint32_t grey = 0x7F7F7F7F;
+  const tVertex vertices[4] = {{0, 0, 0, 1, grey},
+                               {0, f(height / 4), 0, 1, grey},
+                               {f(width / 2), f(height / 2), 0, 1, grey},
+                               {f(width / 4), 0, 0, 1, grey}};
+  std::memcpy(launcherVertices->data, vertices, sizeof vertices);
+  launcherVertices->Unlock();
+
+  using threedee::SetRenderMode;
+  threedee::BeginScene();
+  SetRenderMode(1, 0, 0u);  // depth test off
+  SetRenderMode(1, 1, 0u);  // depth writes off
+  SetRenderMode(3, 0u);     // flat shading
+  SetRenderMode(4, 0u);     // no culling
+  SetRenderMode(5, 0, 4u);  // source alpha
+  SetRenderMode(5, 1, 5u);  // inverse source alpha
+  threedee::ResetTextureStages();
+  threedee::DisableTextureStage(1);
+  if (threedee::kernelTextureStage* stage = threedee::GetTextureStage(0)) {
+    threedee::tStageOperation op;
+    op.operation = 0;     // select the first argument
+    op.arg1.Set(1, 0, 0);  // the vertex's diffuse colour
+    op.arg2.Set(0, 0, 0);  // the current colour
+    stage->SetColorOp(op);
+    stage->SetAlphaOp(op);
+  }
+  threedee::DrawPrimitive(5, launcherVertices, 0, 3);
+  threedee::EndScene();
+}
+
+// Noise that changes a hundred times a second, a line telling how to come
+// back, and the arrow; the GUI is drawn whole once the window is back.
+bool MinimizedScreen(float time) {
+  tLockedScreen screen;
+  if (!screen.Surface()) return false;
+  screen.Surface()->Fill(0xFFFFFF);
+  if (!screen.Lock()) return false;
+  FillNoise(screen.Pixels(), screen.Pitch(), screen.Width(), screen.Height(),
+            screenInfo.bytesPerPixel, static_cast<std::uint32_t>(TruncToInt(time * 100.0)));
+  {
+    std::unique_ptr<ZGUI::cGraphicsDevice> device = screen.Device();
+    ZGUI::cFont font("Arial", 20);
+    static const char kText[] = "Press any key to return";
+    device->SetTextColor(0xFFFFFF);
+    device->DrawTextEx(&font, (screen.Width() - font.GetTextWidth(kText)) / 2,
+                       screen.Height() - 3 * font.GetHeight() / 2, kText);
+  }
+  const std::int32_t width = screen.Width(), height = screen.Height();
+  screen.CopyToBackBuffer();
+  DrawArrow(width, height);
+  desktop->InvalidateRect(desktop->GetBounds());
+  video::PresentFrame();
+  return true;
+}
+
+bool GuiRoad(float time) {
+  // Only a complete GUI is ever drawn or handed input.
+  if (!desktop || !mainWindow) {
+    video::PostApplicationQuit();
+    return true;
+  }
+  if (redrawAll) {
+    mainWindow->Show();
+    redrawAll = false;
+    PostPendingMouseMove();
+  }
+  if (mainWindow->IsMinimized()) return MinimizedScreen(time);
+  desktop->ProcessMessages();
+  tLockedScreen screen;
+  if (!screen.Surface() || !screen.Lock()) {
+    if (!screen.Surface()) LogMessage(5, "Temporary surface locking failed!");
+    return false;
+  }
+  desktop->Draw(screen.Device().get());
+  screen.CopyToBackBuffer();
+  video::PresentFrame();
   return true;
 }
 
@@ -108,7 +278,7 @@ int MusicVolumeForLibrary(std::int32_t volume) {
   return std::clamp<std::int32_t>(volume, 0, 64) * 255 / 64;
 }
 
-bool Frame(float) {
+bool Frame(float time) {
   if (currentDemo && currentDemo->running) return RunRoad();
   if (currentDemo) return EndRoad();
   if (startRequested) return StartRoad();
@@ -116,7 +286,7 @@ bool Frame(float) {
     video::PostApplicationQuit();
     return true;
   }
-  return GuiRoad();
+  return GuiRoad(time);
 }
 
 }  // namespace VOXA2

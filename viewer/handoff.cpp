@@ -1,17 +1,78 @@
-// The input hand-off from the kernel's input thread, and the frame-rate
-// counter of a running demo.
+// The input hand-off from the kernel's input thread (to the launcher GUI
+// first, then to a running demo's key handlers), and the frame-rate counter of
+// a running demo.
+#include <cstdint>
+
+#include "gui/desktop.h"
+#include "gui/keyboard.h"
+#include "gui/messages.h"
+#include "gui/window.h"
 #include "viewer/launcher.h"
 #include "windxkernel/debuglog.h"
 
 namespace VOXA2 {
 
-// Mouse input goes to the launcher's windows, which this player does not have
-// yet; keys still reach the running demo.
-bool OnMouseMove(int, int, float) { return true; }
+namespace {
 
-bool OnMouseButton(int, bool, float) { return true; }
+// The mouse as the GUI last heard of it: button states (1 pressed) and position.
+struct tMouseState {
+  std::uint8_t buttons[8] = {};
+  int x = 0, y = 0;
+  // A move seen while the main window was minimised, posted on its restore.
+  bool movedWhileMinimized = false;
+};
+tMouseState mouse;
+
+bool GuiListens() { return mainWindow && desktop && !kernel::directLaunch; }
+
+}  // namespace
+
+void ResetInputHandOff() { mouse = tMouseState{}; }
+
+// Moves are coalesced while the window is minimised: nothing dispatches the
+// queue then, and a long pause would pile them up.
+bool OnMouseMove(int x, int y, float) {
+  if (!GuiListens()) return true;
+  mouse.x = x;
+  mouse.y = y;
+  if (mainWindow->IsMinimized()) {
+    mouse.movedWhileMinimized = true;
+    return true;
+  }
+  desktop->GetMessageQueue()->PostMouseMessage(ZGUI::mouseaction::Move, -1, mouse.buttons, x, y);
+  return true;
+}
+
+void PostPendingMouseMove() {
+  if (!GuiListens() || !mouse.movedWhileMinimized) return;
+  mouse.movedWhileMinimized = false;
+  desktop->GetMessageQueue()->PostMouseMessage(ZGUI::mouseaction::Move, -1, mouse.buttons,
+                                               mouse.x, mouse.y);
+}
+
+bool OnMouseButton(int button, bool pressed, float) {
+  if (!GuiListens()) return true;
+  // A press on the minimised screen only brings the window back.
+  if (mainWindow->IsMinimized() && pressed) {
+    redrawAll = true;
+    return true;
+  }
+  if (button < 0 || button >= 8) return true;
+  mouse.buttons[button] = pressed ? 1 : 0;
+  desktop->GetMessageQueue()->PostMouseMessage(
+      pressed ? ZGUI::mouseaction::Press : ZGUI::mouseaction::Release, button, mouse.buttons,
+      mouse.x, mouse.y);
+  return true;
+}
 
 bool OnKey(int key, bool pressed, float) {
+  if (GuiListens()) {
+    if (mainWindow->IsMinimized() && pressed) {
+      redrawAll = true;
+      return true;
+    }
+    desktop->GetKeyboard()->HandleKey(key, pressed);
+  }
   if (currentDemo && pressed) currentDemo->FireKeyHandlers(key);
   return true;
 }

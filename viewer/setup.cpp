@@ -7,6 +7,8 @@
 #include "demo/command.h"
 #include "effects2d/frame.h"
 #include "foundation/errors.h"
+#include "gui/bitmap.h"
+#include "gui/desktop.h"
 #include "script/filters.h"
 #include "threedee/scene/templates.h"
 #include "view3d/view3d.h"
@@ -103,26 +105,6 @@ void FreeDemos() {
   FreeCommandRegistry();
 }
 
-// The launcher's windows are not part of this player yet: only the direct
-// launch of a catalogue's default demo is.
-bool CreateGUI() {
-  static const char kMessage[] =
-      "The launcher is not available yet: start the player with \"directlaunch\".";
-  LogFailure("%s", kMessage);
-  return false;
-}
-
-void DestroyGUI() {
-  chosenCatalogue = nullptr;
-  chosenDemo = nullptr;
-}
-
-bool Reinitialize() {
-  LogMessage(5, "VOXA2::Reinitialize()");
-  // Without "directlaunch" there is no launcher GUI to lay out yet.
-  return kernel::directLaunch;
-}
-
 void CreateDeviceResources() {
   threedee::VertexFormat format;
   format.position = true;
@@ -151,6 +133,13 @@ void ResetLauncherState() {
   redrawAll = false;
   frameCounter = tFrameCounter{};
   launcherVertices = nullptr;
+  desktop = nullptr;
+  mainWindow = nullptr;
+  mainElements = tMainWindowElements{};
+  desktopPicture = nullptr;
+  mainPicture = nullptr;
+  ZGUI::MouseCursor.Clear();
+  ResetInputHandOff();
 }
 
 }  // namespace VOXA2

@@ -167,15 +167,15 @@ INSTANTIATE_TEST_SUITE_P(
                      "Fatal error occured: Fatal: Error on initialization!"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Until the launcher's windows exist, only the direct launch can play.
-TEST_F(DirectLaunch, WithoutTheOptionTheLauncherIsNotAvailableYet) {
+// Without the option the launcher is built, which needs its own data
+// (viewer.dat): a start without it says so and fails.
+TEST_F(DirectLaunch, WithoutTheOptionTheLauncherNeedsItsOwnData) {
   WriteGoodTree();
   testing::internal::CaptureStderr();
   EXPECT_EQ(Run("debugmode nosound windowed"), 1);
   kernel::WriteFailureLines(stderr);  // as the program does when it ends with 1
   const std::string errors = testing::internal::GetCapturedStderr();
-  const std::string line =
-      "The launcher is not available yet: start the player with \"directlaunch\".";
+  const std::string line = "Could not load bitmap file \"GUI\\pictures\\desktop\"!";
   EXPECT_NE(errors.find(line), std::string::npos) << errors;
   EXPECT_TRUE(
       StartsInOrder(testsupport::DebugLogLines(),
