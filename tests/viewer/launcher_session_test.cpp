@@ -3,6 +3,8 @@
 // launcher built again after it, start failures, closing and minimising.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -12,9 +14,11 @@
 #include "gui/keyboard.h"
 #include "gui/label.h"
 #include "gui/listbox.h"
+#include "gui/messages.h"
 #include "platform/fakehardware.h"
 #include "platform/sound_headless.h"
 #include "tests/viewer/launcher_fixture.h"
+#include "windxkernel/video.h"
 
 namespace {
 
@@ -113,6 +117,20 @@ TEST_F(LauncherSession, TheSelectionShowsWhatItsDemoOffers) {
   EXPECT_EQ(Run(steps), 0);
   ASSERT_EQ(seen.size(), cases.size());
   for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(seen[i], cases[i].want) << i;
+}
+
+TEST_F(LauncherSession, WithoutCataloguesTheListIsEmptyAndNothingCanRun) {
+  std::filesystem::remove("data/demo.ini");
+  std::filesystem::remove("extra.dat");
+  int rows = -1;
+  tShown shown;
+  EXPECT_EQ(Run({LauncherShown(), Do([&] {
+                   rows = mainElements.list->GetCount();
+                   shown = Shown();
+                 })}),
+            0);
+  EXPECT_EQ(rows, 0);
+  EXPECT_EQ(shown, (tShown{-1, false, "", ""}));
 }
 
 // Neither a demo without a script (its Run is disabled) nor nothing selected
@@ -274,7 +292,7 @@ TEST_F(LauncherSession, MinimisedShowsNoiseUntilAKeyOrButtonIsPressed) {
   for (int press : {0, 1}) {
     SCOPED_TRACE(press ? "button" : "key");
     std::vector<std::uint32_t> before, noise1, noise2, restored;
-    bool minimized = false, back = false, unseen = false;
+    bool minimized = false, back = false, unseen = false, heldBack = false;
     ZGUI::tPoint cursor;
     EXPECT_EQ(Run({LauncherShown(), Frames(2), Do([&] {
                      before = Presented();
@@ -287,6 +305,9 @@ TEST_F(LauncherSession, MinimisedShowsNoiseUntilAKeyOrButtonIsPressed) {
                    Do([&] {
                      noise2 = Presented();
                      minimized = VOXA2::mainWindow->IsMinimized();
+                     // Moves are held back while nothing takes them from the queue.
+                     for (int i = 0; i < 3; ++i) VOXA2::OnMouseMove(cursor.x, cursor.y, 0);
+                     heldBack = VOXA2::desktop->GetMessageQueue()->IsEmpty();
                      if (press)
                        VOXA2::OnMouseButton(1, true, 0);
                      else
@@ -299,6 +320,7 @@ TEST_F(LauncherSession, MinimisedShowsNoiseUntilAKeyOrButtonIsPressed) {
                    })}),
               0);
     EXPECT_TRUE(minimized);
+    EXPECT_TRUE(heldBack);
     EXPECT_NE(noise1, before);
     EXPECT_NE(noise1, noise2);
     EXPECT_TRUE(back);
@@ -307,6 +329,36 @@ TEST_F(LauncherSession, MinimisedShowsNoiseUntilAKeyOrButtonIsPressed) {
     testsupport::ResetProcessState();
     SetUp();
   }
+}
+
+// A full-screen start takes 640x480 in 16 bits a pixel; the launcher looks the
+// same as in a 32-bit window, but for the colours' lost low bits.
+TEST_F(LauncherSession, AFullScreenStartIn16BitsDrawsWhatAWindowDraws) {
+  std::vector<std::uint32_t> frames[2];
+  int bits[2] = {0, 0};
+  const char* options[2] = {"debugmode nosound windowed", "debugmode nosound"};
+  for (int i : {0, 1}) {
+    EXPECT_EQ(Run({LauncherShown(), Frames(2), Do([&, i] {
+                     frames[i] = Presented();
+                     bits[i] = VOXA2::screenInfo.bitsPerPixel;
+                   })},
+                  options[i]),
+              0);
+    testsupport::ResetProcessState();
+    SetUp();
+  }
+  EXPECT_EQ(bits[0], 32);
+  EXPECT_EQ(bits[1], 16);
+  ASSERT_EQ(frames[0].size(), frames[1].size());
+  // The toolkit's 16-bit shading and text keep fewer bits along the way: the
+  // pictures differ a little everywhere, but the layout would differ a lot.
+  double total = 0;
+  for (std::size_t p = 0; p < frames[0].size(); ++p)
+    for (int shift : {0, 8, 16})
+      total += std::abs(static_cast<int>((frames[0][p] >> shift) & 0xFF) -
+                        static_cast<int>((frames[1][p] >> shift) & 0xFF));
+  // Truncating to 5-6-5 alone costs about 3 on average.
+  EXPECT_LE(total / (3.0 * frames[0].size()), 6.0);
 }
 
 }  // namespace
