@@ -5,11 +5,13 @@
 #include "foundation/allocate.h"
 #include "gui/bitmap.h"
 #include "gui/container.h"
+#include "gui/elementdump.h"
 #include "gui/fonts.h"
 #include "gui/graphicsdevice.h"
 #include "gui/keyboard.h"
 #include "gui/messages.h"
 #include "gui/metrics.h"
+#include "platform/headless.h"
 
 namespace ZGUI {
 
@@ -45,6 +47,8 @@ cDesktop::cDesktop() {
   SetName(nullptr);
   translucent = false;
   current = this;
+  // Input scripts of the headless backend may ask what the GUI shows.
+  platform::SetGuiDumper(DumpCurrentDesktop);
 }
 
 cDesktop::~cDesktop() {

@@ -84,6 +84,9 @@ void SetDisplayLostHandler(DisplayLostHandler handler);
 // For backends: reports the loss and ends the process.
 [[noreturn]] void DisplayLost(const char* line);
 
+// Whether posted messages still wait to be handed out.
+bool MessagesWaiting();
+
 std::unique_ptr<Backend> CreateSdlBackend();  // null when SDL has no video device
 std::unique_ptr<Backend> CreateHeadlessBackend();
 

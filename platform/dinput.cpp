@@ -78,6 +78,7 @@ struct InputState {
     bool lostPending;
   };
   std::vector<DeviceState> devices;
+  long keyboardReads = 0, mouseReads = 0;
 };
 
 InputState& S() {
@@ -129,6 +130,11 @@ void InjectKey(int dik, bool down) { InputKey(dik, down); }
 void InjectMouseMotion(int dx, int dy) { InputMouseMotion(dx, dy); }
 void InjectMouseButton(int button, bool down) { InputMouseButton(button, down); }
 void InjectInputFocus(bool focused) { InputFocus(focused); }
+
+long InputReads(bool keyboard) {
+  std::lock_guard lock(S().mutex);
+  return keyboard ? S().keyboardReads : S().mouseReads;
+}
 
 void ResetInput() {
   std::lock_guard lock(S().mutex);
@@ -224,6 +230,7 @@ HRESULT IDirectInputDevice7A::GetDeviceState(DWORD size, void* data) {
   if (keyboard_) {
     S().keys.TakePending();
     std::memcpy(data, S().keys.state, 256);
+    ++S().keyboardReads;
     return DI_OK;
   }
   DIMOUSESTATE m{};
@@ -233,5 +240,6 @@ HRESULT IDirectInputDevice7A::GetDeviceState(DWORD size, void* data) {
   std::memcpy(m.rgbButtons, S().buttons.state, 4);
   S().dx = S().dy = 0;
   std::memcpy(data, &m, sizeof m);
+  ++S().mouseReads;
   return DI_OK;
 }

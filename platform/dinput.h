@@ -185,4 +185,7 @@ void InputKey(int dik, bool down);
 void InputMouseMotion(int dx, int dy);
 void InputMouseButton(int button, bool down);
 void InputFocus(bool focused);
+// How many times the keyboard's or the mouse's state was read so far: a change
+// fed after the count was taken has been seen once it grew.
+long InputReads(bool keyboard);
 }  // namespace platform

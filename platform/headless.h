@@ -30,6 +30,31 @@ long HeadlessEventPumps();
 // oldest first; the list is emptied.
 std::vector<std::string> TakeHeadlessOpenedDocuments();
 
+// Replaces the headless backend's input script (VOXA2_HEADLESS_SCRIPT names a
+// file of one): what a user does, step by step, each at a time on the clock in
+// milliseconds from now. Steps, one a line ("#" starts a comment):
+//   <ms> move X Y          the pointer to (X, Y) in the window
+//   <ms> press|release B   a mouse button: left, right, middle or 0 to 3
+//   <ms> click X Y [B]     move, press and release
+//   <ms> keydown|keyup K   a key by its DIK code (decimal or 0x..)
+//   <ms> key K             keydown and keyup
+//   <ms> frame FILE        the last presented frame as a PNG
+//   <ms> gui FILE          the GUI's elements as text (see SetGuiDumper)
+//   <ms> close             the window's close button
+// "+<ms>" counts from when the step before ran. A step never runs before the input that
+// the step before fed was read, and a frame was drawn since: one step, one
+// poll, however slowly the machine runs. Returns false with "line N: ..." in
+// error for a script it cannot read (the old one is kept then); an empty text
+// removes the script.
+bool SetHeadlessScript(const std::string& text, std::string* error);
+
+// Whether every step of the script has run.
+bool HeadlessScriptDone();
+
+// The text that a "gui" step writes; the GUI installs it with its first
+// desktop. Without one the file is written empty.
+void SetGuiDumper(std::function<std::string()> dumper);
+
 // The cursor display count of ShowCursor.
 int CursorDisplayCount();
 

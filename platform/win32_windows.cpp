@@ -88,6 +88,12 @@ void SetMessageBoxLogger(std::function<void(const char*, const char*)> logger) {
 
 int CursorDisplayCount() { return W().cursorCount; }
 
+bool MessagesWaiting() {
+  auto& w = W();
+  std::lock_guard lock(w.mutex);
+  return !w.queue.empty();
+}
+
 void ResetWindowing() {
   auto& w = W();
   for (auto& [id, win] : w.windows) CurrentBackend().DestroyWindow(ToHandle(id));
@@ -111,6 +117,7 @@ void ResetState() {
   SetHeadlessDesktop(1024, 768, 32);
   SetTickSource(nullptr);
   SetHeadlessSoundDevices({});
+  SetHeadlessScript("", nullptr);
 }
 
 void InstallShutdownSignals() {

@@ -12,6 +12,7 @@
 
 #include "platform/backend.h"
 #include "platform/backends/headless/audio_capture.h"
+#include "platform/backends/headless/input_script.h"
 #include "platform/fakehardware.h"
 #include "platform/headless.h"
 
@@ -45,6 +46,7 @@ std::atomic<long> eventPumps{0};
 // VOXA2_HEADLESS_MODE=WxHxBITS makes that the only display mode offered (and
 // the desktop at least as large), VOXA2_HEADLESS_FRAME_TIMES=file writes the
 // wall-clock time from each present to the next there, in microseconds.
+// VOXA2_HEADLESS_SCRIPT=file plays a user's input from there (headless.h).
 struct TestSeams {
   DWORD frameStep = 0;
   std::atomic<DWORD> ticks{0};
@@ -60,6 +62,12 @@ TestSeams& Seams() {
 
 void SetUpTestSeams() {
   TestSeams& seams = Seams();
+  // A backend made again (tests do) starts from its own environment.
+  seams.frameStep = 0;
+  seams.ticks = 0;
+  seams.captureFolder.clear();
+  if (seams.frameTimes) std::fclose(seams.frameTimes);
+  seams.frameTimes = nullptr;
   if (const char* step = std::getenv("VOXA2_HEADLESS_FRAME_MS")) {
     const long ms = std::strtol(step, nullptr, 10);
     if (ms > 0 && ms <= 60000) {
@@ -82,6 +90,7 @@ void SetUpTestSeams() {
     d.width = std::max(d.width, w);
     d.height = std::max(d.height, h);
   }
+  LoadScriptFromEnvironment();
 }
 
 void AfterPresent(int frameCount) {
@@ -117,12 +126,17 @@ class HeadlessBackend final : public Backend {
     origins_[id] = {x, y};
     return true;
   }
-  void DestroyWindow(HWND id) override { origins_.erase(id); }
+  void DestroyWindow(HWND id) override {
+    origins_.erase(id);
+    shown_.erase(id);
+    if (inputWindow_ == id) inputWindow_ = nullptr;
+  }
 
   // A shown window gets the focus and its position, as it would on a desktop.
   void ShowWindow(HWND id, bool show) override {
     if (!show || shown_[id]) return;
     shown_[id] = true;
+    inputWindow_ = id;
     auto [x, y] = origins_[id];
     PostMessageA(id, WM_ACTIVATEAPP, TRUE, 0);
     PostMessageA(id, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
@@ -133,7 +147,10 @@ class HeadlessBackend final : public Backend {
     *x = it == origins_.end() ? 0 : it->second.first;
     *y = it == origins_.end() ? 0 : it->second.second;
   }
-  void PumpEvents() override { ++eventPumps; }
+  void PumpEvents() override {
+    ++eventPumps;
+    RunDueScriptSteps(inputWindow_, relativeMouse_);
+  }
   void ShowCursor(bool) override {}
   bool MessageBox(const char*, const char*) override { return false; }
 
@@ -152,12 +169,14 @@ class HeadlessBackend final : public Backend {
     ++f.count;
     AfterPresent(f.count);
   }
-  void SetRelativeMouse(bool) override {}
+  void SetRelativeMouse(bool relative) override { relativeMouse_ = relative; }
   sound::AudioDriver& Audio() override { return sound::CaptureAudioDriver(); }
 
  private:
   std::map<HWND, std::pair<int, int>> origins_;
   std::map<HWND, bool> shown_;
+  HWND inputWindow_ = nullptr;  // the window shown last: the script's input goes there
+  std::atomic<bool> relativeMouse_{false};
 };
 
 }  // namespace
