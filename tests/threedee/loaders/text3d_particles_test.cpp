@@ -11,6 +11,7 @@
 
 #include "demo/datacollector.h"
 #include "demo/demo.h"
+#include "foundation/errors.h"
 #include "tests/support/tempdir.h"
 #include "tests/threedee/loaders/text3d_support.h"
 #include "threedee/objects/firework.h"
@@ -87,6 +88,25 @@ TEST(Text3DParticles, ParseTable) {
       testsupport::ExpectRaised(r.read, row.error);
     }
   }
+}
+
+// A count beyond the budget fails as an allocation that fails does.
+TEST(Text3DParticles, ACountBeyondTheBudgetFailsAsAnAllocation) {
+  for (const char* kind : {"splash", "firework", "weather_snow"}) {
+    SCOPED_TRACE(kind);
+    const std::string count = std::to_string(c3Dparticle_system::kMostParticles + 1);
+    try {
+      ParseScene(Block(kind, "particle count " + count));
+      ADD_FAILURE() << "read";
+    } catch (VOXA::errors::eError* error) {
+      EXPECT_NE(dynamic_cast<VOXA::errors::eCouldNotAllocateMemoryFor*>(error), nullptr);
+      EXPECT_STREQ(error->GetMessage(), "Out of memory: Could not allocate memory for particle budget!!");
+      delete error;
+    }
+  }
+  c3Dparticle_system system;
+  system.AllocateParticles(c3Dparticle_system::kMostParticles);
+  EXPECT_EQ(system.Capacity(), c3Dparticle_system::kMostParticles);
 }
 
 // The demo's "texture" collector for these tests: every name but "missing"
