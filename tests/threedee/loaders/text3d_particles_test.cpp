@@ -78,16 +78,7 @@ TEST(Text3DParticles, ParseTable) {
        {2, ", expected, but found )!", 1, 70}},
       {Block("splash", "time multiplyer 1 explosion { }"), nullptr, {100, "Syntax error!", 1, 68}},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.text);
-    const Read r = ParseScene(row.text);
-    if (row.tree) {
-      EXPECT_TRUE(r.read.ok) << r.read.message;
-      EXPECT_EQ(Tree(r.scene->root), row.tree);
-    } else {
-      testsupport::ExpectRaised(r.read, row.error);
-    }
-  }
+  for (const Row& row : rows) text3dtest::ExpectRead(row.text, row.tree, row.error);
 }
 
 // A count beyond the budget fails as an allocation that fails does.
@@ -189,7 +180,7 @@ TEST_F(Text3DParticleValues, SplashItems) {
   EXPECT_EQ(s->height, 1.5f);
   EXPECT_EQ(s->heightRandom, 0.25f);
   EXPECT_EQ(s->texture, Texture("drop"));
-  // Set up from the whole block: sizes, colours and launch speeds.
+  // Set up from the whole block, the later count included: sizes and colours.
   for (const tParticle& p : s->particles) {
     EXPECT_GE(p.size, 1);
     EXPECT_LE(p.size, 3);

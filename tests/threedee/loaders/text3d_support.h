@@ -42,6 +42,19 @@ inline std::string Tree(const c3Dobject* object, const c3Dobject* parent = nullp
   return out;
 }
 
+// The snippet reads to the tree given, or, with none, raises the error given.
+inline void ExpectRead(const std::string& text, const char* tree,
+                       const testsupport::RaisedError& error) {
+  SCOPED_TRACE(text);
+  const Read r = ParseScene(text);
+  if (tree) {
+    EXPECT_TRUE(r.read.ok) << r.read.message;
+    EXPECT_EQ(Tree(r.scene->root), tree);
+  } else {
+    testsupport::ExpectRaised(r.read, error);
+  }
+}
+
 inline std::string InScene(const std::string& statements) {
   return "scene 10\n{\n" + statements + "\n}\n";
 }

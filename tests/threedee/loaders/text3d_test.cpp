@@ -92,16 +92,7 @@ TEST(Text3D, ParseTable) {
       {"scene 10 { object merge { } }", nullptr, {-1, "\"file\" expected!", 1, 30}},
       {"scene 10 { object merge { file \"x\" suffix 3 } }", nullptr, {100, "Syntax error!", 1, 44}},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.text);
-    const Read r = ParseScene(row.text);
-    if (row.tree) {
-      EXPECT_TRUE(r.read.ok) << r.read.message;
-      EXPECT_EQ(Tree(r.scene->root), row.tree);
-    } else {
-      testsupport::ExpectRaised(r.read, row.error);
-    }
-  }
+  for (const Row& row : rows) text3dtest::ExpectRead(row.text, row.tree, row.error);
 }
 
 // Kinds whose blocks are not read yet are refused as unknown; kind words are
