@@ -20,12 +20,7 @@
 
 namespace {
 
-using namespace VOXA2;
-using namespace VOXA2::threedee;
-using text3dtest::InScene;
-using text3dtest::ParseScene;
-using text3dtest::Read;
-using text3dtest::Tree;
+using namespace text3dtest;  // and through it VOXA2 and VOXA2::threedee
 
 // One line of particle block inside a scene of 10 frames, on line 1.
 std::string Block(const std::string& kind, const std::string& items) {
