@@ -164,5 +164,17 @@ done
 # The camera flies: most of the screen changes between 2, 10 and 18 s.
 [ "$(changed 2000 10000 640x480+0+0)" -ge 100000 ] || fail "the picture stands still from 2 to 10 s"
 [ "$(changed 10000 18000 640x480+0+0)" -ge 100000 ] || fail "the picture stands still from 10 to 18 s"
+# The sky box's purple nebula fills the top right corner at 1 s.
+[ "$(convert "$(frame 1000)" -crop 120x60+520+0 +repage -format "%[fx:int(255*mean.r)]" info:)" -ge 40 ] ||
+  fail "no nebula in the sky at 1 s"
+# The first firework's gold sparks left of the planet: none at 1 s, hundreds at 2.6 s.
+gold() {  # time-in-ms
+  convert "$(frame "$1")" -crop 160x160+70+40 +repage -fx "(r>=0.86 && g>=0.47 && b<=0.35) ? 1 : 0" \
+    -format "%[fx:int(mean*w*h+0.5)]" info:
+}
+[ "$(gold 1000)" -le 50 ] || fail "gold sparks before the burst"
+[ "$(gold 2600)" -ge 400 ] || fail "no firework burst at 2.6 s"
+# The star's flare glows at (170, 100) at 5.5 s.
+[ "$(channel_min 5500 R 9x9+166+96)" -ge 120 ] || fail "no flare glow at 5.5 s"
 
 echo "demos e2e: ok"

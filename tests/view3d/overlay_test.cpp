@@ -20,6 +20,7 @@
 #include "threedee/scene/material.h"
 #include "view3d/skybox.h"
 #include "view3d/window.h"
+#include "windxkernel/d3dinit.h"
 #include "windxkernel/ddraw.h"
 
 namespace view3dtest {
@@ -326,6 +327,60 @@ TEST_F(Flares, TheProbeLeavesTheSunsPixel) {
         ASSERT_TRUE(Frame(0, 0x102030));
         EXPECT_EQ(PixelAt(static_cast<int>(kSunX), static_cast<int>(kSunY)), 0x102030u);
         EXPECT_GE(LitBox(width_, height_).right, 0) << "the flare was drawn";
+      },
+      320, 240);
+}
+
+// The depth buffer's bytes, row by row.
+std::vector<std::uint8_t> DepthBytes(int width, int height) {
+  IDirectDrawSurface7* z = kernel::d3dState.zBuffer;
+  const auto row = static_cast<std::size_t>(width) * (z->format().dwZBufferBitDepth / 8);
+  std::vector<std::uint8_t> bytes;
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* at = z->pixels() + y * z->pitch();
+    bytes.insert(bytes.end(), at, at + row);
+  }
+  return bytes;
+}
+
+// The sun scene's wall in front of a sky box.
+class SkyBox : public Flares {};
+
+// The sky box neither tests nor writes depth: drawn after the wall it covers
+// the wall and leaves the wall's depths; drawn before it, the wall covers it.
+TEST_F(SkyBox, LeavesDepthAndIsCoveredByWhatFollows) {
+  const std::uint32_t colours[6] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF};
+  for (int i = 0; i < 6; ++i)
+    textures_.push_back({std::string("sky_") + cVOXA3Dskybox::kSuffixes[i], colours[i]});
+  const std::string scene = "use \"sun\"; frames 0; camera \"cam\"; clearzbuffer; ";
+  const int wallX = 192, wallY = 102, cornerX = 5, cornerY = 5;
+  std::vector<std::uint8_t> wallDepths;
+  std::uint32_t wall = 0;
+  OnScreen(
+      scene + "draw all;",
+      [&] {
+        ASSERT_TRUE(Frame(0));
+        wallDepths = DepthBytes(width_, height_);
+        wall = PixelAt(wallX, wallY);
+      },
+      320, 240);
+  ASSERT_NE(wall, 0u) << "the wall is in sight";
+  OnScreen(
+      scene + "draw all; skybox \"sky_\";",
+      [&] {
+        ASSERT_TRUE(Frame(0));
+        EXPECT_EQ(PixelAt(wallX, wallY), colours[5]);
+        EXPECT_TRUE(DepthBytes(width_, height_) == wallDepths);
+      },
+      320, 240);
+  OnScreen(
+      scene + "skybox \"sky_\"; draw all;",
+      [&] {
+        ASSERT_TRUE(Frame(0));
+        EXPECT_EQ(PixelAt(wallX, wallY), wall);
+        EXPECT_EQ(PixelAt(cornerX, cornerY), colours[5]);
+        EXPECT_TRUE(DepthBytes(width_, height_) == wallDepths);
+        scenetest::MaybeWritePng("overlay_skybox_wall");
       },
       320, 240);
 }

@@ -304,6 +304,7 @@ void cText3Dscene::ParseStatement() {
 
 void ParseText3DScene(cParserT* parser, void* context) {
   RegisterProceduralText3DKinds();
+  RegisterParticleText3DKinds();
   auto* scene = static_cast<cText3Dscene*>(context);
   scene->parser = parser;
   parser->Check(tokIdentifier);

@@ -35,6 +35,8 @@ bool RegisterText3DKind(const char* keyword, tText3DKindReader reader);
 bool RegisterText3DAdder(const char* type, tText3DAdder adder);
 // Metablobs, trees, tan trees, water surfaces and tan-tree decorations.
 void RegisterProceduralText3DKinds();
+// Splash, firework and snow particle systems.
+void RegisterParticleText3DKinds();
 
 class cText3Dscene : public c3Dscene {
  public:

@@ -130,6 +130,7 @@ c3Dparticle_system::~c3Dparticle_system() {
 bool c3Dparticle_system::AllocateParticles(std::int32_t n) {
   if (n < 0) n = 0;
   try {
+    if (n > kMostParticles) throw std::bad_alloc();
     particles.resize(static_cast<std::size_t>(n), tParticle{});
     if (n == 0) particles.shrink_to_fit();
   } catch (const std::bad_alloc&) {

@@ -56,6 +56,11 @@ class c3Dparticle_system : public c3DStemporary {
   c3Dobject* Duplicate() const override;
   // The children and siblings first; false only when they fail.
   virtual bool RenderParticles(bool recurse);
+  // The largest budget: a count from a scene file is any 32-bit number, and
+  // the records of a larger one would be gigabytes that a frame could never
+  // draw in time. A larger count fails as a failed allocation does.
+  static constexpr std::int32_t kMostParticles = 1 << 20;
+
   // Resizes the budget, keeping the records that fit; new records are zero.
   // 0 frees it. Every record is then drawn (count = n).
   virtual bool AllocateParticles(std::int32_t n);

@@ -423,12 +423,118 @@ def hull_texture():
     return c
 
 
+# The sky box's faces in its order (ft, rt, bk, lf, dn, up): the corners that
+# texture coordinates (0, 0), (1, 0) and (0, 1) land on, on the cube from -1
+# to 1 around the eye.
+SKY_FACES = (
+    ("ft", (1, 1, 1), (-1, 1, 1), (1, 1, -1)),
+    ("rt", (1, -1, 1), (1, 1, 1), (1, -1, -1)),
+    ("bk", (-1, -1, 1), (1, -1, 1), (-1, -1, -1)),
+    ("lf", (-1, 1, 1), (-1, -1, 1), (-1, 1, -1)),
+    ("dn", (1, -1, -1), (1, 1, -1), (-1, -1, -1)),
+    ("up", (-1, -1, 1), (-1, 1, 1), (1, -1, 1)),
+)
+SKY_SIZE = 256
+
+
+def sky_point(face, u, v):
+    """The point of the cube that a face's texture coordinates (u, v) show."""
+    _, c0, c1, c3 = face
+    return tuple(c0[i] + u * (c1[i] - c0[i]) + v * (c3[i] - c0[i]) for i in range(3))
+
+
+def nebula(d):
+    """The glow of the sky in the unit direction d: a band of dust across the
+    sky, brighter and redder in one part of it, over a deep blue."""
+    n = (0.3, 0.55, 0.78)  # the band's pole
+    across = d[0] * n[0] + d[1] * n[1] + d[2] * n[2]
+    band = math.exp(-(across / 0.28) ** 2)
+    along = math.atan2(d[1], d[0])
+    clouds = 0.55 + 0.25 * math.sin(along * 3 + d[2] * 4) + 0.2 * math.sin(along * 7 - d[2] * 9 + 1)
+    core = math.exp(-((d[0] + 0.7) ** 2 + (d[1] - 0.5) ** 2 + (d[2] - 0.3) ** 2) / 0.3)
+    level = band * clouds
+    colour = mix((4, 6, 18), (40, 45, 90), level)
+    return mix(colour, (110, 40, 80), 0.7 * core * band)
+
+
+def sky_faces():
+    """The six faces of the space sky box, SKY_SIZE square: the nebula worked
+    out on a coarse grid of directions and smoothed up, so that the faces meet
+    without a seam, and stars at fixed random directions of the whole sky."""
+    from PIL import Image  # python3-pil
+    grid = 33
+    faces = []
+    for face in SKY_FACES:
+        coarse = Image.new("RGB", (grid, grid))
+        for j in range(grid):
+            for i in range(grid):
+                p = sky_point(face, i / (grid - 1), j / (grid - 1))
+                r = math.sqrt(sum(c * c for c in p))
+                coarse.putpixel((i, j), nebula(tuple(c / r for c in p)))
+        # Texel centres at (i + 0.5) / SKY_SIZE: the coarse grid's ends on the edges.
+        big = coarse.resize((SKY_SIZE, SKY_SIZE), Image.BILINEAR)
+        c = Canvas(SKY_SIZE, SKY_SIZE)
+        c.rgb = bytearray(big.tobytes())
+        faces.append(c)
+    seed = 4242
+    for _ in range(2600):
+        values = []
+        for _ in range(4):
+            seed = (seed * 1103515245 + 12345) % 2 ** 31
+            values.append((seed >> 8) / float(2 ** 23))
+        z = 2 * values[0] - 1
+        a = 2 * math.pi * values[1]
+        d = (math.sqrt(1 - z * z) * math.cos(a), math.sqrt(1 - z * z) * math.sin(a), z)
+        axis = max(range(3), key=lambda k: abs(d[k]))
+        p = tuple(c / abs(d[axis]) for c in d)
+        for index, face in enumerate(SKY_FACES):
+            _, c0, c1, c3 = face
+            # The face's plane: the coordinate its corners share.
+            if c0[axis] == c1[axis] == c3[axis] == (1 if d[axis] > 0 else -1):
+                e1 = [c1[k] - c0[k] for k in range(3)]
+                e3 = [c3[k] - c0[k] for k in range(3)]
+                q = [p[k] - c0[k] for k in range(3)]
+                u = sum(q[k] * e1[k] for k in range(3)) / 4
+                v = sum(q[k] * e3[k] for k in range(3)) / 4
+                bright = 0.25 + 0.75 * values[2] ** 6
+                tint = mix((255, 220, 180), (190, 210, 255), values[3])
+                radius = 0.6 + 1.1 * bright
+                faces[index].disc(u * SKY_SIZE, v * SKY_SIZE, radius, mix((0, 0, 0), tint, bright),
+                                  edge=0.8)
+                break
+    return [(face[0], picture) for face, picture in zip(SKY_FACES, faces)]
+
+
+def glow(size, falloff, ring=None):
+    """A square of black with a soft white glow in the middle, or with a soft
+    ring at the given fraction of the half width."""
+    c = Canvas(size, size)
+    half = size / 2
+
+    def shade(x, y):
+        d = math.hypot(x + 0.5 - half, y + 0.5 - half) / half
+        if ring is None:
+            level = math.exp(-d * d * falloff) * max(0.0, 1 - d)
+        else:
+            level = math.exp(-((d - ring) * falloff) ** 2)
+        return mix((0, 0, 0), (255, 255, 255), level)
+    c.shade(shade)
+    return c
+
+
 def space(root):
     for name, picture in (("space_planet", planet_texture()), ("space_ring", ring_texture()),
                           ("space_moon", moon_texture()), ("space_hull", hull_texture())):
         write(root, "textures/%s.png" % name,
               imagefiles.png_rgb(picture.width, picture.height, picture.rgb))
     write(root, "3ds/SPACE01.3DS", threeds.space_scene())
+    # The sky box, the sun's flares and the fireworks' sparks of 3ds\spacefx.
+    pictures = [("space_sky_" + suffix, picture) for suffix, picture in sky_faces()]
+    pictures += [("space_glow", glow(128, 6)), ("space_halo", glow(128, 14, ring=0.8)),
+                 ("space_ghost", glow(64, 0.5)), ("space_spark", glow(32, 3))]
+    for name, picture in pictures:
+        write(root, "textures/%s.png" % name,
+              imagefiles.png_rgb(picture.width, picture.height, picture.rgb))
 
 
 def main():

@@ -1,17 +1,27 @@
-// A Text3D scene with a spike, a Bezier surface and a light ray drawn headless
-// at three times: the spike's tip and the surface's middle land where the
-// camera projects them, in their materials' colours, and the pictures move.
+// Text3D scenes drawn headless at a few times: a spike, a Bezier surface and
+// a light ray, whose tip and middle land where the camera projects them in
+// their materials' colours, and the pictures move; a firework and snow with a
+// texture from the demo's collector, each where its object puts it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
+
+#include "demo/demo.h"
+#include "foundation/archive.h"
+#include "foundation/gfxloader.h"
+#include "tests/support/picture_fixtures.h"
+#include "tests/support/tempdir.h"
 
 #include "tests/support/scriptread.h"
 #include "tests/threedee/scene/scene_device.h"
 #include "tests/threedee/scene/scene_viewer.h"
 #include "threedee/loaders/text3d.h"
 #include "threedee/objects/spike.h"
+#include "windxkernel/kernel.h"
 
 namespace {
 
@@ -107,6 +117,111 @@ TEST(Text3DRender, SpikeAndSurfaceAtThreeTimes) {
       scenetest::MaybeWritePng("text3d_frame" + std::to_string(static_cast<int>(frame)));
     }
   }, kWidth, kHeight);
+}
+
+constexpr const char* kParticles = R"(
+scene 100
+{
+  object particle_firework "rocket"
+  {
+    particle count 300  size 0.2 to 0.4  gravity 0.05  time multiplyer 0.1
+    color (255 random 0), (0 random 60), (0 random 0)  file "spark";
+    explosion { starting time 0  flying time 2  fade factor 0.1  velocity (0, 0, 0.5) }
+    parameter { position (-1.6, 0, 0) }
+  }
+  object particle_weather_snow "snow"
+  {
+    particle count 300  size 0.15 to 0.3  time multiplyer 0.01  alpha (255 random 0)
+    color (0 random 0), (0 random 60), (255 random 0)  file "spark";
+    parameter { position (1.6, 0, 0)  scale (0.8, 0.8, 0.8) }
+  }
+})";
+
+// Where the lit pixels of one hue lie: their centre and bounding box.
+struct Lit {
+  int count = 0;
+  double x = 0, y = 0;
+  int left = kWidth, right = -1, top = kHeight, bottom = -1;
+};
+Lit LitPixels(const std::function<bool(int r, int g, int b)>& hue) {
+  Lit lit;
+  for (int py = 0; py < kHeight; ++py)
+    for (int px = 0; px < kWidth; ++px) {
+      const std::uint32_t c = scenetest::PixelAt(px, py);
+      if (!hue(c >> 16 & 255, c >> 8 & 255, c & 255)) continue;
+      ++lit.count;
+      lit.x += px + 0.5, lit.y += py + 0.5;
+      lit.left = std::min(lit.left, px), lit.right = std::max(lit.right, px);
+      lit.top = std::min(lit.top, py), lit.bottom = std::max(lit.bottom, py);
+    }
+  if (lit.count) lit.x /= lit.count, lit.y /= lit.count;
+  return lit;
+}
+
+TEST(Text3DRender, FireworkAndSnowWithTheirTexture) {
+  scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
+    // A soft white spot, in the folder that OnDevice works in.
+    testsupport::WriteTga("textures/spark.tga", 16, 16, [](int x, int y) {
+      const double d = std::hypot(x - 7.5, y - 7.5) / 8;
+      const auto v = static_cast<std::uint32_t>(255 * std::max(0.0, 1 - d * d));
+      return v * 0x010101u;
+    });
+    ClearFileAccessFunctions();
+    AddFileAccessFunction(kernel::PlainFileAccess);
+    RegisterPictureReaders();
+    cVOXAdemo demo;
+    cText3Dscene scene;
+    scene.demo = &demo;
+    const auto read = testsupport::ReadScript(kParticles, "3ds\\particles.T3D",
+                                              [&](cParserT* parser) { ParseText3DScene(parser, &scene); });
+    ASSERT_TRUE(read.ok) << read.message;
+    ASSERT_NE(scene.FindObject("rocket"), nullptr) << "the texture was had";
+    scenetest::SceneViewer viewer(scene);
+    viewer.Use();
+    ViewCamera camera;
+    viewer.Camera(camera);
+    auto red = [](int r, int, int b) { return r > 60 && b < r / 4; };
+    auto blue = [](int r, int, int b) { return b > 60 && r < b / 4; };
+    auto near = [&](const Vector& p, double x, double y, double within) {
+      int px, py;
+      ViewCamera::Project(viewer.viewMatrix, viewer.projection, p, px, py);
+      EXPECT_NEAR(x, px + 0.5, within);
+      EXPECT_NEAR(y, py + 0.5, within);
+    };
+    // Frame 10: the rocket halfway up, a short trail below its head.
+    ASSERT_TRUE(viewer.Frame(10));
+    ASSERT_TRUE(viewer.Draw(0x000000));
+    const Lit rocket = LitPixels(red);
+    ASSERT_GT(rocket.count, 0);
+    near({-1.6f, 0, 0.5f}, rocket.x, rocket.y, 3);
+    EXPECT_LT(rocket.right - rocket.left, 8);
+    // The snow stays inside its cube of 0.8 either way of its place.
+    const Lit flakes = LitPixels(blue);
+    EXPECT_GT(flakes.count, 100);
+    int left = kWidth, top = kHeight, right = -1, bottom = -1;
+    for (int k = 0; k < 8; ++k) {
+      int x, y;
+      ViewCamera::Project(viewer.viewMatrix, viewer.projection,
+                          {k & 1 ? 2.4f : 0.8f, k & 2 ? 0.8f : -0.8f, k & 4 ? 0.8f : -0.8f}, x, y);
+      left = std::min(left, x), right = std::max(right, x);
+      top = std::min(top, y), bottom = std::max(bottom, y);
+    }
+    EXPECT_GE(flakes.left, left - 2);
+    EXPECT_LE(flakes.right, right + 2);
+    EXPECT_GE(flakes.top, top - 2);
+    EXPECT_LE(flakes.bottom, bottom + 2);
+    scenetest::MaybeWritePng("text3d_particles10");
+    // Frame 30: one unit of scene time after the burst at (0, 0, 1), the
+    // sparks spread around (0, 0, 1.5) and fallen by 0.05.
+    ASSERT_TRUE(viewer.Frame(30));
+    ASSERT_TRUE(viewer.Draw(0x000000));
+    const Lit burst = LitPixels(red);
+    near({-1.6f, 0, 1.45f}, burst.x, burst.y, 4);
+    EXPECT_GT(burst.right - burst.left, 12);
+    EXPECT_NE(LitPixels(blue).y, flakes.y) << "the snow fell";
+    scenetest::MaybeWritePng("text3d_particles30");
+  }, kWidth, kHeight);
+  ClearFileAccessFunctions();
 }
 
 }  // namespace

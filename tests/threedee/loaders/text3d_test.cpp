@@ -17,6 +17,7 @@
 #include "demo/datacollector.h"
 #include "demo/demo.h"
 #include "tests/support/scriptread.h"
+#include "tests/threedee/loaders/text3d_support.h"
 #include "tests/support/tempdir.h"
 #include "foundation/archive.h"
 #include "threedee/loaders/text3d.h"
@@ -31,33 +32,10 @@ namespace {
 using namespace VOXA2;
 using namespace VOXA2::threedee;
 
-struct Read {
-  testsupport::ScriptRead read;
-  std::unique_ptr<cText3Dscene> scene;
-};
-
-Read ParseScene(const std::string& text, cVOXAdemo* demo = nullptr) {
-  Read out;
-  out.scene = std::make_unique<cText3Dscene>();
-  out.scene->demo = demo;
-  out.read = testsupport::ReadScript(text, "3ds\\test.T3D",
-                                     [&](cParserT* parser) { ParseText3DScene(parser, out.scene.get()); });
-  return out;
-}
-
-// "name(child,child),sibling", checking every parent link on the way.
-std::string Tree(const c3Dobject* object, const c3Dobject* parent = nullptr) {
-  std::string out;
-  for (; object; object = object->nextSibling) {
-    EXPECT_EQ(object->parent, parent) << object->GetName();
-    if (!out.empty()) out += ",";
-    out += object->GetName() ? object->GetName() : "?";
-    if (object->firstChild) out += "(" + Tree(object->firstChild, object) + ")";
-  }
-  return out;
-}
-
-std::string InScene(const std::string& statements) { return "scene 10\n{\n" + statements + "\n}\n"; }
+using text3dtest::InScene;
+using text3dtest::ParseScene;
+using text3dtest::Read;
+using text3dtest::Tree;
 
 TEST(Text3D, ParseTable) {
   struct Row {
@@ -114,22 +92,13 @@ TEST(Text3D, ParseTable) {
       {"scene 10 { object merge { } }", nullptr, {-1, "\"file\" expected!", 1, 30}},
       {"scene 10 { object merge { file \"x\" suffix 3 } }", nullptr, {100, "Syntax error!", 1, 44}},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.text);
-    const Read r = ParseScene(row.text);
-    if (row.tree) {
-      EXPECT_TRUE(r.read.ok) << r.read.message;
-      EXPECT_EQ(Tree(r.scene->root), row.tree);
-    } else {
-      testsupport::ExpectRaised(r.read, row.error);
-    }
-  }
+  for (const Row& row : rows) text3dtest::ExpectRead(row.text, row.tree, row.error);
 }
 
 // Kinds whose blocks are not read yet are refused as unknown; kind words are
 // matched with their case.
 TEST(Text3D, KindsNotBuiltHereAreUnknown) {
-  for (const char* kind : {"particle_splash", "particle_firework", "particle_weather_snow",
+  for (const char* kind : {"Particle_splash", "particle_Firework", "PARTICLE_WEATHER_SNOW",
                            "wobbler", "Temporary"}) {
     SCOPED_TRACE(kind);
     const Read r = ParseScene(std::string("scene 10 { object ") + kind + " \"x\" { } }");
