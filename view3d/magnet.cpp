@@ -37,8 +37,8 @@ float cVOXA3Dmagnet::DefaultRadius(threedee::c3Dobject* magnet) {
 }
 
 void cVOXA3Dmagnet::DeformRenderMesh(threedee::c3DtriangularMesh& mesh,
-                                     threedee::cOBSTriMesh& render,
-                                     const threedee::Vector& centre, float radius) {
+                                     threedee::cOBSTriMesh& render, const threedee::Vector& centre,
+                                     float radius) {
   // The sum of squares of the inverse's 3x3 block is 3 for a mesh at scale 1.
   const float* inverse = mesh.inverseWorld.m;
   float s = 0;

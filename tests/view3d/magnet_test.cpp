@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/threedee/objects/object_support.h"
 #include "tests/threedee/scene/scene_builders.h"
 #include "tests/threedee/scene/scene_device.h"
 #include "tests/view3d/view3d_fixture.h"
-#include "threedee/objects/tree.h"
 #include "threedee/scene/cameras.h"
 #include "threedee/scene/keyframed.h"
 
@@ -26,36 +26,9 @@ std::string Entry(const std::string& block) {
   return "pipeline p {\n  entry 0 : 10 : view3D {\n" + block + "\n  }\n}\n";
 }
 
-// A mesh of one render mesh holding the points (one triangle of the first three).
+// A mesh of the points (one triangle of the first three).
 c3DSmesh* Points(const char* name, const std::vector<Vector>& points) {
-  auto* mesh = new c3DSmesh;
-  mesh->SetName(name);
-  SetPartCount(*mesh, 1);
-  VertexFormat format;
-  format.position = format.normal = true;
-  format.textureSetCount = 0;
-  cOBSTriMesh& render = *mesh->parts[0]->meshes[0];
-  SizeRenderMesh(render, static_cast<int>(points.size()), format, 3, "original vertices!");
-  tMeshWriter out;
-  out.Begin(&render);
-  for (const Vector& p : points) out.Write(p, {0, 0, 1}, 0, 0);
-  out.End();
-  for (std::uint16_t i = 0; i < 3; ++i) render.indices[i] = i;
-  render.highest = static_cast<std::uint16_t>(points.size() - 1);
-  return mesh;
-}
-
-std::vector<Vector> Positions(c3DSmesh& mesh) {
-  VertexArray& array = *mesh.parts[0]->meshes[0]->vertices;
-  std::vector<Vector> out;
-  if (!array.Lock(0)) return out;
-  for (int i = 0; i < array.vertexCount; ++i) {
-    const float* p = reinterpret_cast<const float*>(
-        array.data + static_cast<std::size_t>(i) * array.pointer.stride + array.pointer.position);
-    out.emplace_back(p[0], p[1], p[2]);
-  }
-  array.Unlock();
-  return out;
+  return objecttest::MeshOfPoints(name, points, {0, 1, 2}, {0, 0, 1});
 }
 
 void ExpectAt(const Vector& got, const Vector& expected, const std::string& what) {
@@ -67,23 +40,35 @@ void ExpectAt(const Vector& got, const Vector& expected, const std::string& what
 TEST(Magnet, PushesHalfwayToTheEdgeOfItsSphere) {
   struct Case {
     const char* name;
-    float scale;       // of the mesh's world matrix
-    Vector place;      // the mesh's world translation
-    Vector centre;     // the magnet's world translation
+    float scale;    // of the mesh's world matrix
+    Vector place;   // the mesh's world translation
+    Vector centre;  // the magnet's world translation
     float radius;
     std::vector<Vector> points, expected;
   } cases[] = {
       // r 10, scale 1: the effective radius is 20.
-      {"identity", 1, {0, 0, 0}, {0, 0, 0}, 10,
+      {"identity",
+       1,
+       {0, 0, 0},
+       {0, 0, 0},
+       10,
        {{10, 0, 0}, {0, 19, 0}, {0, 0, 20}, {0, 0, -25}, {0, 0, 0}},
        {{15, 0, 0}, {0, 19.5f, 0}, {0, 0, 20}, {0, 0, -25}, {0, 0, 0}}},
       // The centre is compared with the stored positions: a mesh placed 30
       // units away bulges where its own coordinates meet the magnet's.
-      {"mesh placed off the origin", 1, {30, 0, 0}, {5, 0, 0}, 10,
+      {"mesh placed off the origin",
+       1,
+       {30, 0, 0},
+       {5, 0, 0},
+       10,
        {{15, 0, 0}, {5, 4, 0}, {40, 0, 0}},
        {{20, 0, 0}, {5, 12, 0}, {40, 0, 0}}},
       // Scale 2: the inverse's block sums to 0.75, the effective radius is 5.
-      {"mesh at scale 2", 2, {0, 0, 0}, {0, 0, 0}, 10,
+      {"mesh at scale 2",
+       2,
+       {0, 0, 0},
+       {0, 0, 0},
+       10,
        {{4, 0, 0}, {0, -3, 0}, {6, 0, 0}},
        {{4.5f, 0, 0}, {0, -4, 0}, {6, 0, 0}}},
   };
@@ -98,7 +83,7 @@ TEST(Magnet, PushesHalfwayToTheEdgeOfItsSphere) {
       Matrix4::Invert(mesh->inverseWorld, w);
       mesh->boundsDirty = false;
       cVOXA3Dmagnet::DeformRenderMesh(*mesh, *mesh->parts[0]->meshes[0], c.centre, c.radius);
-      const auto got = Positions(*mesh);
+      const auto got = objecttest::Positions(*mesh);
       ASSERT_EQ(got.size(), c.expected.size());
       for (std::size_t i = 0; i < got.size(); ++i)
         ExpectAt(got[i], c.expected[i], "vertex " + std::to_string(i));
@@ -151,14 +136,16 @@ class MagnetScript : public View3DTest {
 TEST_F(MagnetScript, TheSecondMagnetOfAFrameWorksOnTheFirstsOutput) {
   scenetest::OnDevice(scenetest::kMode8888, nullptr, [&] {
     // The target's radius is 3: it reaches 6 units into a mesh at scale 1.
-    ASSERT_TRUE(Compile(Entry("use \"pole\";\nmagnet \"pole\" at all;\nmagnet \"pole\" at "
-                              "\"dots\" radius 4.5;")))
+    ASSERT_TRUE(
+        Compile(Entry("use \"pole\";\nmagnet \"pole\" at all;\nmagnet \"pole\" at "
+                      "\"dots\" radius 4.5;")))
         << ::testing::PrintToString(LogLines());
     Frame(1);
     // 2 -> 4 -> 6.5, 4 -> 5 -> 7, 1 -> 3.5 -> 6.25, 9 stays.
     const std::vector<Vector> twice = {{6.5f, 0, 0}, {0, 7, 0}, {0, 0, 6.25f}, {0, 9, 0}};
     const std::vector<Vector> once = {{4, 0, 0}, {0, 5, 0}, {0, 0, 3.5f}, {0, 9, 0}};
-    const auto dotsNow = Positions(Mesh("dots")), farNow = Positions(Mesh("far"));
+    const auto dotsNow = objecttest::Positions(Mesh("dots"));
+    const auto farNow = objecttest::Positions(Mesh("far"));
     for (std::size_t i = 0; i < dots.size(); ++i) {
       ExpectAt(dotsNow[i], twice[i], "dots " + std::to_string(i));
       ExpectAt(farNow[i], once[i], "far " + std::to_string(i));
@@ -181,15 +168,16 @@ TEST_F(MagnetScript, ARadiusOfZeroLeavesTheVertexArraysAlone) {
                                array.pointer.position)[0] = 100.0f + i;
     array.Unlock();
     Frame(8);
-    const auto now = Positions(Mesh("dots"));
+    const auto now = objecttest::Positions(Mesh("dots"));
     for (int i = 0; i < array.vertexCount; ++i) EXPECT_EQ(now[i].x, 100.0f + i) << i;
     EXPECT_FALSE(render.verticesChanged);
   });
 }
 
 TEST_F(MagnetScript, AllListsEveryTriangularMeshOfTheTree) {
-  ASSERT_TRUE(Compile(Entry("use \"names\";\nmagnet \"aim\" at all;\nmagnet \"thing\" at \"mesh\", "
-                            "\"MESH\";")));
+  ASSERT_TRUE(
+      Compile(Entry("use \"names\";\nmagnet \"aim\" at all;\nmagnet \"thing\" at \"mesh\", "
+                    "\"MESH\";")));
   threedee::c3Dscene* scene = View()->currentAnimation;
   auto* all = dynamic_cast<cVOXA3Dmagnet*>(View()->commands[1]);
   auto* named = dynamic_cast<cVOXA3Dmagnet*>(View()->commands[2]);

@@ -115,8 +115,9 @@ bool DeformRenderMesh(cOBSTriMesh& render, Move&& move) {
   VertexArray& array = *render.vertices;
   const bool fromRest = !render.verticesChanged;
   if (!array.Lock(fromRest ? 1 : 0)) return false;
-  const int count = fromRest ? std::min(array.vertexCount, static_cast<int>(render.originals.size()))
-                             : array.vertexCount;
+  const int count =
+      fromRest ? std::min(array.vertexCount, static_cast<int>(render.originals.size()))
+               : array.vertexCount;
   bool moved = false;
   for (int i = 0; i < count; ++i) {
     float* at = reinterpret_cast<float*>(array.data +
