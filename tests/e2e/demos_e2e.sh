@@ -165,4 +165,16 @@ done
 [ "$(changed 2000 10000 640x480+0+0)" -ge 100000 ] || fail "the picture stands still from 2 to 10 s"
 [ "$(changed 10000 18000 640x480+0+0)" -ge 100000 ] || fail "the picture stands still from 10 to 18 s"
 
+# Jelly: a wobbler and a magnet on one ball (see the script's notes).
+play_demo jelly 12
+# The sky above the ball's top and left of its left edge at rest; the bump
+# covers each in its turn.
+expect_pixel 1000 320 40 080819
+expect_pixel 1000 120 240 080819
+! near "$(pixel "$(frame 5000)" 320 40)" 080819 || fail "no bump above the ball at 5 s"
+! near "$(pixel "$(frame 9000)" 120 240)" 080819 || fail "no bump left of the ball at 9 s"
+# The waves roll below the equator only.
+[ "$(changed 1000 1500 640x120+0+300)" -ge 5000 ] || fail "the lower half of the ball stands still"
+[ "$(changed 1000 1500 640x110+0+80)" = 0 ] || fail "the upper half of the ball moves"
+
 echo "demos e2e: ok"

@@ -429,6 +429,7 @@ def space(root):
         write(root, "textures/%s.png" % name,
               imagefiles.png_rgb(picture.width, picture.height, picture.rgb))
     write(root, "3ds/SPACE01.3DS", threeds.space_scene())
+    write(root, "3ds/JELLY01.3DS", threeds.jelly_scene())
 
 
 def main():
