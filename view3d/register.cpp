@@ -5,6 +5,7 @@
 #include "view3d/fade.h"
 #include "view3d/flare.h"
 #include "view3d/fog.h"
+#include "view3d/magnet.h"
 #include "view3d/settings.h"
 #include "view3d/skybox.h"
 #include "view3d/view3d.h"
@@ -45,6 +46,7 @@ constexpr char kFlare[] = "cVOXA3Dflare";
 constexpr char kFade[] = "cVOXA3Dfade_to_color";
 constexpr char kWindow[] = "cVOXA3Dwindow";
 constexpr char kSkybox[] = "cVOXA3Dskybox";
+constexpr char kMagnet[] = "cVOXA3Dmagnet";
 
 const tCreator kCreators[] = {
     {"use", tokIdentifier, Make<cVOXA3Duse, kUse>},
@@ -67,6 +69,7 @@ const tCreator kCreators[] = {
     {"fade_to_color", tokIdentifier, Make<cVOXA3Dfade_to_color, kFade>},
     {"window", tokIdentifier, Make<cVOXA3Dwindow, kWindow>},
     {"skybox", tokIdentifier, Make<cVOXA3Dskybox, kSkybox>},
+    {"magnet", tokIdentifier, Make<cVOXA3Dmagnet, kMagnet>},
 };
 
 }  // namespace

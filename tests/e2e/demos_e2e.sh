@@ -177,4 +177,16 @@ gold() {  # time-in-ms
 # The star's flare glows at (170, 100) at 5.5 s.
 [ "$(channel_min 5500 R 9x9+166+96)" -ge 120 ] || fail "no flare glow at 5.5 s"
 
+# Jelly: a wobbler and a magnet on one ball (see the script's notes).
+play_demo jelly 12
+# The sky above the ball's top and left of its left edge at rest; the bump
+# covers each in its turn.
+expect_pixel 1000 320 40 080819
+expect_pixel 1000 120 240 080819
+! near "$(pixel "$(frame 5000)" 320 40)" 080819 || fail "no bump above the ball at 5 s"
+! near "$(pixel "$(frame 9000)" 120 240)" 080819 || fail "no bump left of the ball at 9 s"
+# The waves roll below the equator only.
+[ "$(changed 1000 1500 640x120+0+300)" -ge 5000 ] || fail "the lower half of the ball stands still"
+[ "$(changed 1000 1500 640x110+0+80)" = 0 ] || fail "the upper half of the ball moves"
+
 echo "demos e2e: ok"

@@ -119,7 +119,13 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"ConditionWithoutParen", "if (true & false alpha 1;", "demo.txt(3,23) Error 2 occured: ) expected, but found alpha!"},
         ErrorCase{"CapitalElse", "if true alpha 1; Else alpha 0;", "demo.txt(3,22) Error 201 occured: Syntax error!"},
         ErrorCase{"RefusedOperand", "if use \"missing\"; & true alpha 1;", "demo.txt(3,18) Error 114 occured: Error on loading command!"},
-        ErrorCase{"UnclosedBody", "pipeline p { entry 0 : 10 : view3D { if true { alpha 1;\n", "demo.txt(2,1) Error 201 occured: Syntax error!"}),
+        ErrorCase{"UnclosedBody", "pipeline p { entry 0 : 10 : view3D { if true { alpha 1;\n", "demo.txt(2,1) Error 201 occured: Syntax error!"},
+        ErrorCase{"MagnetBeforeUse", "magnet \"aim\" at all;", "demo.txt(3,13) An animation must be specified before the magnet command can be used!"},
+        ErrorCase{"UnknownMagnet", "use \"names\";\nmagnet \"pull\" at all;", "demo.txt(4,17) Could not find magnet object named \"pull\"!"},
+        ErrorCase{"MagnetNameUnquoted", "use \"names\";\nmagnet aim at all;", "demo.txt(4,11) Error 2 occured: String expected, but found Identifier!"},
+        ErrorCase{"MagnetWithoutAt", "use \"names\";\nmagnet \"aim\" all;", "demo.txt(4,17) Error 2 occured: at expected, but found Identifier!"},
+        ErrorCase{"MagnetOnNoMesh", "use \"names\";\nmagnet \"aim\" at \"mesh\", \"thing\";", "demo.txt(4,33) Object \"thing\" is no mesh!"},
+        ErrorCase{"MagnetRadiusWithoutValue", "use \"names\";\nmagnet \"aim\" at all radius;", "demo.txt(4,28) Error 200 occured: Float expression expected!"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(View3DTest, EmptyStatementsAndFlushWithOrWithoutSemicolon) {

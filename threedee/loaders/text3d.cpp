@@ -224,6 +224,7 @@ c3Dobject* cText3Dscene::ParseObject() {
       {"temporary", &cText3Dscene::ParseTemporary},     {"timemapper", &cText3Dscene::ParseTimeMapper},
       {"beziersurface", &cText3Dscene::ParseBezierSurface}, {"spike", &cText3Dscene::ParseSpike},
       {"lightray", &cText3Dscene::ParseLightray},       {"merge", &cText3Dscene::ParseMerge},
+      {"wobbler", &cText3Dscene::ParseWobbler},
   };
   const std::string word = Word();
   if (!word.empty()) {

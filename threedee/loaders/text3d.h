@@ -57,6 +57,7 @@ class cText3Dscene : public c3Dscene {
   virtual c3Dobject* ParseBezierSurface();
   virtual c3Dobject* ParseSpike();
   virtual c3Dobject* ParseLightray();
+  virtual c3Dobject* ParseWobbler();
   virtual c3Dobject* ParseMerge();
   virtual c3Dobject* ParseObject();
   virtual void ParseStatement();

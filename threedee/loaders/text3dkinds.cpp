@@ -1,13 +1,17 @@
 // The readers of the Text3D object kinds that this module builds itself:
-// keyframed nodes, time mappers, Bezier surfaces, spikes and light rays.
+// keyframed nodes, time mappers, Bezier surfaces, spikes, light rays and
+// wobblers.
 #include <string>
+#include <utility>
 
 #include "demo/block.h"
 #include "threedee/loaders/text3d.h"
 #include "threedee/objects/lightray.h"
 #include "threedee/objects/spike.h"
+#include "threedee/objects/wobbler.h"
 #include "threedee/scene/interpolatedvalues.h"
 #include "threedee/scene/materialblocks.h"
+#include "threedee/scene/objectlist.h"
 
 namespace VOXA2::threedee {
 namespace {
@@ -178,6 +182,44 @@ c3Dobject* cText3Dscene::ParseLightray() {
       Replace(ray->resolutionTrack, ReadValue(this, 1));
     } else if (code == tokLength) {
       Replace(ray->lengthTrack, ReadValue(this, 1));
+    } else {
+      return false;
+    }
+    return true;
+  });
+  return object.release();
+}
+
+c3Dobject* cText3Dscene::ParseWobbler() {
+  auto object = BeginObject<c3Dwobbler>("c3Dwobbler");
+  c3Dwobbler* wobbler = object.get();
+  // The second word of a two-word item, read on.
+  auto second = [&](const char* word) {
+    parser->GetToken();
+    if (Word() != word) SyntaxError();
+  };
+  ReadItems([&](const std::string& word, std::int32_t) {
+    if (word == "object") {
+      ParseChild(wobbler, true);
+    } else if (word == "objects") {
+      // Only meshes of earlier statements can be named; "all" leaves the list
+      // empty, which reaches every mesh of the scene at run time.
+      parser->GetToken();
+      tObjectList list;
+      ParseObjectList(this, list, parser, false, true);
+      wobbler->objectList = std::move(list.objects);
+    } else if (word == "time" || word == "wave") {
+      second("multiplyer");
+      Replace(word == "time" ? wobbler->timeMultiplyerTrack : wobbler->waveMultiplyerTrack,
+              ReadValue(this, 1));
+    } else if (word == "intensity") {
+      Replace(wobbler->intensityTrack, ReadValue(this, 1));
+    } else if (word == "fade") {
+      second("area");
+      Replace(wobbler->fadeAreaTrack, ReadValue(this, 1));
+    } else if (word == "parameter") {
+      parser->GetToken();
+      ParseTrack(wobbler);
     } else {
       return false;
     }

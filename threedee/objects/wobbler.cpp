@@ -1,9 +1,9 @@
 #include "threedee/objects/wobbler.h"
 
 #include <cmath>
-#include <cstring>
 
 #include "threedee/scene/scene.h"
+#include "threedee/scene/trimesh.h"
 
 namespace VOXA2::threedee {
 
@@ -77,36 +77,16 @@ void c3Dwobbler::Deform(c3Dobject* object, const tWobbleParameter& wave, Matrix4
   const float phaseZ = k * mesh->world.m[11] + wave.time * tm;
   const float planeAt = q.Dot(d);
 
-  bool moved = false;
-  for (auto& part : mesh->parts)
-    for (auto& render : part->meshes) {
-      if (render->boneCount != 0 || !render->vertices) continue;
-      VertexArray& array = *render->vertices;
-      const bool fromRest = !render->verticesChanged;
-      if (!array.Lock(fromRest ? 1 : 0)) continue;
-      const int count =
-          fromRest ? std::min(array.vertexCount, static_cast<int>(render->originals.size()))
-                   : array.vertexCount;
-      for (int i = 0; i < count; ++i) {
-        float* at = reinterpret_cast<float*>(array.data +
-                                             static_cast<std::size_t>(i) * array.pointer.stride +
-                                             array.pointer.position);
-        Vector p = fromRest ? render->originals[i] : Vector(at[0], at[1], at[2]);
-        const float s = p.Dot(d) - planeAt;
-        if (s < 0) {
-          const float fade = s <= -wave.fadeArea ? 1.0f : s / -wave.fadeArea;
-          const float amount = a * fade;
-          p.x += amount * std::sin(k * (p.y + p.z) + phaseX);
-          p.y += amount * std::sin(k * (p.x + p.z) + phaseY);
-          p.z += amount * std::sin(k * (p.x + p.y) + phaseZ);
-          moved = true;
-        }
-        std::memcpy(at, &p, sizeof p);
-      }
-      if (fromRest) render->verticesChanged = true;
-      array.Unlock();
-    }
-  if (moved) mesh->boundsDirty = true;
+  DeformMesh(*mesh, [&](Vector& p) {
+    const float s = p.Dot(d) - planeAt;
+    if (s >= 0) return false;
+    const float fade = s <= -wave.fadeArea ? 1.0f : s / -wave.fadeArea;
+    const float amount = a * fade;
+    p.x += amount * std::sin(k * (p.y + p.z) + phaseX);
+    p.y += amount * std::sin(k * (p.x + p.z) + phaseY);
+    p.z += amount * std::sin(k * (p.x + p.y) + phaseZ);
+    return true;
+  });
 }
 
 void c3Dwobbler::SetScene(c3Dscene* newScene) {

@@ -5,6 +5,8 @@
 // strips and fans where a builder made them.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -101,5 +103,44 @@ class c3DtriangularMesh : public virtual c3DfiniteMesh {
   std::vector<c3Dbone*> bones;  // the tree's
   bool boundsDirty = true;
 };
+
+// A deformer's pass over one render mesh: move(Vector&) -> bool runs on every
+// vertex, starting from the positions a deformer already wrote in this frame
+// (else from the originals), and the results go to the vertex array, which
+// then holds this frame's positions. Render meshes driven by bones, or whose
+// array cannot be locked, are left alone. Answers whether a vertex moved.
+template <class Move>
+bool DeformRenderMesh(cOBSTriMesh& render, Move&& move) {
+  if (render.boneCount != 0 || !render.vertices) return false;
+  VertexArray& array = *render.vertices;
+  const bool fromRest = !render.verticesChanged;
+  if (!array.Lock(fromRest ? 1 : 0)) return false;
+  const int count =
+      fromRest ? std::min(array.vertexCount, static_cast<int>(render.originals.size()))
+               : array.vertexCount;
+  bool moved = false;
+  for (int i = 0; i < count; ++i) {
+    float* at = reinterpret_cast<float*>(array.data +
+                                         static_cast<std::size_t>(i) * array.pointer.stride +
+                                         array.pointer.position);
+    Vector p = fromRest ? render.originals[i] : Vector(at[0], at[1], at[2]);
+    if (move(p)) moved = true;
+    at[0] = p.x, at[1] = p.y, at[2] = p.z;
+  }
+  array.Unlock();
+  if (fromRest) render.verticesChanged = true;
+  return moved;
+}
+
+// The pass over every render mesh of the mesh; its bounds are recomputed
+// before it is next drawn when a vertex moved.
+template <class Move>
+void DeformMesh(c3DtriangularMesh& mesh, Move&& move) {
+  bool moved = false;
+  for (auto& part : mesh.parts)
+    for (auto& render : part->meshes)
+      if (DeformRenderMesh(*render, move)) moved = true;
+  if (moved) mesh.boundsDirty = true;
+}
 
 }  // namespace VOXA2::threedee

@@ -535,6 +535,7 @@ def space(root):
     for name, picture in pictures:
         write(root, "textures/%s.png" % name,
               imagefiles.png_rgb(picture.width, picture.height, picture.rgb))
+    write(root, "3ds/JELLY01.3DS", threeds.jelly_scene())
 
 
 def main():

@@ -294,6 +294,31 @@ def space_scene():
     return file3ds(materials, objects, nodes, frames=SPACE_FRAMES)
 
 
+JELLY_FRAMES = 360  # 12 seconds at 30 frames a second
+
+
+def jelly_scene():
+    """A finely divided banded ball at the origin, seen from the front by a
+    still camera and lit by a light above and to the left of it, for
+    JELLY_FRAMES frames: a mesh for deformers to work on."""
+    materials = [material("Jelly", (230, 200, 170), texture="space_planet.png")]
+    objects = [
+        sphere("Blob", 6.0, 40, 80, "Jelly"),
+        camera("Camera01", (0, -30, 0), (0, 0, 0), near=1.0),
+        light("Lamp", (-30, -40, 30)),
+    ]
+    still = [track(0xB021, [(0, (0, 0, 0, 1))]), track(0xB022, [(0, (1, 1, 1))])]
+    nodes = [
+        node(0xB002, "Blob", -1, 0, [track(0xB020, [(0, (0, 0, 0))]), *still]),
+        node(0xB003, "Camera01", -1, 1, [track(0xB020, [(0, (0, -30, 0))]),
+                                         track(0xB023, [(0, (40.0,))]),
+                                         track(0xB024, [(0, (0.0,))])]),
+        node(0xB004, "Camera01", -1, 2, [track(0xB020, [(0, (0, 0, 0))])]),
+        node(0xB005, "Lamp", -1, 3, [track(0xB020, [(0, (-30, -40, 30))])]),
+    ]
+    return file3ds(materials, objects, nodes, frames=JELLY_FRAMES)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--seeds", required=True, help="folder for the seed files")

@@ -13,6 +13,7 @@
 #include <memory>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include "demo/datacollector.h"
 #include "demo/demo.h"
@@ -24,6 +25,7 @@
 #include "windxkernel/kernel.h"
 #include "threedee/objects/lightray.h"
 #include "threedee/objects/spike.h"
+#include "threedee/objects/wobbler.h"
 #include "threedee/scene/keyframed.h"
 #include "threedee/scene/material.h"
 
@@ -99,7 +101,7 @@ TEST(Text3D, ParseTable) {
 // matched with their case.
 TEST(Text3D, KindsNotBuiltHereAreUnknown) {
   for (const char* kind : {"Particle_splash", "particle_Firework", "PARTICLE_WEATHER_SNOW",
-                           "wobbler", "Temporary"}) {
+                           "Wobbler", "Temporary"}) {
     SCOPED_TRACE(kind);
     const Read r = ParseScene(std::string("scene 10 { object ") + kind + " \"x\" { } }");
     const std::int32_t after = 19 + static_cast<std::int32_t>(std::string(kind).size());
@@ -329,6 +331,76 @@ TEST_F(Text3DMerge, AnAnimationWithoutObjectsFailsTheFileAndIsReleased) {
   cVOXAdatacollector* collector = demo.FindDataCollector("3DS");
   ASSERT_NE(collector, nullptr);
   EXPECT_TRUE(collector->entries.empty());
+}
+
+// A wobbler names triangular meshes of earlier statements only, and "all"
+// leaves its list empty. Before each case the merged "pair" brings the meshes
+// "a" and "b", and a Bezier surface "bs" follows.
+TEST_F(Text3DMerge, WobblerBlock) {
+  Animations()["pair"] = [](cVOXAdemo*) {
+    auto* scene = new c3Dscene;
+    auto* a = new c3DSmesh;
+    a->SetName("a");
+    auto* b = new c3DSmesh;
+    b->SetName("b");
+    a->nextSibling = b;
+    scene->root = a;
+    a->SetScene(scene);
+    return scene;
+  };
+  struct Case {
+    const char* text;
+    std::int32_t code;  // 0: read
+    const char* message;
+    std::vector<std::string> listed;
+  } cases[] = {
+      {"objects \"A\", \"b\"", 0, "", {"a", "b"}},
+      {"objects , \"b\", \"b\"", 0, "", {"b", "b"}},
+      {"objects \"a\" objects all", 0, "", {}},
+      {"objects \"later\" } object temporary \"later\" {", -1,
+       "Object \"later\" does not exists in 3DS animation!", {}},
+      {"objects \"w\"", -1, "Object \"w\" does not exists in 3DS animation!", {}},
+      {"objects \"a\", \"bs\"", -1, "Object \"bs\" is no mesh!", {}},
+      {"objects a", 2, "String expected, but found Identifier!", {}},
+      {"objects \"a\",", 2, "String expected, but found }!", {}},
+      {"time 0.5", 100, "Syntax error!", {}},
+      {"fade factor 2", 100, "Syntax error!", {}},
+      {"Intensity 2", 100, "Syntax error!", {}},
+      {"position (0, 0, 1)", 100, "Syntax error!", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const Read r = ParseScene(
+        InScene(std::string("object merge { file \"pair\" suffix none } object beziersurface \"bs\" "
+                            "{ } object wobbler \"w\" { ") +
+                c.text + " }"),
+        &demo);
+    EXPECT_EQ(r.read.code, c.code);
+    EXPECT_EQ(r.read.message, c.message);
+    if (c.code != 0) continue;
+    auto* w = dynamic_cast<c3Dwobbler*>(r.scene->FindObject("w"));
+    ASSERT_NE(w, nullptr);
+    std::vector<std::string> listed;
+    for (c3Dobject* object : w->objectList) listed.push_back(object->GetName());
+    EXPECT_EQ(listed, c.listed);
+  }
+
+  // The tracks, a later item replacing an earlier one; children and a track block.
+  const Read r = ParseScene(InScene(R"(object wobbler "w" {
+      time multiplyer 1  wave multiplyer 2  intensity 7  intensity 3; fade area 4
+      parameter { position (0, 0, 5) }  object temporary "c" { } })"));
+  ASSERT_TRUE(r.read.ok) << r.read.message;
+  auto* w = dynamic_cast<c3Dwobbler*>(r.scene->FindObject("w"));
+  ASSERT_NE(w, nullptr);
+  float expected = 1;
+  for (cView3Di_position* track :
+       {w->timeMultiplyerTrack, w->waveMultiplyerTrack, w->intensityTrack, w->fadeAreaTrack}) {
+    ASSERT_NE(track, nullptr);
+    track->Evaluate(0);
+    EXPECT_EQ(track->GetValue(0), expected++);
+  }
+  EXPECT_EQ(Value3(w->positionTrack, 0).z, 5);
+  EXPECT_EQ(Tree(r.scene->root), "w(c)");
 }
 
 TEST(Text3D, DuplicateIsATextSceneWhoseSpikesDriveTheirOwnPatches) {

@@ -1,7 +1,9 @@
 // What the procedural objects' tests share: a scene tree linked from a list,
-// the vertices of a vertex array read back, and the drawn picture.
+// meshes made from points, the vertices of a vertex array read back, and the
+// drawn picture.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -13,6 +15,7 @@
 #include "tests/threedee/scene/scene_builders.h"
 #include "tests/threedee/scene/scene_viewer.h"
 #include "tests/threedee/scene/track_makers.h"
+#include "threedee/objects/tree.h"
 #include "threedee/scene/keyframed.h"
 #include "threedee/scene/scene.h"
 #include "threedee/scene/vector.h"
@@ -84,6 +87,40 @@ inline std::uint32_t PixelAt(int x, int y) {
   const int bytes = static_cast<int>(s->format().dwRGBBitCount / 8);
   return px::Unpack(s->format(), px::Read(s->pixels() + y * s->pitch() + x * bytes, bytes)) &
          0xFFFFFFu;
+}
+
+// A mesh of one render mesh whose vertices are the points, each with the
+// normal, and whose triangles are the indices (three a triangle).
+inline VOXA2::threedee::c3DSmesh* MeshOfPoints(const char* name, const std::vector<Vector>& points,
+                                               const std::vector<std::uint16_t>& indices,
+                                               const Vector& normal,
+                                               VOXA2::threedee::cMaterial* material = nullptr) {
+  using namespace VOXA2::threedee;
+  auto* mesh = new c3DSmesh;
+  mesh->SetName(name);
+  SetPartCount(*mesh, 1);
+  VertexFormat format;
+  format.position = format.normal = true;
+  format.textureSetCount = 0;
+  cOBSTriMesh& render = *mesh->parts[0]->meshes[0];
+  mesh->parts[0]->material = material;
+  SizeRenderMesh(render, static_cast<int>(points.size()), format, static_cast<int>(indices.size()),
+                 "original vertices!");
+  tMeshWriter out;
+  out.Begin(&render);
+  for (const Vector& p : points) out.Write(p, normal, 0, 0);
+  out.End();
+  std::copy(indices.begin(), indices.end(), render.indices.begin());
+  render.highest = static_cast<std::uint16_t>(points.size() - 1);
+  return mesh;
+}
+
+// The positions in the vertex array of the mesh's first render mesh.
+inline std::vector<Vector> Positions(VOXA2::threedee::c3DtriangularMesh& mesh) {
+  std::vector<Vector> out;
+  VOXA2::threedee::VertexArray& array = *mesh.parts[0]->meshes[0]->vertices;
+  for (const tVertex& v : ReadVertices(array, array.vertexCount)) out.push_back(v.position);
+  return out;
 }
 
 // With VOXA2_TEST_PNG_DIR set, the drawn frame as <dir>/<name>.png.

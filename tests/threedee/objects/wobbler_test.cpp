@@ -18,44 +18,24 @@
 namespace {
 
 using namespace VOXA2::threedee;
-using objecttest::ReadVertices;
+using objecttest::Positions;
 using scenetest::Constant;
 
 // A wall of n × n vertices across x (-40..40) and z (-80..20) at y = 0, two
 // triangles a square.
 c3DSmesh* Wall(cMaterial* material, const char* name, int n = 21) {
-  auto* mesh = new c3DSmesh;
-  mesh->SetName(name);
-  SetPartCount(*mesh, 1);
-  VertexFormat format;
-  format.position = format.normal = true;
-  format.textureSetCount = 0;
-  cOBSTriMesh& render = *mesh->parts[0]->meshes[0];
-  mesh->parts[0]->material = material;
-  SizeRenderMesh(render, n * n, format, 6 * (n - 1) * (n - 1), "original vertices!");
-  tMeshWriter out;
-  out.Begin(&render);
+  std::vector<Vector> points;
   for (int row = 0; row < n; ++row)
     for (int col = 0; col < n; ++col)
-      out.Write({-40 + 80.0f * col / (n - 1), 0, -80 + 100.0f * row / (n - 1)}, {0, -1, 0}, 0, 0);
-  out.End();
-  std::size_t at = 0;
+      points.emplace_back(-40 + 80.0f * col / (n - 1), 0, -80 + 100.0f * row / (n - 1));
+  std::vector<std::uint16_t> indices;
   for (int row = 0; row + 1 < n; ++row)
     for (int col = 0; col + 1 < n; ++col) {
       const int a = row * n + col;
       for (int i : {a, a + 1, a + n, a + 1, a + n + 1, a + n})
-        render.indices[at++] = static_cast<std::uint16_t>(i);
+        indices.push_back(static_cast<std::uint16_t>(i));
     }
-  render.highest = static_cast<std::uint16_t>(n * n - 1);
-  return mesh;
-}
-
-std::vector<Vector> Positions(c3DSmesh& mesh) {
-  std::vector<Vector> out;
-  cOBSTriMesh& r = *mesh.parts[0]->meshes[0];
-  for (const auto& v : ReadVertices(*r.vertices, r.vertices->vertexCount))
-    out.push_back(v.position);
-  return out;
+  return objecttest::MeshOfPoints(name, points, indices, {0, -1, 0}, material);
 }
 
 struct Waves {
