@@ -40,6 +40,10 @@ channel_max() {  # time-in-ms channel WxH+X+Y
 channel_min() {  # time-in-ms channel WxH+X+Y
   convert "$(frame "$1")" -crop "$3" -channel "$2" -separate -format "%[fx:int(255*minima+0.5)]" info:
 }
+# The mean colour of a rectangle as RRGGBB.
+mean_colour() {  # time-in-ms WxH+X+Y
+  convert "$(frame "$1")" -crop "$2" +repage -scale 1x1! -format "%[hex:u.p{0,0}]" info: | cut -c1-6
+}
 # How many pixels of a rectangle are dark: every channel below 64.
 dark_pixels() {  # time-in-ms WxH+X+Y
   convert "$(frame "$1")" -crop "$2" +repage -fx "max(max(r,g),b) < 0.25 ? 1 : 0" \
@@ -188,5 +192,49 @@ expect_pixel 1000 120 240 080819
 # The waves roll below the equator only.
 [ "$(changed 1000 1500 640x120+0+300)" -ge 5000 ] || fail "the lower half of the ball stands still"
 [ "$(changed 1000 1500 640x110+0+80)" = 0 ] || fail "the upper half of the ball moves"
+
+# Garden: a Text3D scene with a spike, a Bezier sail and a light ray, framed
+# as a wide picture (see the script's notes).
+play_demo garden 15
+# The letterbox: black above and below the window, its gold frame at its edges.
+[ "$(channel_max 6000 R 640x58+0+0)" -le 8 ] && [ "$(channel_max 6000 B 640x58+0+422)" -le 8 ] ||
+  fail "not black above and below the window"
+expect_pixel 6000 320 59 FFCC72 12
+expect_pixel 6000 0 200 FFCC72 12
+# The blueprint at 1.5 s: the planet as light lines over many dark pixels.
+[ "$(channel_max 1500 G 120x120+280+160)" -ge 150 ] || fail "no wire frame at 1.5 s"
+[ "$(dark_pixels 1500 120x120+280+160)" -ge 4000 ] || fail "the planet is not drawn as wires at 1.5 s"
+# At 6 s, solid: the light ray's pale cone over the dark sky at both ends of
+# its crossing, the blue sail at the left, the spike's red-orange above the planet.
+for xy in "100 290" "560 345"; do
+  [ "$(channel_min 6000 B 3x3+$(( ${xy% *} - 1 ))+$(( ${xy#* } - 1 )))" -ge 100 ] ||
+    fail "no light ray at ($xy) at 6 s"
+done
+rgb=$(pixel "$(frame 6000)" 60 130)
+[ $((16#${rgb:4:2})) -ge $(( 16#${rgb:0:2} + 60 )) ] || fail "no sail at 6 s ($rgb)"
+rgb=$(pixel "$(frame 6000)" 340 90)
+[ $((16#${rgb:0:2})) -ge 200 ] && [ $((16#${rgb:4:2})) -le 100 ] || fail "no spike at 6 s ($rgb)"
+[ "$(channel_max 10000 R 636x356+2+62)" -ge 150 ] || fail "nothing lit in sight at 10 s"
+[ "$(channel_max 0 R 640x480+0+0)" -le 16 ] || fail "not black at the start"
+[ "$(channel_max 14950 R 640x480+0+0)" -le 24 ] || fail "not black at the end"
+
+# Lake: water, trees, decorations, blobs and a crystal (see the script's notes).
+play_demo lake 20
+[ "$(channel_max 0 R 640x480+0+0)" -le 16 ] || fail "not black at the start"
+[ "$(channel_max 19950 R 640x480+0+0)" -le 24 ] || fail "not black at the end"
+for t in 3000 10000 17000; do
+  # The evening sky at the top (the clear colour), teal water at the bottom.
+  near "$(mean_colour $t 640x40+0+0)" 426994 || fail "the sky at $t ms is $(mean_colour $t 640x40+0+0)"
+  rgb=$(mean_colour $t 640x40+0+440)
+  r=$((16#${rgb:0:2})) g=$((16#${rgb:2:2})) b=$((16#${rgb:4:2}))
+  [ "$b" -ge $((r + 60)) ] && [ "$g" -ge $((r + 40)) ] || fail "no water at the bottom at $t ms ($rgb)"
+done
+# The island's meadow in the middle of the screen at 10 s.
+rgb=$(mean_colour 10000 160x60+240+270)
+r=$((16#${rgb:0:2})) g=$((16#${rgb:2:2})) b=$((16#${rgb:4:2}))
+[ "$g" -ge $((r + 20)) ] && [ "$g" -ge $((b + 30)) ] || fail "no island at 10 s ($rgb)"
+# The camera circles and the waves move.
+[ "$(changed 3000 10000 640x480+0+0)" -ge 100000 ] || fail "the picture stands still from 3 to 10 s"
+[ "$(changed 10000 10500 640x160+0+320)" -ge 5000 ] || fail "the water stands still"
 
 echo "demos e2e: ok"

@@ -17,6 +17,7 @@ import canvas
 import crazyfont
 import fontgen
 import imagefiles
+import lake
 import sound
 import threeds
 from canvas import Canvas, mix
@@ -552,6 +553,7 @@ def main():
     effects(args.data)
     pixel_effects(args.data)
     space(args.data)
+    lake.lake(args.data, write)
 
 
 if __name__ == "__main__":
