@@ -73,7 +73,7 @@ cd "$work"
 # name; the headless runs keep the check.
 cp -r "$play" x11 && cd x11
 LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}detect_leaks=0" \
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  "$(dirname "$0")/xserver.sh" bash -c '
   "$1" directlaunch debugmode windowed & pid=$!
   until grep -q "OK, now we will start the demo" debug.txt 2>/dev/null; do
     kill -0 $pid 2>/dev/null || break

@@ -43,7 +43,7 @@ check_log() {  # $1: the platform name in the title
 x_lsan="${LSAN_OPTIONS:+$LSAN_OPTIONS:}detect_leaks=0"
 
 # 1. A window under X, closed as a window manager would close it.
-LSAN_OPTIONS=$x_lsan xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+LSAN_OPTIONS=$x_lsan "$(dirname "$0")/xserver.sh" bash -c '
   "$1" directlaunch debugmode windowed & pid=$!
   for _ in $(seq 1 600); do grep -q "OK, now we will start the demo" debug.txt 2>/dev/null && break; sleep 0.1; done
   size=$("$2" "VOXA2 viewer for Linux/SDL2" 20) || { kill $pid; exit 3; }
@@ -56,7 +56,7 @@ check_log SDL2
 
 # 2. The same window, ended by SIGTERM.
 rm -f debug.txt
-LSAN_OPTIONS=$x_lsan xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+LSAN_OPTIONS=$x_lsan "$(dirname "$0")/xserver.sh" bash -c '
   "$1" directlaunch debugmode windowed & pid=$!
   for _ in $(seq 1 600); do grep -q "OK, now we will start the demo" debug.txt 2>/dev/null && break; sleep 0.1; done
   kill -TERM $pid; wait $pid

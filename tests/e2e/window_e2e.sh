@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs under xvfb-run on a 1024x768 screen. The player's window appears only
+# Runs on a 1024x768 X server of its own (xserver.sh). The player's window appears only
 # with its size and its first frame: the demo's own loading picture. Quick
 # ESCAPE taps, a press and its release with no time between them, end a demo.
 set -euo pipefail
@@ -32,7 +32,9 @@ near() {  # RRGGBB RRGGBB: at most 8 apart in each channel
 if [ "$part" != taps ]; then
 # 1. "Still life" windowed, its script made long to read so that its loading
 # picture (resampled to the screen) stays while the window is watched from
-# before it is mapped.
+# before it is mapped. Once the window is seen mapped, the player is held
+# still while it is looked at and moves on only between two looks: however slow
+# the looks are on a loaded machine, the picture cannot come and go unseen.
 cp -r "$play" still && cd still
 sed -i -E 's/demo ([a-z]+), default;/demo \1;/; s/^( *demo still);/\1, default;/' data/demo.ini
 grep -q "demo still, default;" data/demo.ini || fail "no still demo in the catalogue"
@@ -53,9 +55,12 @@ shows_loading_picture() {  # file
 # moment more, but is never white.
 seen=""
 last="never mapped"
+held=""
 for _ in $(seq 1 1500); do
+  [ -z "$held" ] || kill -STOP -- "-$pid" 2>/dev/null || true
   info=$(xwininfo -name "$title" 2>/dev/null || true)
   if grep -q "Map State: IsViewable" <<<"$info"; then
+    [ -n "$held" ] || { held=1; kill -STOP -- "-$pid" 2>/dev/null || true; }
     size=$(awk '/^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print w "x" h}' <<<"$info")
     [ "$size" = 640x480 ] || fail "the window was shown at $size"
     x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
@@ -69,6 +74,7 @@ for _ in $(seq 1 1500); do
     fi
     [ "$(xwd_pixel shot.xwd $((x + 10)) $((y + 10)))" != FFFFFF ] || fail "the window is white"
   fi
+  [ -z "$held" ] || kill -CONT -- "-$pid" 2>/dev/null || true
   kill -0 "$pid" 2>/dev/null || fail "the player ended before its loading picture was seen ($last)"
   sleep 0.02
 done
