@@ -17,7 +17,10 @@ start_x() {
   : >"$x_dir/client"
   # The server takes the cookie of every entry, whatever its display.
   xauth -q -f "$x_dir/server" add :0 . "$cookie"
-  Xvfb -displayfd 3 -auth "$x_dir/server" -screen 0 1024x768x24 -nolisten tcp \
+  # Without -noreset the server starts anew whenever its last client leaves,
+  # and a client connecting meanwhile is turned away: the player's first
+  # connection, between two of a test's looks, would find no display.
+  Xvfb -displayfd 3 -auth "$x_dir/server" -noreset -screen 0 1024x768x24 -nolisten tcp \
     3>"$x_dir/display" >/dev/null 2>&1 &
   xvfb=$!
   # The number is written once the server accepts connections.

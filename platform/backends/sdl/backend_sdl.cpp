@@ -454,14 +454,22 @@ std::unique_ptr<Backend> CreateSdlBackend() {
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER"))
     return nullptr;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  // A display that cannot be reached (gone, refusing, starting anew) leaves SDL
+  // with its offscreen driver: a window nobody sees. Without a window the
+  // player runs headless and says so, unless that driver was asked for.
+  const std::string_view name = driver ? driver : "";
+  if ((name.empty() || name == "offscreen" || name == "dummy") && !std::getenv("SDL_VIDEODRIVER")) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return nullptr;
+  }
   // Frames are scaled by SDL's software renderer onto the window surface. On
   // X11 SDL would keep that surface in an OpenGL texture, a second software
   // renderer where the only OpenGL is Mesa's; shared memory images are cheaper
   // everywhere. Wayland has no surface without it. The environment variable
   // still decides when set. SDL loads its X11 backend at run time: the error
   // handlers go in once it runs.
-  const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver && std::string_view(driver) == "x11") {
+  if (name == "x11") {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     WatchTheX11Display();
   }
