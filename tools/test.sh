@@ -15,9 +15,9 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cd "$build"
-# The real program under a virtual X display depends on timing that a loaded
-# machine can upset: those tests get a second try; every other test gets one.
-ctest --output-on-failure -L e2e --repeat until-pass:2
+# The real program end to end, under virtual X displays of its own, one test
+# at a time.
+ctest --output-on-failure -L e2e
 ctest --output-on-failure -j "$(nproc)" -LE e2e
 # ctest runs each test case in a process of its own. Each unit test program
 # also runs once whole, its tests in shuffled order, so that no test leans on a

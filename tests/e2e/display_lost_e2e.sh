@@ -7,11 +7,11 @@
 set -euo pipefail
 voxa2=$1
 work=$(mktemp -d)
-xvfb=""
 player=""
+source "$(dirname "$0")/xserver.sh"
 cleanup() {
   [ -n "$player" ] && kill -KILL "$player" 2>/dev/null || true
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null || true
+  stop_x
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -30,20 +30,6 @@ fail() {
 # The system libraries behind SDL keep allocations the leak check cannot name.
 export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}detect_leaks=0"
 
-# Starts an X server on a free display of its own: its pid into xvfb, the
-# display into DISPLAY.
-start_x() {
-  rm -f display.txt
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>display.txt >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 1 100); do
-    grep -qE '^[0-9]+$' display.txt 2>/dev/null && break
-    sleep 0.1
-  done
-  grep -qE '^[0-9]+$' display.txt || fail "Xvfb did not start"
-  export DISPLAY=":$(cat display.txt)"
-}
-
 # The ways of losing the display, each run against the player's pid.
 end_server() { kill "$xvfb"; }
 kill_window() {
@@ -55,7 +41,7 @@ kill_window() {
 
 for how in end_server kill_window; do
   rm -f debug.txt err
-  start_x
+  start_x || fail "Xvfb did not start"
   "$voxa2" directlaunch debugmode windowed nosound 2>err & player=$!
   for _ in $(seq 1 600); do
     grep -q "OK, now we will start the demo" debug.txt 2>/dev/null && break
@@ -74,9 +60,7 @@ for how in end_server kill_window; do
   done
   [ -n "$rc" ] || fail "still running 5 s after the display went away"
   player=""
-  kill "$xvfb" 2>/dev/null || true
-  wait "$xvfb" 2>/dev/null || true
-  xvfb=""
+  stop_x
   [ "$rc" -eq 1 ] || fail "exit code $rc"
   line=$(grep -E '^voxa2: Lost the connection to the X display ":[0-9]+"!$' err) \
     || fail "no line about the lost display on standard error"

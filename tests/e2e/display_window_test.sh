@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs under xvfb-run on a 1024x768 screen: the player's window gets the
+# Runs on a 1024x768 X server of its own (xserver.sh): the player's window gets the
 # mode's client size, and a presented colour reaches the X display, in a
 # window and scaled over the desktop in full-screen.
 set -euo pipefail

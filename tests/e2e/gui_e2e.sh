@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs under xvfb-run on a 1024x768x24 screen. The toolkit's widget scene,
+# Runs on a 1024x768x24 X server of its own (xserver.sh). The toolkit's widget scene,
 # drawn by the headless backend, and the same scene shown in an SDL window on
 # the X display: the window's pixels equal the headless frame, pixel for pixel.
 set -euo pipefail

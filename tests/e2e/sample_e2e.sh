@@ -8,6 +8,7 @@ voxa2=$1
 vornarc=$2
 play=$3
 work=$(mktemp -d)
+xserver=$(cd "$(dirname "$0")" && pwd)/xserver.sh  # the script runs in its work folder
 trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 cd "$work"
 
@@ -73,7 +74,7 @@ cd "$work"
 # name; the headless runs keep the check.
 cp -r "$play" x11 && cd x11
 LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}detect_leaks=0" \
-  xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  "$xserver" bash -c '
   "$1" directlaunch debugmode windowed & pid=$!
   until grep -q "OK, now we will start the demo" debug.txt 2>/dev/null; do
     kill -0 $pid 2>/dev/null || break

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string_view>
 #include <vector>
@@ -181,8 +182,44 @@ int ButtonFromSdl(Uint8 b) {
   }
 }
 
+// The only OpenGL some machines have is a software renderer (Mesa's llvmpipe,
+// softpipe or swrast): a frame drawn in software would then be drawn a second
+// time in software. Without a GPU's render node there is no other; with one,
+// a hidden window's context is asked, once (made by llvmpipe, such a context
+// costs half a second of CPU, so it is not made where it cannot tell).
+bool OpenGlIsHardware() {
+  std::error_code error;
+  bool renderNode = false;
+  for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", error))
+    if (entry.path().filename().string().starts_with("renderD")) renderNode = true;
+  if (!renderNode) return false;
+  SDL_Window* probe = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+  if (!probe) return false;
+  bool hardware = false;
+  if (SDL_GLContext context = SDL_GL_CreateContext(probe)) {
+    using GetString = const unsigned char* (*)(unsigned int);
+    constexpr unsigned int kRenderer = 0x1F01;  // GL_RENDERER
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* name = getString ? getString(kRenderer) : nullptr;
+    if (name) {
+      const std::string_view renderer(reinterpret_cast<const char*>(name));
+      hardware = true;
+      for (std::string_view software : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+        if (renderer.find(software) != std::string_view::npos) hardware = false;
+    }
+    SDL_GL_DeleteContext(context);
+  }
+  SDL_DestroyWindow(probe);
+  return hardware;
+}
+
 class SdlBackend final : public Backend {
  public:
+  // Accelerated: frames go through the machine's GPU renderer, which scales them
+  // and waits for the display's refresh. Otherwise SDL's software renderer
+  // copies and scales them onto the window's surface.
+  explicit SdlBackend(bool accelerated) : accelerated_(accelerated) {}
+
   ~SdlBackend() override {
     for (auto& [id, v] : views_) {
       if (v.texture) SDL_DestroyTexture(v.texture);
@@ -206,6 +243,9 @@ class SdlBackend final : public Backend {
                     int height) override {
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (popup) flags |= SDL_WINDOW_BORDERLESS;
+    // Made for OpenGL from the start: a GL renderer would otherwise make the X
+    // window anew, and the new one would lose the focus and its events.
+    if (accelerated_) flags |= SDL_WINDOW_OPENGL;
     // SDL refuses empty windows; the player sizes a window once its mode is set.
     SDL_Window* w =
         SDL_CreateWindow(title, x, y, width > 0 ? width : 1, height > 0 ? height : 1, flags);
@@ -331,12 +371,17 @@ class SdlBackend final : public Backend {
       Show(w);
       v.showAt = ShowAt::Now;
     }
-    // The frames are made in software already: SDL's own software renderer only
-    // copies and scales them, without a GL driver and its threads, and without
-    // making the X window anew as a GL renderer may.
     if (!v.renderer) {
-      v.renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
+      if (accelerated_)
+        v.renderer =
+            SDL_CreateRenderer(w, -1, SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+      if (!v.renderer) v.renderer = SDL_CreateRenderer(w, -1, SDL_RENDERER_SOFTWARE);
       if (!v.renderer) return;
+      // SDL's software renderer reports a wait for the refresh it does not do.
+      SDL_RendererInfo info{};
+      v.vsync = accelerated_ && SDL_GetRendererInfo(v.renderer, &info) == 0 &&
+                !(info.flags & SDL_RENDERER_SOFTWARE) &&
+                (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     }
     if (!v.texture || v.width != width || v.height != height) {
       if (v.texture) SDL_DestroyTexture(v.texture);
@@ -414,6 +459,7 @@ class SdlBackend final : public Backend {
     ShowAt showAt = ShowAt::Now;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
+    bool vsync = false;  // the renderer's present waits for the refresh
     int width = 0, height = 0;
     Uint64 nextFrame = 0;  // performance-counter time of the next refresh
     std::vector<BYTE> shown;  // the frame on screen, rows packed
@@ -421,15 +467,19 @@ class SdlBackend final : public Backend {
   };
   static constexpr Uint64 kRedrawMs = 250;
 
-  // The software renderer cannot wait for the vertical blank, so frames are
+  // A software renderer cannot wait for the vertical blank, so frames are
   // held to the display's refresh rate by the clock: a frame that comes early
-  // waits for the next refresh instead of spinning, as a flip would.
+  // waits for the next refresh instead of spinning, as a flip would. Before a
+  // present that waits for the refresh itself, the clock holds frames to three
+  // quarters of a period only: that never makes the present miss a refresh,
+  // and a driver that says it waits but does not still cannot spin.
   static void Pace(SDL_Window* w, View& v) {
     SDL_DisplayMode mode{};
     int hz = SDL_GetWindowDisplayMode(w, &mode) == 0 && mode.refresh_rate > 0 ? mode.refresh_rate
                                                                                 : 60;
     const Uint64 frequency = SDL_GetPerformanceFrequency();
-    const Uint64 period = frequency / static_cast<Uint64>(hz);
+    Uint64 period = frequency / static_cast<Uint64>(hz);
+    if (v.vsync) period = period * 3 / 4;
     Uint64 now = SDL_GetPerformanceCounter();
     if (v.nextFrame > now) {
       // At most one period: a clock that jumped never stalls the player.
@@ -443,6 +493,7 @@ class SdlBackend final : public Backend {
 
   std::map<HWND, SDL_Window*> windows_;
   std::map<HWND, View> views_;
+  const bool accelerated_;
   std::atomic<bool> relativeWanted_{false};
 };
 
@@ -454,18 +505,29 @@ std::unique_ptr<Backend> CreateSdlBackend() {
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("SDL_VIDEODRIVER"))
     return nullptr;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-  // Frames are scaled by SDL's software renderer onto the window surface. On
-  // X11 SDL would keep that surface in an OpenGL texture, a second software
-  // renderer where the only OpenGL is Mesa's; shared memory images are cheaper
-  // everywhere. Wayland has no surface without it. The environment variable
-  // still decides when set. SDL loads its X11 backend at run time: the error
-  // handlers go in once it runs.
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (driver && std::string_view(driver) == "x11") {
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    WatchTheX11Display();
+  // A display that cannot be reached (gone, refusing, starting anew) leaves SDL
+  // with its offscreen driver: a window nobody sees. Without a window the
+  // player runs headless and says so, unless that driver was asked for.
+  const std::string_view name = driver ? driver : "";
+  if ((name.empty() || name == "offscreen" || name == "dummy") && !std::getenv("SDL_VIDEODRIVER")) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return nullptr;
   }
-  return std::make_unique<SdlBackend>();
+  const bool x11 = name == "x11";
+  // SDL loads its X11 backend at run time: the error handlers go in once it runs.
+  if (x11) WatchTheX11Display();
+  // SDL_RENDER_DRIVER, when set, names the renderer; otherwise the GPU renderer
+  // is taken where OpenGL is a GPU's.
+  const char* named = SDL_GetHint(SDL_HINT_RENDER_DRIVER);
+  const bool accelerated = named ? SDL_strcasecmp(named, "software") != 0 : OpenGlIsHardware();
+  // Without it, frames are scaled by SDL's software renderer onto the window
+  // surface. On X11 SDL would keep that surface in an OpenGL texture, a second
+  // software renderer where the only OpenGL is Mesa's; shared memory images are
+  // cheaper. Wayland has no surface without it. The environment variable still
+  // decides when set.
+  if (!accelerated && x11) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  return std::make_unique<SdlBackend>(accelerated);
 }
 
 }  // namespace platform
