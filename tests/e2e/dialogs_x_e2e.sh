@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs under xvfb-run on a 1024x768x24 screen. Setup and Information through
+# Runs on a 1024x768x24 X server of its own (xserver.sh). Setup and Information through
 # the SDL backend: "Setup" opens in front of the launcher, 800x600 is chosen
 # and applied and the window grows to it, "Still life" plays at the new mode
 # (ESCAPE ends it), "Information" opens in front and its "Close" takes it

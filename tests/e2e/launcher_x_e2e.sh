@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs under xvfb-run on a 1024x768x24 screen. The launcher through the SDL
+# Runs on a 1024x768x24 X server of its own (xserver.sh). The launcher through the SDL
 # backend as a user meets it: "voxa2 windowed" in a copy of the sample tree,
 # xdotool clicks "Still life" and "Run", the demo plays, the launcher comes
 # back, "Exit" ends the program with exit code 0. Each screen is the headless
