@@ -106,8 +106,8 @@ bool StartRoad() {
     currentDemo.reset();
     StopMusic();
     UnmountForDemo();
-    QuitAfterFailedStart();
     TellStartFailure("Error on loading the music!");
+    QuitAfterFailedStart();
     return true;
   }
   DestroyGUI();
@@ -130,7 +130,8 @@ class tLockedScreen {
   video::kernelSurface* Surface() const { return surface_; }
   bool Lock() {
     void* pixels = nullptr;
-    if (!surface_->GetSize(&width_, &height_) || !surface_->Lock(&pixels, &pitch_, 0)) {
+    if (!surface_ || !surface_->GetSize(&width_, &height_) ||
+        !surface_->Lock(&pixels, &pitch_, 0)) {
       LogMessage(5, "Temporary surface locking failed!");
       return false;
     }
@@ -261,10 +262,7 @@ bool GuiRoad(float time) {
   if (mainWindow->IsMinimized()) return MinimizedScreen(time);
   desktop->ProcessMessages();
   tLockedScreen screen;
-  if (!screen.Surface() || !screen.Lock()) {
-    if (!screen.Surface()) LogMessage(5, "Temporary surface locking failed!");
-    return false;
-  }
+  if (!screen.Lock()) return false;
   desktop->Draw(screen.Device().get());
   screen.CopyToBackBuffer();
   video::PresentFrame();

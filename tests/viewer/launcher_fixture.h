@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -73,9 +74,10 @@ using tStep = std::function<bool()>;
 
 class tSteppedKernel : public kernel::cWinDXKernel {
  public:
-  explicit tSteppedKernel(std::vector<tStep>* steps) : steps_(steps) {}
+  tSteppedKernel(std::vector<tStep>* steps, std::atomic<DWORD>* ticks)
+      : steps_(steps), ticks_(ticks) {}
   bool Render() override {
-    ticks_ += 20;
+    *ticks_ += 20;
     {
       std::lock_guard lock(kernel::InputLock());
       if (next_ >= steps_->size() || ++frames_ > 3000) {
@@ -87,13 +89,13 @@ class tSteppedKernel : public kernel::cWinDXKernel {
     }
     return cWinDXKernel::Render();
   }
-  DWORD Ticks() const { return ticks_; }
 
  private:
   std::vector<tStep>* steps_;
+  // The clock, read by both threads.
+  std::atomic<DWORD>* ticks_;
   std::size_t next_ = 0;
   int frames_ = 0;
-  DWORD ticks_ = 0;
 };
 
 class LauncherSession : public ::testing::Test {
@@ -107,9 +109,9 @@ class LauncherSession : public ::testing::Test {
   // Runs the program with steps; the result is the program's exit code.
   int Run(std::vector<tStep> steps, const char* options = "debugmode nosound windowed") {
     steps_ = std::move(steps);
-    tSteppedKernel* kernel = nullptr;
-    kernel::SetApplicationFactory([&] { return kernel = new tSteppedKernel(&steps_); });
-    platform::SetTickSource([&] { return kernel ? kernel->Ticks() : DWORD{0}; });
+    ticks_ = 0;
+    kernel::SetApplicationFactory([this] { return new tSteppedKernel(&steps_, &ticks_); });
+    platform::SetTickSource([this] { return ticks_.load(); });
     const int code = RunApplication(nullptr, nullptr, options, SW_SHOWNORMAL);
     kernel::SetApplicationFactory(nullptr);
     platform::SetTickSource(nullptr);
@@ -118,6 +120,7 @@ class LauncherSession : public ::testing::Test {
 
   testsupport::DisplayEnvironment environment_;
   std::vector<tStep> steps_;
+  std::atomic<DWORD> ticks_{0};
 };
 
 // Acts, then is done.
