@@ -41,11 +41,11 @@ std::vector<std::string> TakeHeadlessOpenedDocuments();
 //   <ms> frame FILE        the last presented frame as a PNG
 //   <ms> gui FILE          the GUI's elements as text (see SetGuiDumper)
 //   <ms> close             the window's close button
-// "+<ms>" counts from when the step before ran. A step never runs before the input that
-// the step before fed was read, and a frame was drawn since: one step, one
-// poll, however slowly the machine runs. Returns false with "line N: ..." in
-// error for a script it cannot read (the old one is kept then); an empty text
-// removes the script.
+// A step never runs before the input that the step before fed was read, and a
+// frame was drawn since: one step, one poll, however slowly the machine runs.
+// "+<ms>" counts from then (from when the step before ran, when it fed no
+// input). Returns false with "line N: ..." in error for a script it cannot
+// read (the old one is kept then); an empty text removes the script.
 bool SetHeadlessScript(const std::string& text, std::string* error);
 
 // Whether every step of the script has run.

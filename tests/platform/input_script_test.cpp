@@ -156,6 +156,18 @@ TEST_F(InputScript, NoStepRunsWhileTheInputBeforeItIsUnread) {
   EXPECT_EQ(What(), (std::vector<std::string>{"press 0", "release 0"}));
 }
 
+// The program must get the whole delay to act on the input before: a delay
+// spent while nothing read it would leave none.
+TEST_F(InputScript, ADelayCountsFromWhenTheInputBeforeWasRead) {
+  UseMouse(DISCL_NONEXCLUSIVE);
+  ASSERT_TRUE(platform::SetHeadlessScript("0 press left\n+100 release left\n", nullptr));
+  for (int i = 0; i < 30; ++i) Frame(false);
+  RunToEnd();
+  ASSERT_EQ(What(), (std::vector<std::string>{"press 0", "release 0"}));
+  EXPECT_GE(events[0].time, 5300u) << "the press is read late";
+  EXPECT_GE(events[1].time, events[0].time + 100);
+}
+
 TEST_F(InputScript, ACapturedMouseGetsCountsFromTheOrigin) {
   UseMouse(DISCL_EXCLUSIVE);
   ASSERT_TRUE(platform::SetHeadlessScript("0 move 30 40\n0 move 35 20\n", nullptr));

@@ -32,7 +32,7 @@ struct Script {
   std::vector<Step> steps;
   size_t next = 0;
   DWORD start = 0;
-  DWORD lastRun = 0;  // when the step before ran, from the start
+  DWORD lastRun = 0;  // when the step before ran or, for input, was settled; from the start
   Wait wait = Wait::Nothing;
   long mark = 0;
   bool pinned = false;  // relative mode: the pointer was pushed to the origin for this move
@@ -147,7 +147,10 @@ bool ParseLine(const std::string& line, std::vector<Step>* steps, std::string* w
 }
 
 // Whether what the last step fed has reached the program: its message handed
-// out, the device read by the input thread, and a frame drawn since.
+// out, the device read by the input thread, and a frame drawn since. The
+// time of the step after counts from then: the input thread may read the
+// devices long after they were fed, and a delay spent waiting for that read
+// would leave the program no time to act on the input.
 bool Settled(Script& s) {
   switch (s.wait) {
     case Wait::Nothing:
@@ -166,6 +169,8 @@ bool Settled(Script& s) {
     case Wait::Frame:
       if (LastPresentedFrame().count <= s.mark) return false;
       s.wait = Wait::Nothing;
+      // A move's first part (the pointer pinned) leaves the time to its step.
+      if (!s.pinned) s.lastRun = GetTickCount() - s.start;
       return true;
   }
   return true;
