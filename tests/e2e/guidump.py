@@ -4,7 +4,7 @@
   guidump.py FILE centre NAME      the centre of the element's screen rectangle: "x y"
   guidump.py FILE rowcentre TEXT   the centre of the list row with that text: "x y"
   guidump.py FILE field NAME F     one field of an element: visible, enabled, caption or rect
-  guidump.py FILE rows             every list row: "text|colour|selectable|current", one a line
+  guidump.py FILE rows [LIST]      every list row (or LIST's rows): "text|colour|selectable|current"
   guidump.py FILE same OTHER       whether two dumps list the same elements and rows
 
 Exit code 1 with a message when the element or row is not there.
@@ -55,8 +55,12 @@ def main(argv):
     elif command == "field":
         print(unescape(find(path, "element", args[0], 2)[FIELDS[args[1]]]))
     elif command == "rows":
+        # A list's rows follow its element line.
+        inside = not args
         for f in lines(path):
-            if f[0] == "row":
+            if f[0] == "element" and args:
+                inside = unescape(f[2]) == args[0]
+            elif f[0] == "row" and inside:
                 print("|".join([unescape(f[7]), f[3], f[4], f[5]]))
     elif command == "same":
         if lines(path) != lines(args[0]):

@@ -41,9 +41,12 @@ Still life|BFBFBF|1|0
 Effects|BFBFBF|1|0
 Pixels|BFBFBF|1|0
 Space|BFBFBF|1|0
+Jelly|BFBFBF|1|0
+Garden|BFBFBF|1|0
+Lake|BFBFBF|1|0
 EOF
 )
-[ "$(dump start.txt rows)" = "$expected" ] || fail "the rows are $(dump start.txt rows)"
+[ "$(dump start.txt rows main_list)" = "$expected" ] || fail "the rows are $(dump start.txt rows main_list)"
 [ "$(dump start.txt field main_run enabled)" = 1 ] || fail "Run is disabled"
 [ "$(dump start.txt field quickinfo caption)" = "Preferred resolution: 640 times 480" ] ||
   fail "the quick information reads \"$(dump start.txt field quickinfo caption)\""
@@ -67,7 +70,7 @@ play session.txt frames && rc=0 || rc=$?
 [ "$rc" -eq 0 ] || fail "Exit ended the program with $rc"
 lines | grep -qxF "Fetched Quit Message from Windows message queue." || fail "no orderly end"
 
-[ "$(dump selected.txt rows | awk -F'|' '$4 == 1 {print $1}')" = "Still life" ] ||
+[ "$(dump selected.txt rows main_list | awk -F'|' '$4 == 1 {print $1}')" = "Still life" ] ||
   fail "the click did not select \"Still life\""
 [ "$(dump selected.txt field infotext caption)" != "$showcase_text" ] ||
   fail "the description did not follow the selection"
