@@ -1,9 +1,11 @@
 #include "windxkernel/application.h"
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdlib>
 #include <ctime>
 #include <new>
+#include <thread>
 
 #include "foundation/errors.h"
 #include "foundation/text.h"
@@ -59,6 +61,18 @@ namespace kernel {
 std::recursive_mutex& InputLock() {
   static std::recursive_mutex lock;
   return lock;
+}
+
+std::atomic<int>& InputLockWaiters() {
+  static std::atomic<int> waiters{0};
+  return waiters;
+}
+
+void LetWaitingInputIn() {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(20);
+  while (InputLockWaiters().load(std::memory_order_acquire) > 0 &&
+         std::chrono::steady_clock::now() < until)
+    std::this_thread::yield();
 }
 
 void SetApplicationFactory(std::function<cApplication*()> factory) {

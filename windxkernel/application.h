@@ -66,6 +66,12 @@ class cApplication : public virtual basis::basisObject {
 // fire with the main thread's frame. Re-entrant, as the window procedure may
 // take it inside a locked section.
 std::recursive_mutex& InputLock();
+// The input thread counts itself here while it waits for the lock. The mutex
+// promises no turn: a main loop that takes it again at once after each frame
+// would keep the input thread out for many frames, and late input.
+std::atomic<int>& InputLockWaiters();
+// Before a frame: lets a waiting input thread have the lock first (bounded).
+void LetWaitingInputIn();
 
 }  // namespace kernel
 

@@ -225,7 +225,9 @@ bool FlushMouseMove() {
 // The whole poll, with the events it fires, holds the input lock; the guard
 // releases it even when a hook throws.
 bool PollInput() {
+  InputLockWaiters().fetch_add(1, std::memory_order_acq_rel);
   std::lock_guard lock(InputLock());
+  InputLockWaiters().fetch_sub(1, std::memory_order_acq_rel);
   cApplication* app = GetApplication();
   if (!app || !app->activeFlag) return true;
   tInputState& s = inputState;

@@ -268,6 +268,7 @@ bool cWinDXKernel::Deactivate() {
 
 bool cWinDXKernel::Render() {
   if (!VOXA2::video::ChooseVideoMode()) return false;
+  LetWaitingInputIn();
   std::lock_guard lock(InputLock());
   FlushMouseMove();
   return VOXA2::Frame(GetTime());
