@@ -172,10 +172,17 @@ HRESULT IDirectInput7A::CreateDeviceEx(const GUID& device, REFIID iid, void** ou
 }
 
 IDirectInputDevice7A::~IDirectInputDevice7A() {
-  std::lock_guard lock(S().mutex);
-  auto& v = S().devices;
-  v.erase(std::remove_if(v.begin(), v.end(), [this](auto& e) { return e.device == this; }),
-          v.end());
+  bool captured = false;
+  {
+    std::lock_guard lock(S().mutex);
+    auto* e = FindLocked(this);
+    captured = e && e->acquired && !keyboard_ && (level_ & DISCL_EXCLUSIVE);
+    auto& v = S().devices;
+    v.erase(std::remove_if(v.begin(), v.end(), [this](auto& d) { return d.device == this; }),
+            v.end());
+  }
+  // A mouse released while acquired lets the pointer go, as unacquiring does.
+  if (captured) platform::CurrentBackend().SetRelativeMouse(false);
 }
 
 HRESULT IDirectInputDevice7A::SetDataFormat(const DIDATAFORMAT* format) {
