@@ -2,14 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 
 namespace platform::raster {
 namespace {
-
-// Batches a slow thread may lag behind by before Submit waits: bounds the
-// memory a long frame without a Finish holds.
-constexpr std::uint64_t kMaxQueued = 256;
 
 // Tells the threads to stop, wakes them and waits for them.
 void Stop(std::mutex& mutex, bool& stop, std::condition_variable& wake,
@@ -36,58 +33,90 @@ int RasterThreadCount() {
   return std::clamp(cores, 1, kDefaultMaxThreads);
 }
 
-Workers::Workers(int threads) : next_(static_cast<size_t>(threads), 0) {
+Workers::Workers(int threads)
+    : ring_(kRing),
+      next_(std::make_unique<std::atomic<std::uint64_t>[]>(static_cast<size_t>(threads))),
+      count_(threads) {
+  for (int i = 0; i < threads; ++i) next_[static_cast<size_t>(i)].store(0);
   threads_.reserve(static_cast<size_t>(threads));
   for (int i = 0; i < threads; ++i) threads_.emplace_back([this, i] { Loop(i); });
 }
 
-Workers::~Workers() { Stop(mutex_, stop_, work_, threads_); }
+Workers::~Workers() {
+  stop_.store(true);
+  {
+    std::lock_guard lock(mutex_);  // no thread between its last look and its wait
+  }
+  work_.notify_all();
+  for (std::thread& t : threads_) t.join();
+}
 
-std::uint64_t Workers::Slowest() const { return *std::min_element(next_.begin(), next_.end()); }
+std::uint64_t Workers::Slowest() const {
+  std::uint64_t slowest = end_.load();
+  for (int i = 0; i < count_; ++i) slowest = std::min(slowest, next_[static_cast<size_t>(i)].load());
+  return slowest;
+}
 
 void Workers::Trim() {
   const std::uint64_t slowest = Slowest();
-  while (first_ < slowest) {
-    queue_.pop_front();
-    ++first_;
+  for (; first_ < slowest; ++first_) ring_[first_ % kRing].reset();
+}
+
+template <typename Ready>
+void Workers::Await(std::condition_variable& wake, std::atomic<int>& sleepers, Ready ready) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+  for (int spin = 1; !ready(); ++spin) {
+    if (spin % 32 == 0 && std::chrono::steady_clock::now() > until) {
+      std::unique_lock lock(mutex_);
+      sleepers.fetch_add(1);  // before the last look: see Wake
+      wake.wait(lock, ready);
+      sleepers.fetch_sub(1);
+      return;
+    }
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
   }
+}
+
+// Called after the change a sleeper waits for is stored. Either the sleeper
+// counted itself before that store, and the mutex makes sure it is waiting
+// when the notification comes, or its last look comes after the store.
+void Workers::Wake(std::condition_variable& wake, const std::atomic<int>& sleepers) {
+  if (sleepers.load() == 0) return;
+  {
+    std::lock_guard lock(mutex_);
+  }
+  wake.notify_all();
 }
 
 void Workers::Submit(std::shared_ptr<const Batch> batch) {
-  {
-    std::unique_lock lock(mutex_);
-    done_.wait(lock, [this] { return end_ - Slowest() < kMaxQueued; });
-    Trim();
-    queue_.push_back(std::move(batch));
-    ++end_;
-  }
-  work_.notify_all();
+  const std::uint64_t number = end_.load(std::memory_order_relaxed);
+  Await(done_, doneSleepers_, [&] { return number - Slowest() < kRing; });
+  Trim();
+  ring_[number % kRing] = std::move(batch);
+  end_.store(number + 1);
+  Wake(work_, workSleepers_);
 }
 
 void Workers::Finish() {
-  std::unique_lock lock(mutex_);
-  done_.wait(lock, [this] { return Slowest() == end_; });
+  Await(done_, doneSleepers_, [&] { return Slowest() == end_.load(std::memory_order_relaxed); });
   Trim();
 }
 
-void Workers::Collect() {
-  std::lock_guard lock(mutex_);
-  Trim();
-}
+void Workers::Collect() { Trim(); }
 
 void Workers::Loop(int index) {
-  const Rows rows{kBand, static_cast<int>(next_.size()), index};
-  std::uint64_t& next = next_[static_cast<size_t>(index)];
-  std::unique_lock lock(mutex_);
-  for (;;) {
-    work_.wait(lock, [&] { return stop_ || next < end_; });
-    if (next == end_) return;  // stopping, and nothing left
-    const Batch* batch = queue_[static_cast<size_t>(next - first_)].get();
-    lock.unlock();
-    RunBatch(*batch, rows);
-    lock.lock();
-    ++next;
-    done_.notify_all();
+  const Rows rows{kBand, count_, index};
+  std::atomic<std::uint64_t>& next = next_[static_cast<size_t>(index)];
+  for (std::uint64_t n = 0;; ++n) {
+    Await(work_, workSleepers_, [&] { return end_.load() > n || stop_.load(); });
+    if (end_.load() == n) return;  // stopping, and nothing left
+    RunBatch(*ring_[n % kRing], rows);
+    next.store(n + 1);
+    Wake(done_, doneSleepers_);
   }
 }
 

@@ -4,9 +4,9 @@
 // threads ever write the same pixel.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -42,17 +42,31 @@ class Workers {
   void Collect();
 
  private:
-  void Loop(int index);
-  std::uint64_t Slowest() const;  // the mutex held
-  void Trim();                    // the mutex held
+  static constexpr std::uint64_t kRing = 256;  // batches a slow thread may lag behind by
 
+  void Loop(int index);
+  std::uint64_t Slowest() const;
+  void Trim();  // on the submitting thread
+  // Waits on `wake` until `ready` holds: spins a little first, as the next
+  // batch or the last thread is usually a few microseconds away, then sleeps.
+  template <typename Ready>
+  void Await(std::condition_variable& wake, std::atomic<int>& sleepers, Ready ready);
+  void Wake(std::condition_variable& wake, const std::atomic<int>& sleepers);
+
+  // The queue is a ring: batch number n sits in ring_[n % kRing] from its
+  // Submit until every thread has drawn it. Only the submitting thread writes
+  // the ring, and only slots no thread reads any more.
+  std::vector<std::shared_ptr<const Batch>> ring_;
+  std::uint64_t first_ = 0;               // the oldest number still held
+  std::atomic<std::uint64_t> end_{0};     // one past the last number submitted
+  std::unique_ptr<std::atomic<std::uint64_t>[]> next_;  // per thread, the next number to draw
+  int count_ = 0;
+  std::atomic<bool> stop_{false};
+  // Sleeping is done under the mutex, so that a wake-up cannot slip between
+  // a sleeper's last look and its wait.
   std::mutex mutex_;
   std::condition_variable work_, done_;
-  std::deque<std::shared_ptr<const Batch>> queue_;
-  std::uint64_t first_ = 0;          // the number of queue_.front()
-  std::uint64_t end_ = 0;            // one past the last number submitted
-  std::vector<std::uint64_t> next_;  // per thread, the number of the next batch to draw
-  bool stop_ = false;
+  std::atomic<int> workSleepers_{0}, doneSleepers_{0};
   std::vector<std::thread> threads_;
 };
 
