@@ -36,16 +36,15 @@ float cVOXA3Dmagnet::DefaultRadius(threedee::c3Dobject* magnet) {
   return 3.0f;
 }
 
-void cVOXA3Dmagnet::DeformRenderMesh(threedee::c3DtriangularMesh& mesh,
-                                     threedee::cOBSTriMesh& render, const threedee::Vector& centre,
-                                     float radius) {
+void cVOXA3Dmagnet::DeformMesh(threedee::c3DtriangularMesh& mesh, const threedee::Vector& centre,
+                               float radius) {
   // The sum of squares of the inverse's 3x3 block is 3 for a mesh at scale 1.
   const float* inverse = mesh.inverseWorld.m;
   float s = 0;
   for (int row = 0; row < 3; ++row)
     for (int col = 0; col < 3; ++col) s += inverse[row * 4 + col] * inverse[row * 4 + col];
   const float reach = 2.0f * radius * s / 3.0f;
-  const bool moved = threedee::DeformRenderMesh(render, [&](threedee::Vector& p) {
+  threedee::DeformMesh(mesh, [&](threedee::Vector& p) {
     threedee::Vector v(p.x - centre.x, p.y - centre.y, p.z - centre.z);
     const float d = std::sqrt(v.Dot(v));
     // A vertex at the centre has no direction to go: it stays.
@@ -54,7 +53,6 @@ void cVOXA3Dmagnet::DeformRenderMesh(threedee::c3DtriangularMesh& mesh,
     p = threedee::Vector(centre.x + v.x * f, centre.y + v.y * f, centre.z + v.z * f);
     return true;
   });
-  if (moved) mesh.boundsDirty = true;
 }
 
 bool cVOXA3Dmagnet::Execute(float, float sinceStart, float, bool* result) {
@@ -72,9 +70,7 @@ bool cVOXA3Dmagnet::Execute(float, float sinceStart, float, bool* result) {
   if (radius == 0) return true;
   for (threedee::c3Dobject* object : objectList.objects) {
     auto* mesh = dynamic_cast<threedee::c3DtriangularMesh*>(object);
-    if (!mesh) continue;
-    for (auto& part : mesh->parts)
-      for (auto& render : part->meshes) DeformRenderMesh(*mesh, *render, centre, radius);
+    if (mesh) DeformMesh(*mesh, centre, radius);
   }
   return true;
 }

@@ -24,8 +24,8 @@ class cVOXA3Dmagnet : public cVOXA3Dcommand {
   // (R + d) / 2 in the same direction. Centre and positions are compared as
   // they are stored: the magnet's world translation against the mesh's own
   // coordinates, only the radius follows the mesh's scale.
-  static void DeformRenderMesh(threedee::c3DtriangularMesh& mesh, threedee::cOBSTriMesh& render,
-                               const threedee::Vector& centre, float radius);
+  static void DeformMesh(threedee::c3DtriangularMesh& mesh, const threedee::Vector& centre,
+                         float radius);
   // The radius without a track: the magnet's bounding sphere, the components
   // of a drawable's second vector, or 3.
   static float DefaultRadius(threedee::c3Dobject* magnet);

@@ -82,7 +82,7 @@ TEST(Magnet, PushesHalfwayToTheEdgeOfItsSphere) {
       w.m[3] = c.place.x, w.m[7] = c.place.y, w.m[11] = c.place.z;
       Matrix4::Invert(mesh->inverseWorld, w);
       mesh->boundsDirty = false;
-      cVOXA3Dmagnet::DeformRenderMesh(*mesh, *mesh->parts[0]->meshes[0], c.centre, c.radius);
+      cVOXA3Dmagnet::DeformMesh(*mesh, c.centre, c.radius);
       const auto got = objecttest::Positions(*mesh);
       ASSERT_EQ(got.size(), c.expected.size());
       for (std::size_t i = 0; i < got.size(); ++i)
