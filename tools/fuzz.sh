@@ -4,7 +4,8 @@
 #   tools/fuzz.sh TARGET [SECONDS]     (default 180 seconds)
 #   tools/fuzz.sh --build              compiles every target, runs none
 # Targets: archives, pictures, fonts, script, catalogue, demoscript, picturedsc,
-# fontdesc, scrolly, samples, modules, threeds, animdsc, text3d, markup. Findings are written to
+# fontdesc, scrolly, samples, modules, threeds, animdsc, text3d, markup,
+# inputscript. Findings are written to
 # build/fuzz/findings-TARGET/. The targets that read a data tree find the
 # sample data (target sample_data) as "data" in their working folder.
 set -euo pipefail
@@ -33,7 +34,7 @@ rm -rf "$work"
 mkdir -p "$corpus" "$findings" "$work"
 play="$build/play/data"
 case "$target" in
-  archives | pictures | script | threeds | text3d | markup) ;;
+  archives | pictures | script | threeds | text3d | markup | inputscript) ;;
   *)
     cmake --build "$build" --target sample_data
     ln -s "$play" "$work/data"
@@ -76,9 +77,10 @@ seed_scrolly() { seed_from "$play"/scrolly/*.scr; }
 seed_samples() { seed_from "$play"/samples/*; }
 seed_modules() { seed_from "$play"/music/*; }
 seed_threeds() { python3 "$root/tools/gen/threeds.py" --seeds "$corpus"; }
-seed_text3d() { seed_from "$root"/tests/threedee/loaders/data/*.T3D; }
+seed_text3d() { seed_from "$root"/tests/threedee/loaders/data/*.T3D "$root"/data/3ds/*.T3D; }
 seed_animdsc() { seed_from "$play"/3ds/*.dsc; }
 seed_markup() { seed_from; }
+seed_inputscript() { seed_from; }
 if [ -z "$(ls -A "$corpus")" ] && declare -F "seed_$target" >/dev/null; then
   "seed_$target"
 fi
