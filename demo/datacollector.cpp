@@ -148,6 +148,12 @@ void UnregisterDataCollectorKind(const char* kind) {
               kinds.end());
 }
 
+std::vector<std::string> RegisteredDataCollectorKinds() {
+  std::vector<std::string> names;
+  for (const auto& k : CollectorKinds()) names.push_back(k.first);
+  return names;
+}
+
 cVOXAdatacollector* CreateDataCollector(const char* kind) {
   for (auto& k : CollectorKinds())
     if (EqualNoCase(k.first.c_str(), kind)) return k.second();

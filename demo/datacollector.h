@@ -64,5 +64,7 @@ bool RegisterDataCollectorKind(const char* kind, tCollectorCreator creator);
 void UnregisterDataCollectorKind(const char* kind);
 // None when no creator is registered for the kind or the creator fails.
 cVOXAdatacollector* CreateDataCollector(const char* kind);
+// The registered kinds' names, in the order of registration.
+std::vector<std::string> RegisteredDataCollectorKinds();
 
 }  // namespace VOXA2

@@ -215,20 +215,39 @@ void cText3Dscene::ParseTrack(c3DStemporary* object) {
   });
 }
 
+namespace {
+
+// The kinds that the scene reads itself; further kinds are registered.
+struct tBuiltInKind {
+  const char* keyword;
+  c3Dobject* (cText3Dscene::*read)();
+};
+constexpr tBuiltInKind kBuiltInKinds[] = {
+    {"temporary", &cText3Dscene::ParseTemporary},     {"timemapper", &cText3Dscene::ParseTimeMapper},
+    {"beziersurface", &cText3Dscene::ParseBezierSurface}, {"spike", &cText3Dscene::ParseSpike},
+    {"lightray", &cText3Dscene::ParseLightray},       {"merge", &cText3Dscene::ParseMerge},
+    {"wobbler", &cText3Dscene::ParseWobbler},
+};
+
+}  // namespace
+
+std::vector<std::string> Text3DKindKeywords() {
+  std::vector<std::string> keywords;
+  for (const tBuiltInKind& kind : kBuiltInKinds) keywords.emplace_back(kind.keyword);
+  for (const auto& entry : Registry<tText3DKindReader>()) keywords.push_back(entry.first);
+  return keywords;
+}
+
+std::vector<std::string> Text3DAdderTypes() {
+  std::vector<std::string> types;
+  for (const auto& entry : Registry<tText3DAdder>()) types.push_back(entry.first);
+  return types;
+}
+
 c3Dobject* cText3Dscene::ParseObject() {
-  struct Kind {
-    const char* keyword;
-    c3Dobject* (cText3Dscene::*read)();
-  };
-  static const Kind kKinds[] = {
-      {"temporary", &cText3Dscene::ParseTemporary},     {"timemapper", &cText3Dscene::ParseTimeMapper},
-      {"beziersurface", &cText3Dscene::ParseBezierSurface}, {"spike", &cText3Dscene::ParseSpike},
-      {"lightray", &cText3Dscene::ParseLightray},       {"merge", &cText3Dscene::ParseMerge},
-      {"wobbler", &cText3Dscene::ParseWobbler},
-  };
   const std::string word = Word();
   if (!word.empty()) {
-    for (const Kind& kind : kKinds)
+    for (const tBuiltInKind& kind : kBuiltInKinds)
       if (word == kind.keyword) {
         parser->GetToken();
         return (this->*kind.read)();

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "demo/block.h"
 #include "foundation/allocate.h"
@@ -37,6 +38,10 @@ bool RegisterText3DAdder(const char* type, tText3DAdder adder);
 void RegisterProceduralText3DKinds();
 // Splash, firework and snow particle systems.
 void RegisterParticleText3DKinds();
+// The object kinds a scene file may name (built in, then registered), and the
+// adders' types, for the program's own listings.
+std::vector<std::string> Text3DKindKeywords();
+std::vector<std::string> Text3DAdderTypes();
 
 class cText3Dscene : public c3Dscene {
  public:
