@@ -167,7 +167,7 @@ class Manual : public FxTest {
   }
 
   // Compiles the script file (a path of the data tree), loads its music, and
-  // plays it at a few times of its first seconds.
+  // plays it at a few times of its first ten seconds.
   void CompileAndPlay(const std::string& script) {
     demo = std::make_unique<cVOXAdemo>();
     demo->clock = [this] { return now; };
@@ -178,7 +178,7 @@ class Manual : public FxTest {
     demo->Prepare();
     now = 0;
     demo->Start();
-    for (float t : {0.0f, 1.25f, 4.5f}) {
+    for (float t : {0.0f, 1.25f, 4.5f, 9.0f}) {
       now = t;
       if (!demo->running) break;
       EXPECT_TRUE(demo->Run()) << "at " << t << " s\n" << Failures();
@@ -379,6 +379,7 @@ TEST_F(Manual, EveryExampleDemoFolderPlays) {
   for (const auto& entry : fs::directory_iterator(fs::path(VOXA2_DOCS_DIR) / "examples"))
     if (fs::exists(entry.path() / "data" / "demo.ini")) folders.push_back(entry.path());
   std::sort(folders.begin(), folders.end());
+  ASSERT_FALSE(folders.empty());
   WithSound([&] {
     for (const fs::path& folder : folders) {
       SCOPED_TRACE(folder.filename().string());
