@@ -8,11 +8,14 @@
 #include "foundation/archive.h"
 #include "gui/metrics.h"
 #include "platform/fakehardware.h"
+#include "platform/sound_headless.h"
 #include "tests/support/display_fixture.h"
 #include "view3d/view3d.h"
 #include "windxkernel/d3dinit.h"
 #include "windxkernel/ddraw.h"
+#include "windxkernel/debuglog.h"
 #include "windxkernel/kernel.h"
+#include "windxkernel/sound.h"
 #include "windxkernel/video.h"
 
 namespace fxtest {
@@ -92,6 +95,20 @@ void FxTest::OnDisplay(const PixelMode& mode, const std::function<void()>& body,
     demo.reset();
   };
   EXPECT_EQ(testsupport::RunWithDevices("debugmode", onMode), 0);
+}
+
+void FxTest::OnDisplayWithSound(const PixelMode& mode, const std::function<void()>& body,
+                                int width, int height) {
+  kernel::noSound = false;
+  platform::SetHeadlessSoundDevices({});
+  OnDisplay(
+      mode,
+      [&] {
+        EnumerateSoundDevices();
+        body();
+        FreeSoundDevices();
+      },
+      width, height);
 }
 
 bool FxTest::Compile(const std::string& text) {

@@ -43,6 +43,11 @@ class FxTest : public ::testing::Test {
   // Runs body with a width x height full-screen mode of the format made.
   void OnDisplay(const PixelMode& mode, const std::function<void()>& body, int width = 64,
                  int height = 48);
+  // The same with the headless sound devices listed, as a demo start needs
+  // them; body starts the sound system itself (InitSound) and ends it
+  // (StopMusic).
+  void OnDisplayWithSound(const PixelMode& mode, const std::function<void()>& body, int width,
+                          int height);
   // Compiles text as "demo.txt" into a fresh demo on the test's clock.
   bool Compile(const std::string& text);
   VOXA2::cVOXAcommand* Command(std::size_t pipeline = 0, std::size_t index = 0);

@@ -20,7 +20,6 @@
 #include "effects2d/crazyfontcollector.h"
 #include "foundation/archive.h"
 #include "foundation/fakearchive.h"
-#include "platform/sound_headless.h"
 #include "script/filters.h"
 #include "script/parser.h"
 #include "script/tokens.h"
@@ -267,16 +266,12 @@ class Manual : public FxTest {
   }
 
   void WithSound(const std::function<void()>& body) {
-    kernel::noSound = false;
-    platform::SetHeadlessSoundDevices({});
-    OnDisplay(
+    OnDisplayWithSound(
         kModes[2],
         [&] {
-          EnumerateSoundDevices();
           ASSERT_TRUE(InitSound());
           body();
           StopMusic();
-          FreeSoundDevices();
         },
         640, 480);
   }
@@ -320,6 +315,9 @@ TEST_F(Manual, EveryDataCollectorKindAndPictureFilterIsDescribed) {
   ASSERT_FALSE(kinds.empty());
   for (const std::string& kind : kinds)
     EXPECT_TRUE(MentionsInCode("commands-2d.md", kind)) << "the collector kind " << kind;
+  // The program's own filters, whatever other tests of this program registered.
+  filter::FreeFilters();
+  ASSERT_TRUE(filter::RegisterFilters());
   for (std::int32_t i = 0; const filter::tFilterDesc* record = filter::GetFilter(i); i++) {
     const std::string word = record->keyword ? record->keyword : cToken::GetTypeName(record->tokenCode);
     EXPECT_TRUE(MentionsInCode("resources.md", word)) << "the picture filter " << word;

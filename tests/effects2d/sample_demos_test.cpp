@@ -80,12 +80,9 @@ TEST_F(SampleDemos, EveryListedDemoLoadsWithItsPicturesSamplesAndMusic) {
   ASSERT_NE(catalogue_->defaultDemo, nullptr);
   EXPECT_EQ(catalogue_->defaultDemo->title, "Showcase");
   ASSERT_GE(catalogue_->enlisted.size(), 2u);
-  kernel::noSound = false;
-  platform::SetHeadlessSoundDevices({});
-  OnDisplay(
+  OnDisplayWithSound(
       kModes[2],
       [&] {
-        EnumerateSoundDevices();
         for (const tDCdemo* record : catalogue_->enlisted) {
           SCOPED_TRACE(*record->file);
           ASSERT_TRUE(InitSound());  // as each start of a demo does: StopMusic ends the output
@@ -97,7 +94,6 @@ TEST_F(SampleDemos, EveryListedDemoLoadsWithItsPicturesSamplesAndMusic) {
           StopMusic();
           demo.reset();
         }
-        FreeSoundDevices();
       },
       640, 480);
   EXPECT_TRUE(Logged("Loading sample \"showcase_thump.wav\"..."));
