@@ -273,7 +273,10 @@ void EnumerateSoundDevices() {
   // A start-up device that failed its probe falls back to the silence device;
   // without that too the settings hold no device.
   int start = kernel::noSound ? silenceIndex : defaultIndex;
-  if (start < 0) start = silenceIndex;
+  if (start < 0) {
+    LogMessage(5, "no sound device: playing silently");
+    start = silenceIndex;
+  }
   settings.device = start;
   FitSettingsToDevice();
 }
@@ -290,7 +293,10 @@ int ProbeSoundDevice(int number, const char* name) {
 
   if (!BASS_Init(number, 44100, BASS_DEVICE_KERNEL16, MainWindow())) {
     BASS_Free();
-    LogLibraryFailure("  Failed to create device%s%s", InitErrorText(BASS_ErrorGetCode()));
+    // A device that fails its probe is left out of the list; the start-up
+    // falls back to silence. Not a reason why a run fails, so only logged.
+    const char* text = InitErrorText(BASS_ErrorGetCode());
+    LogMessage(5, "  Failed to create device%s%s", text ? ": " : "!", text ? text : "");
     return -1;
   }
 
@@ -397,9 +403,16 @@ bool LoadMusic(const char* name, bool loop) {
   if (!name) return true;
   LogMessage(5, "Loading music...");
   std::vector<unsigned char> data;
-  if (ReadWholeFile(name, "loading the music to memory!", data) != ReadResult::Read) {
-    LogFailure("Could not load music from disk");
-    return false;
+  // Named as a sample is: a user must learn which file is missing.
+  switch (ReadWholeFile(name, "loading the music to memory!", data)) {
+    case ReadResult::NotFound:
+      LogFailure("Could not load music from disk: %s!", name);
+      return false;
+    case ReadResult::Failed:
+      LogFailure("Error on reading %s!", name);
+      return false;
+    case ReadResult::Read:
+      break;
   }
   DWORD flags = BASS_MUSIC_RAMP | (loop ? BASS_MUSIC_LOOP : 0);
   settings.music = BASS_MusicLoad(TRUE, data.data(), 0, static_cast<DWORD>(data.size() - 1), flags);

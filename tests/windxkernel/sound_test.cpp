@@ -136,13 +136,17 @@ TEST_F(SoundKernel, DeviceAnswersWhatItCanPlay) {
 }
 
 // A start-up device that fails its probe leaves the settings on the silence
-// device; with no device at all, starting the sound fails with a log line.
+// device, says so in one line, and gives no reason why a run might fail; with
+// no device at all, starting the sound fails with a log line.
 TEST_F(SoundKernel, FailedStartDeviceFallsBackToSilence) {
+  kernel::ClearFailureLines();
   platform::SetHeadlessSoundDevices({true, false, {}});
   EnumerateSoundDevices();
   EXPECT_THAT(
       LogLines(),
       testing::Contains("  Failed to create device: There is no available device driver (?)."));
+  EXPECT_THAT(LogLines(), testing::Contains("no sound device: playing silently"));
+  EXPECT_THAT(kernel::FailureLines(), testing::IsEmpty());
   ASSERT_NE(GetSoundDevice(GetSoundDeviceIndex()), nullptr);
   EXPECT_STREQ(GetSoundDevice(GetSoundDeviceIndex())->GetName(), "Silence Device");
   EXPECT_TRUE(InitSound());

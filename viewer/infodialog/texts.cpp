@@ -229,7 +229,7 @@ void FillSystemInformation(ZGUI::cList* list) {
   Spacer(list, 2);
 
   Row(list, "VOXA2 real-time demo player for Linux:", nullptr, nullptr, kHeading);
-  Row(list, "Version", "2.0.0");
+  Row(list, "Version", kVersion);
   Row(list, "Kernel platform", video::GetPlatformName());
   Row(list, "Compile timestamp (build ID)", __DATE__ " " __TIME__);
   Row(list, "Compiler used", video::GetCompilerVersion());
