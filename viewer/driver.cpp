@@ -290,9 +290,10 @@ bool GuiRoad(float time) {
 }  // namespace
 
 std::string StartFailureText(const char* headline, const std::vector<std::string>& reasons) {
-  // The box holds about five lines of fifty characters at any mode: the
-  // label scales with the screen as the box does.
-  constexpr std::size_t kLines = 3, kLength = 50;
+  // The box holds about five lines of forty-five characters at any mode (the
+  // label scales with the screen as the box does) and wraps at blanks: two
+  // reasons of at most two lines each.
+  constexpr std::size_t kLines = 2, kLength = 88;
   std::string text = headline ? headline : "";
   for (std::size_t i = 0; i < reasons.size() && i < kLines; ++i) {
     text += '\n';

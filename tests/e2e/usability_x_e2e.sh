@@ -90,7 +90,7 @@ headless look.txt "Information"
 credits=$(dump info.txt centre Information::creditsList)
 # A row's text is its columns joined by "|"; colour, selectable and current follow.
 text_of() { sed 's/|[^|]*|[^|]*|[^|]*$//'; }
-firstcredit=$(dump info.txt rows Information::creditsList | head -1 | text_of)
+firstcredit=$(dump info.txt rows Information::creditsList | sed -n 1p | text_of)
 
 # The whole session headless, with its frames. DIK codes: 0x01 ESCAPE,
 # 0x1C RETURN, 0xC8 UP, 0xD0 DOWN.
@@ -167,15 +167,16 @@ keystep() {  # name key: the key, and what it did
   xdotool key "$2"
   wait_for "$1.png" "$1"
 }
-# The screen in the window, scaled: the frame grown to WxH at (x, y) of it
-# with black around, fewer than 4000 pixels apart (the pointer's areas).
-wait_scaled() {  # frame.png name W H x y
+# The screen in the window of the given size, scaled: the frame grown to WxH
+# at (x, y) of it with black around, fewer than 4000 pixels apart (the
+# pointer's areas).
+wait_scaled() {  # frame.png name W H x y window-size
   local got="" end=$((SECONDS + 60)) origin ww wh
-  convert "$1" -filter point -resize "$3x$4!" "$work/grown.png"
+  convert "$1" -sample "$3x$4!" "$work/grown.png"
   while [ "$SECONDS" -lt "$end" ]; do
     alive || fail "the player ended while waiting for $2"
     origin=$(window_origin)
-    if [ -n "$origin" ]; then
+    if [ -n "$origin" ] && [ "$(window_size)" = "$7" ]; then
       read -r ox oy <<<"$origin"
       read -r ww wh <<<"$(window_size | tr x ' ')"
       shot "$shots/$2.png"
@@ -195,12 +196,12 @@ wait_for start.png launcher
 # A window of 1000x600 shows the 640x480 frame 1.25 times as large, with bars
 # of 100 pixels beside it; a click lands on the row under the pointer.
 xdotool windowsize --sync "$wid" 1000 600
-wait_scaled start.png resized 800 600 100 0
+wait_scaled start.png resized 800 600 100 0 1000x600
 read -r px py <<<"$still"
 move $((100 + px * 5 / 4)) $((py * 5 / 4))
 sleep 0.5
 xdotool click 1
-wait_scaled still.png resized-click 800 600 100 0
+wait_scaled still.png resized-click 800 600 100 0 1000x600
 xdotool windowsize --sync "$wid" 640 480
 move $still
 wait_for still.png still
@@ -245,9 +246,7 @@ keystep info-closed Escape
 # frame 1.28 times as large; again: back to the window.
 timeout 20 xdotool windowfocus --sync "$wid" >/dev/null || fail "no focus for Alt+Enter"
 xdotool key alt+Return
-window_size_was=$(window_size)
-wait_scaled info-closed.png full-screen 1024 768 0 0
-[ "$(window_size)" = 1024x768 ] || fail "Alt+Enter left the window at $(window_size)"
+wait_scaled info-closed.png full-screen 1024 768 0 0 1024x768
 timeout 20 xdotool windowfocus --sync "$wid" >/dev/null || fail "no focus for Alt+Enter"
 xdotool key alt+Return
 end=$((SECONDS + 30))
@@ -262,4 +261,4 @@ pid=""
 grep -q "^voxa2: Could not load demo! Continuing with the GUI...$" x.err ||
   fail "under X, stderr: $(cat x.err)"
 grep -qv "^voxa2: " x.err && fail "under X, stderr has other lines: $(cat x.err)"
-echo "usability under X: ok (window was $window_size_was after Alt+Enter)"
+echo "usability under X: ok"

@@ -290,8 +290,19 @@ class SdlBackend final : public Backend {
   }
 
   void SetClientSize(HWND id, int width, int height) override {
-    if (SDL_Window* w = Get(id))
-      SDL_SetWindowSize(w, width > 0 ? width : 1, height > 0 ? height : 1);
+    SDL_Window* w = Get(id);
+    if (!w) return;
+    width = width > 0 ? width : 1;
+    height = height > 0 ? height : 1;
+    // A window covering the desktop by hand keeps covering it; the new size
+    // is the one it comes back to.
+    View& v = views_[id];
+    if (v.covering == Covering::ByHand) {
+      v.restore.w = width;
+      v.restore.h = height;
+      return;
+    }
+    SDL_SetWindowSize(w, width, height);
   }
 
   void GetClientOrigin(HWND id, int* x, int* y) const override {
@@ -472,9 +483,28 @@ class SdlBackend final : public Backend {
     if (!w) return;
     View& v = views_[id];
     if (v.fullScreen) return;
-    const bool covering = (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
-    SDL_SetWindowFullscreen(w, covering ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
     v.shown.clear();
+    if (v.covering == Covering::ByWindowManager) {
+      SDL_SetWindowFullscreen(w, 0);
+      v.covering = Covering::No;
+    } else if (v.covering == Covering::ByHand) {
+      SDL_SetWindowSize(w, v.restore.w, v.restore.h);
+      SDL_SetWindowPosition(w, v.restore.x, v.restore.y);
+      v.covering = Covering::No;
+    } else if (X11WindowManagerRuns(w)) {
+      SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+      v.covering = Covering::ByWindowManager;
+    } else {
+      // A mapped window only asks the window manager for full-screen: on a
+      // bare X server it is placed over the desktop by hand.
+      SDL_GetWindowPosition(w, &v.restore.x, &v.restore.y);
+      SDL_GetWindowSize(w, &v.restore.w, &v.restore.h);
+      SDL_Rect desktop{0, 0, DesktopWidth(), DesktopHeight()};
+      SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(w), &desktop);
+      SDL_SetWindowPosition(w, desktop.x, desktop.y);
+      SDL_SetWindowSize(w, desktop.w, desktop.h);
+      v.covering = Covering::ByHand;
+    }
   }
 
   static void Show(SDL_Window* w) {
@@ -496,6 +526,7 @@ class SdlBackend final : public Backend {
   // When a window that is asked to show appears: at once, or with its first
   // frame (asked already, or not yet).
   enum class ShowAt { Now, FirstFrame, Asked };
+  enum class Covering { No, ByWindowManager, ByHand };
 
   struct View {
     ShowAt showAt = ShowAt::Now;
@@ -503,6 +534,8 @@ class SdlBackend final : public Backend {
     SDL_Texture* texture = nullptr;
     bool vsync = false;  // the renderer's present waits for the refresh
     bool fullScreen = false;  // the program runs full-screen in it
+    Covering covering = Covering::No;  // a windowed run's window over the desktop
+    SDL_Rect restore{};                // its place before, when covering by hand
     int width = 0, height = 0;
     Uint64 nextFrame = 0;  // performance-counter time of the next refresh
     std::vector<BYTE> shown;  // the frame on screen, rows packed
