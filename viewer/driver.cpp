@@ -273,7 +273,10 @@ bool GuiRoad(float time) {
     return true;
   }
   if (redrawAll) {
+    // Back from the minimised screen with the focus it had: the keys go to
+    // the demo list again.
     mainWindow->Show();
+    mainWindow->Activate();
     redrawAll = false;
     PostPendingMouseMove();
   }

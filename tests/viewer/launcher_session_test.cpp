@@ -251,8 +251,13 @@ TEST_P(LauncherStartFailure, SaysWhyInAMessageBoxAndTheLauncherGoesOn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LauncherStartFailure,
-    ::testing::Values(tFailure{"ScriptDoesNotCompile", 4, [] {}, "Error on loading the demo!"},
-                      tFailure{"MusicMissing", 5, [] {}, "Error on loading the music!"},
+    ::testing::Values(tFailure{"ScriptDoesNotCompile", 4, [] {},
+                               "Error on loading the demo!\n"
+                               "demos\\broken.scr(2,12) Error 104 occured: Sequence expected!"},
+                      tFailure{"MusicMissing", 5, [] {},
+                               "Error on loading the music!\n"
+                               "Could not load music from disk: music\\none.mod!\n"
+                               "demos\\tune.scr(1,33) Error on loading the music!"},
                       tFailure{"NoSoundDevice", 1,
                                [] {
                                  platform::HeadlessSoundDevices none;
@@ -260,7 +265,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  none.defaultOutput = false;
                                  platform::SetHeadlessSoundDevices(none);
                                },
-                               "Error on initializing the music system!"}),
+                               "Error on initializing the music system!\n"
+                               "BASS_Init() failed: There is no available device driver (?)."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // "Exit" and the main window's close button end the program at once (the

@@ -396,10 +396,10 @@ TEST_F(SoundKernel, MusicLoadFailures) {
   EXPECT_EQ(testsupport::ReadFile("debug.txt").find("Loading music"), std::string::npos);
 
   EXPECT_FALSE(LoadMusic("missing.mod", false));
-  EXPECT_EQ(LogLines().back(), "Could not load music from disk");
+  EXPECT_EQ(LogLines().back(), "Could not load music from disk: missing.mod!");
   WriteFile("empty.mod", {});  // nothing read is a failed read, not an empty module
   EXPECT_FALSE(LoadMusic("empty.mod", false));
-  EXPECT_EQ(LogLines().back(), "Could not load music from disk");
+  EXPECT_EQ(LogLines().back(), "Error on reading empty.mod!");
 
   std::vector<unsigned char> noise(4096);
   std::uint32_t state = 1;
