@@ -18,7 +18,7 @@ struct tCommandLine {
   bool directLaunch = false;
 };
 
-// A help or version request wins over everything else; otherwise the first
+// The first help or version request wins over everything else; otherwise the first
 // argument that is none of the four words refuses the line.
 tCommandLine ReadCommandLine(int argc, const char* const* argv);
 

@@ -269,6 +269,24 @@ INSTANTIATE_TEST_SUITE_P(
                                "BASS_Init() failed: There is no available device driver (?)."}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The box shows the first two reasons under its headline, each cut to what
+// two lines of the box hold.
+TEST(StartFailureText, HeadlineThenTheFirstTwoReasonsCut) {
+  const std::string longLine(100, 'x');
+  const struct {
+    std::vector<std::string> reasons;
+    std::string text;
+  } rows[] = {
+      {{}, "Headline"},
+      {{"one"}, "Headline\none"},
+      {{"one", "two", "three"}, "Headline\none\ntwo"},
+      {{longLine}, "Headline\n" + std::string(85, 'x') + "..."},
+      {{std::string(88, 'y')}, "Headline\n" + std::string(88, 'y')},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(VOXA2::StartFailureText("Headline", row.reasons), row.text) << row.text;
+}
+
 // "Exit" and the main window's close button end the program at once (the
 // steps after the click never run) with a clean exit code.
 TEST_F(LauncherSession, ExitAndClosingTheWindowEndTheProgram) {
