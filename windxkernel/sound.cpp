@@ -134,6 +134,23 @@ ReadResult ReadWholeFile(const char* name, const char* allocationWhat,
   return ReadResult::Read;
 }
 
+// Reads the file whole, or logs why not, naming it: "<notFound> <name>!" when
+// it is missing, a read error otherwise.
+bool ReadWholeFileOrSay(const char* name, const char* allocationWhat, const char* notFound,
+                        std::vector<unsigned char>& data) {
+  switch (ReadWholeFile(name, allocationWhat, data)) {
+    case ReadResult::NotFound:
+      LogFailure("%s %s!", notFound, name);
+      return false;
+    case ReadResult::Failed:
+      LogFailure("Error on reading %s!", name);
+      return false;
+    case ReadResult::Read:
+      break;
+  }
+  return true;
+}
+
 // The current device, or null when the settings hold none (no device passed
 // its probe).
 kernelDevice* CurrentDevice() { return GetSoundDevice(settings.device); }
@@ -220,16 +237,8 @@ kernelSample::~kernelSample() {
 
 kernelSample* kernelSample::Load(const char* name) {
   std::vector<unsigned char> data;
-  switch (ReadWholeFile(name, "loading a sample to memory!", data)) {
-    case ReadResult::NotFound:
-      LogFailure("Could not load %s!", name);
-      return nullptr;
-    case ReadResult::Failed:
-      LogFailure("Error on reading %s!", name);
-      return nullptr;
-    case ReadResult::Read:
-      break;
-  }
+  if (!ReadWholeFileOrSay(name, "loading a sample to memory!", "Could not load", data))
+    return nullptr;
   // The library learns the real length (the block holds one extra zero).
   HSAMPLE sample = BASS_SampleLoad(TRUE, data.data(), 0, static_cast<DWORD>(data.size() - 1), 1, 0);
   data = {};
@@ -404,16 +413,9 @@ bool LoadMusic(const char* name, bool loop) {
   LogMessage(5, "Loading music...");
   std::vector<unsigned char> data;
   // Named as a sample is: a user must learn which file is missing.
-  switch (ReadWholeFile(name, "loading the music to memory!", data)) {
-    case ReadResult::NotFound:
-      LogFailure("Could not load music from disk: %s!", name);
-      return false;
-    case ReadResult::Failed:
-      LogFailure("Error on reading %s!", name);
-      return false;
-    case ReadResult::Read:
-      break;
-  }
+  if (!ReadWholeFileOrSay(name, "loading the music to memory!", "Could not load music from disk:",
+                          data))
+    return false;
   DWORD flags = BASS_MUSIC_RAMP | (loop ? BASS_MUSIC_LOOP : 0);
   settings.music = BASS_MusicLoad(TRUE, data.data(), 0, static_cast<DWORD>(data.size() - 1), flags);
   data = {};

@@ -62,16 +62,10 @@ headless() {  # script.txt what
     "$voxa2" windowed nosound 2> "$1.err" || fail "headless, $2: exit code $?"
 }
 rest="100 400"
-printf '300 move %s\n+300 gui start.txt\n+0 close\n' "$rest" > look.txt
-headless look.txt "the launcher"
+look_up_setup "$rest"
 # A point of the row whose place in a window 1.25 times as large is a whole pixel.
 read -r sx sy <<<"$(dump start.txt rowcentre "Still life")"
 still="$((sx / 4 * 4)) $((sy / 4 * 4))"
-setup=$(dump start.txt centre main_setup)
-printf '300 move %s\n+300 click %s\n+300 gui setup.txt\n+0 close\n' "$rest" "$setup" > look.txt
-headless look.txt "Setup"
-mode=$(dump setup.txt rowcentre " 800 times 600 pixels| 32 bits per pixel")
-change=$(dump setup.txt centre Setup::vcChange)
 cat > look.txt <<EOF
 300 move $rest
 +300 click $setup
@@ -153,15 +147,6 @@ rm -f debug.txt
 pid=$!
 wait_for_window
 wid=$(xdotool search --name "$title" | head -1)
-point() {  # name "x y": the pointer there, as the headless run saw it, and a click
-  move $2
-  wait_for "at-$1.png" "at-$1"
-  xdotool click 1
-}
-step() {  # name "x y": the click, and what it did
-  point "$1" "$2"
-  wait_for "$1.png" "$1"
-}
 keystep() {  # name key: the key, and what it did
   timeout 20 xdotool windowfocus --sync "$wid" >/dev/null || fail "no focus for $2"
   xdotool key "$2"
@@ -212,21 +197,7 @@ keystep box-closed Escape
 keystep up Up
 timeout 20 xdotool windowfocus --sync "$wid" >/dev/null || fail "no focus for RETURN"
 xdotool key Return
-demo=""
-rgb=""
-end=$((SECONDS + 60))
-while [ "$SECONDS" -lt "$end" ]; do
-  alive || fail "the player ended during the demo"
-  origin=$(window_origin)
-  if [ -n "$origin" ]; then
-    read -r ox oy <<<"$origin"
-    xwd -root -silent > "$work/demo.xwd"
-    rgb=$(xwd_pixel "$work/demo.xwd" $((ox + 320)) $((oy + 40)))
-    [ "$rgb" = "$skycolour" ] && { demo=1; break; }
-  fi
-  sleep 0.1
-done
-[ -n "$demo" ] || fail "RETURN on Still life never played it (last $rgb, not $skycolour)"
+wait_for_colour 320 40 "$skycolour" 640x480 "Still life, started with RETURN"
 keystep back Escape
 step setup "$setup"
 keystep setup-closed Escape
@@ -253,11 +224,7 @@ end=$((SECONDS + 30))
 while [ "$(window_size)" != 800x600 ] && [ "$SECONDS" -lt "$end" ]; do sleep 0.2; done
 [ "$(window_size)" = 800x600 ] || fail "a second Alt+Enter left the window at $(window_size)"
 point exit "$exitbutton"
-for _ in $(seq 1 300); do alive || break; sleep 0.1; done
-alive && fail "Exit did not end the program"
-wait "$pid" && rc=0 || rc=$?
-pid=""
-[ "$rc" -eq 0 ] || fail "Exit ended the program with $rc"
+expect_clean_exit
 grep -q "^voxa2: Could not load demo! Continuing with the GUI...$" x.err ||
   fail "under X, stderr: $(cat x.err)"
 grep -qv "^voxa2: " x.err && fail "under X, stderr has other lines: $(cat x.err)"
