@@ -310,6 +310,9 @@ void ParseMain(cParserT* p, cVOXAdemo* demo) {
     } else if (code == tokMusic) {
       p->GetToken();
       p->Check(tokString);
+      char where[64];
+      std::snprintf(where, sizeof where, "(%i,%i)", p->line, p->column);
+      demo->musicWhere = std::string(p->GetSourceName() ? p->GetSourceName() : "<unknown>") + where;
       std::string file = static_cast<cStringToken*>(p->token.get())->text;
       p->GetToken();
       p->Expect(tokComma);

@@ -132,6 +132,9 @@ class cVOXAdemo : public virtual basis::basisObject {
   std::vector<tKeyHandler> keyHandlers;
   std::vector<cVOXAdatacollector*> dataCollectors;  // owned
   std::optional<std::string> musicFile;
+  // Where the music statement stands, "file(line,column)", for the line that
+  // says why its module could not be loaded.
+  std::string musicWhere;
   std::int32_t musicVolume = 64;
   bool musicFlag = false;
   cLoadingPicture* loadingPicture = nullptr;  // not owned

@@ -64,6 +64,8 @@ void cHypertextViewer::ParseText() {
     scrollBar_->SetMax(std::max(document_.GetDocumentHeight() - visible, 0));
     scrollBar_->SetVisibleAmount(visible);
     scrollBar_->SetPageStep(visible / 2);
+    // A notch of the wheel: three lines of the launcher's text.
+    scrollBar_->SetWheelStep(ScaleY(3 * 16));
   }
   if (!(clientRect_ == oldClient) || !(border_ == oldBorder)) Invalidate();
 }
@@ -113,6 +115,12 @@ void cHypertextViewer::Activate(const tLink& link) {
 bool cHypertextViewer::HandleMessage(tMessage* message) {
   if (!message) return true;
   tMouseMessage* mouse = AsMouse(message);
+  if (mouse && mouse->action == mouseaction::Wheel) {
+    if (!scrollBar_ || !IsEnabled() || !IsTopmostAt(tPoint(mouse->x, mouse->y), true))
+      return false;
+    scrollBar_->Wheel(mouse->wheel);
+    return true;
+  }
   if (mouse && mouse->button == 0) {
     const tPoint screen(mouse->x, mouse->y);
     if (mouse->action == mouseaction::Press && IsTopmostAt(screen, false)) {

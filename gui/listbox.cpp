@@ -1,17 +1,22 @@
 #include "gui/listbox.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "gui/graphicsdevice.h"
 #include "gui/messages.h"
 #include "gui/metrics.h"
 #include "gui/scrollbar.h"
+#include "platform/win32.h"
 
 namespace ZGUI {
 namespace {
 
-constexpr std::int32_t kUp = 97, kNumpad8 = 77, kDown = 102, kNumpad2 = 85;
+constexpr std::int32_t kUp = 97, kNumpad8 = 77, kDown = 102, kNumpad2 = 85, kReturn = 28,
+                       kNumpadEnter = 91;
+// Rows a notch of the mouse wheel scrolls.
+constexpr std::int32_t kWheelRows = 3;
 
 }  // namespace
 
@@ -53,7 +58,35 @@ std::int32_t cListBox::GetScrollOffset() const {
   return scrollBar_ ? scrollBar_->GetScrollPos() : 0;
 }
 
-void cListBox::SetCurrent(std::int32_t index) { cList::SetCurrent(selectionAllowed_ ? index : -1); }
+void cListBox::SetCurrent(std::int32_t index) {
+  cList::SetCurrent(selectionAllowed_ ? index : -1);
+  ScrollCurrentIntoView();
+}
+
+void cListBox::ScrollCurrentIntoView() {
+  const std::int32_t current = GetCurrent();
+  if (!scrollBar_ || current < 0) return;
+  const std::int64_t visible = RectHeight(inner_);
+  if (visible <= 0) return;
+  std::int64_t top = 0;
+  for (std::int32_t i = 0; i < current; ++i) top += GetEntry(i)->GetHeight();
+  const std::int64_t bottom = top + GetEntry(current)->GetHeight();
+  const std::int64_t offset = GetScrollOffset();
+  std::int64_t wanted = offset;
+  if (bottom > offset + visible) wanted = bottom - visible;
+  if (top < wanted) wanted = top;
+  if (wanted != offset)
+    scrollBar_->SetScrollPos(static_cast<std::int32_t>(std::min<std::int64_t>(wanted, INT32_MAX)));
+}
+
+bool cListBox::IsDoubleClick(std::int32_t row) {
+  const std::uint32_t now = GetTickCount();
+  const bool twice = row >= 0 && row == lastPressRow_ && now - lastPressAt_ <= kDoubleClickMs;
+  // A third press starts anew.
+  lastPressRow_ = twice ? -1 : row;
+  lastPressAt_ = now;
+  return twice;
+}
 void cListBox::SetCurrentEntry(const cListEntry* entry) { SetCurrent(IndexOf(entry)); }
 void cListBox::ContentsChanged() { UpdateLayout(); }
 void cListBox::RangeChanged(std::int32_t, std::int32_t) { InvalidateRect(inner_); }
@@ -68,6 +101,7 @@ void cListBox::SetFont(cFont* font) {
 void cListBox::DoResize() {
   cControl::DoResize();
   UpdateLayout();
+  ScrollCurrentIntoView();
 }
 
 tPoint cListBox::GetClientOffset() const { return border_; }
@@ -101,6 +135,7 @@ void cListBox::UpdateLayout() {
     scrollBar_->SetVisibleAmount(innerHeight);
     const cFont* font = GetFont();
     scrollBar_->SetPageStep(font ? font->GetHeight() : ScaleY(10));
+    scrollBar_->SetWheelStep(kWheelRows * (font ? font->GetHeight() : ScaleY(10)));
   }
   if (!(frame_ == oldFrame) || !(border_ == oldBorder)) Invalidate();
 }
@@ -140,6 +175,12 @@ std::int32_t cListBox::RowAt(tPoint p) const {
 }
 
 bool cListBox::HandleKey(const tKeyMessage& key) {
+  if (key.key == kReturn || key.key == kNumpadEnter) {
+    cListEntry* entry = GetCurrentEntry();
+    if (!entry) return false;
+    entry->FireUser1();
+    return true;
+  }
   const bool up = key.key == kUp || key.key == kNumpad8;
   const bool down = key.key == kDown || key.key == kNumpad2;
   if (!up && !down) return false;
@@ -167,13 +208,25 @@ bool cListBox::HandleMessage(tMessage* message) {
   if (tMouseMessage* mouse = AsMouse(message)) {
     if (IsDisabledPress(message)) return true;
     const tPoint screen(mouse->x, mouse->y);
+    if (mouse->action == mouseaction::Wheel) {
+      if (!scrollBar_ || !IsEnabled() || !IsTopmostAt(screen, true)) return false;
+      scrollBar_->Wheel(mouse->wheel);
+      return true;
+    }
+    bool pressedHere = false;
     if (mouse->action == mouseaction::Press && mouse->button == 0 && IsTopmostAt(screen, true)) {
       RequestFocus();
       tracking_ = HasFocus();
+      pressedHere = tracking_;
     }
     if (tracking_ && IsTopmostAt(screen, true)) {
       const std::int32_t row = RowAt(ScreenToClient(screen, this));
       if (row >= 0) SetCurrent(row);
+      if (pressedHere && IsDoubleClick(row) && row == GetCurrent()) {
+        tracking_ = false;
+        GetEntry(row)->FireUser1();
+        return true;
+      }
     }
     if (mouse->action == mouseaction::Release && mouse->button == 0) tracking_ = false;
   }

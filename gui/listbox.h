@@ -1,7 +1,10 @@
 // A list box: a control and a list at once. Its rows stand in a sunken,
 // darkened panel and scroll vertically through a companion scroll bar that the
-// owner places beside it; the first mouse button and the up and down keys
-// choose the current row, skipping rows that cannot be chosen.
+// owner places beside it (the mouse wheel turns it too); the first mouse
+// button and the up and down keys choose the current row, skipping rows that
+// cannot be chosen, and the current row is scrolled into view. RETURN or a
+// double click on the current row fires its first user callback (FireUser1):
+// the owner's "open this one".
 #pragma once
 
 #include <cstdint>
@@ -51,7 +54,15 @@ class cListBox : public cControl, public cList {
 
   tRect GetInnerRect() const { return inner_; }
 
+  // Two presses on one row at most this far apart are a double click.
+  static constexpr std::uint32_t kDoubleClickMs = 500;
+
  private:
+  // Scrolls so that the current row is wholly in view (its top first).
+  void ScrollCurrentIntoView();
+  // A press of the first button on a row: a double click when the one before
+  // was on the same row and recent.
+  bool IsDoubleClick(std::int32_t row);
   // The row under a point of the panel (element coordinates), or -1.
   std::int32_t RowAt(tPoint p) const;
   bool HandleKey(const struct tKeyMessage& key);
@@ -61,6 +72,8 @@ class cListBox : public cControl, public cList {
   cScrollBar* scrollBar_ = nullptr;
   bool selectionAllowed_ = true;
   bool tracking_ = false;
+  std::int32_t lastPressRow_ = -1;
+  std::uint32_t lastPressAt_ = 0;
 };
 
 }  // namespace ZGUI

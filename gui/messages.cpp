@@ -105,6 +105,17 @@ void cMessageQueue::PostMouseMessage(std::int32_t action, std::int32_t button,
   AddMessage(message);
 }
 
+void cMessageQueue::PostWheelMessage(std::int32_t notches, const std::uint8_t buttons[8],
+                                     std::int32_t x, std::int32_t y) {
+  auto* message = CreateRecord<tMouseMessage>("tMouseMessage");
+  message->action = mouseaction::Wheel;
+  message->wheel = notches;
+  if (buttons) std::memcpy(message->buttons, buttons, sizeof(message->buttons));
+  message->x = x;
+  message->y = y;
+  AddMessage(message);
+}
+
 void cMessageQueue::PostKeyMessage(std::int32_t key, std::uint8_t character, bool pressed,
                                    std::uint32_t modifiers) {
   auto* message = CreateRecord<tKeyMessage>("tKeyMessage");

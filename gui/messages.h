@@ -17,7 +17,8 @@ inline constexpr std::int32_t Plain = 1, Key = 2, Mouse = 3;
 }
 
 namespace mouseaction {
-inline constexpr std::int32_t Move = 0, Press = 1, Release = 2;
+// Wheel: the wheel turned by `wheel` notches (positive: away from the user).
+inline constexpr std::int32_t Move = 0, Press = 1, Release = 2, Wheel = 3;
 }
 
 struct tMessage : public virtual basis::basisStruct {
@@ -47,8 +48,10 @@ struct tMouseMessage : public tMessage {
   std::int32_t button = -1;
   std::uint8_t buttons[8] = {};
   std::int32_t x = 0, y = 0;
+  // The notches of a wheel message, else 0.
+  std::int32_t wheel = 0;
   // Always 0; kept so that the record has the layout its readers expect.
-  std::int32_t reserved[2] = {0, 0};
+  std::int32_t reserved = 0;
 };
 
 class cMessageQueue : public cObject {
@@ -73,6 +76,9 @@ class cMessageQueue : public cObject {
   virtual void ReleaseMessage(tMessage* message);
   virtual void PostMouseMessage(std::int32_t action, std::int32_t button,
                                 const std::uint8_t buttons[8], std::int32_t x, std::int32_t y);
+  // The wheel turned by notches with the pointer at (x, y).
+  void PostWheelMessage(std::int32_t notches, const std::uint8_t buttons[8], std::int32_t x,
+                        std::int32_t y);
   virtual void PostKeyMessage(std::int32_t key, std::uint8_t character, bool pressed,
                               std::uint32_t modifiers);
   virtual void PostMessage();

@@ -1,6 +1,7 @@
 #include "gui/scrollbar.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "gui/graphicsdevice.h"
 #include "gui/messages.h"
@@ -137,6 +138,11 @@ bool cScrollBar::HandleMessage(tMessage* message) {
   tMouseMessage* mouse = AsMouse(message);
   if (!mouse || IsDisabledPress(message)) return cControl::HandleMessage(message);
   const tPoint screen(mouse->x, mouse->y);
+  if (mouse->action == mouseaction::Wheel) {
+    if (IsTopmostAt(screen, false) != this || !IsEnabled()) return false;
+    Wheel(mouse->wheel);
+    return true;
+  }
   const tPoint p = ScreenToClient(screen, this);
   if (mouse->action == mouseaction::Press && mouse->button == 0 &&
       IsTopmostAt(screen, false) == this) {
@@ -231,6 +237,12 @@ void cScrollBar::DoChange(std::int32_t code, std::int32_t value) {
 }
 
 void cScrollBar::ScrollBy(std::int32_t delta) { SetScrollPos(GetScrollPos() + delta); }
+
+void cScrollBar::Wheel(std::int32_t notches) {
+  const std::int64_t step = std::max(wheelStep_ > 0 ? wheelStep_ : pageStep_, 1);
+  const std::int64_t target = std::int64_t{position_} - std::int64_t{notches} * step;
+  SetScrollPos(static_cast<std::int32_t>(std::clamp<std::int64_t>(target, INT32_MIN, INT32_MAX)));
+}
 
 std::int32_t cScrollBar::GetMin() const { return minimum_; }
 std::int32_t cScrollBar::GetMax() const { return maximum_; }

@@ -43,6 +43,11 @@ class cScrollBar : public cControl {
   // The application's hook may correct the value, which is then applied.
   virtual void DoChange(std::int32_t code, std::int32_t value);
   virtual void ScrollBy(std::int32_t delta);
+  // The mouse wheel turned by notches (positive: away from the user, back
+  // towards the start): the position moves by the wheel step a notch.
+  void Wheel(std::int32_t notches);
+  // A notch's distance; 0 (the default) is the page step.
+  void SetWheelStep(std::int32_t step) { wheelStep_ = step; }
   virtual std::int32_t GetMin() const;
   virtual std::int32_t GetMax() const;
   virtual std::int32_t GetScrollPos() const;
@@ -80,6 +85,7 @@ class cScrollBar : public cControl {
   std::int32_t thumbLength_ = 0, travel_ = 0, visibleAmount_ = 1;
   std::int32_t minimum_ = 0, position_ = 0, maximum_ = 100;
   std::int32_t orientation_ = kVertical, lineStep_ = 1, pageStep_ = 10;
+  std::int32_t wheelStep_ = 0;
   bool captured_ = false;
   std::int32_t pressedPart_ = 0;
   tPoint grabOffset_, lastMouse_;

@@ -255,6 +255,18 @@ bool cDialog::InheritsFrom(std::int32_t id) const {
   return id == classid::Window || cWindow::InheritsFrom(id);
 }
 
+bool cDialog::DispatchMessage(tMessage* message) {
+  if (message && message->type == messagetype::Key) {
+    const auto* key = static_cast<tKeyMessage*>(message);
+    constexpr std::int32_t kEscape = 1;
+    if (key->key == kEscape && key->pressed && IsVisible() && HasFocus()) {
+      Close();
+      return true;
+    }
+  }
+  return cWindow::DispatchMessage(message);
+}
+
 void cDialog::DoShown() {
   if (cElement* parent = GetParent()) parent->HandleEvent(event::ModalBegin, 0, this, nullptr);
   UpdateLayout();

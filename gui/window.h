@@ -1,7 +1,8 @@
 // Framed top-level windows: a bevelled frame, a title bar with the caption
 // and a minimise and a close button, and a client container for the
 // application's controls. Windows are dragged by the title, minimised, and
-// closed after asking. A dialog is a window that is modal while it is shown.
+// closed after asking. A dialog is a window that is modal while it is shown;
+// ESCAPE closes it.
 #pragma once
 
 #include <cstdint>
@@ -83,6 +84,9 @@ class cDialog : public cWindow {
   const char* GetClassName() const override;
   std::int32_t GetClassID() const override;
   bool InheritsFrom(std::int32_t id) const override;
+  // ESCAPE closes the dialog while it holds the focus, before any of its
+  // controls (which take every key while they hold the focus) sees the key.
+  bool DispatchMessage(tMessage* message) override;
   // Showing makes the dialog modal within its parent, closing ends that.
   void DoShown() override;
   void DoClose() override;

@@ -70,7 +70,7 @@ struct LatchedTable {
 struct InputState {
   std::mutex mutex;
   LatchedTable<256> keys;
-  LONG dx = 0, dy = 0;
+  LONG dx = 0, dy = 0, dz = 0;
   LatchedTable<4> buttons;
   struct DeviceState {
     IDirectInputDevice7A* device;
@@ -108,6 +108,11 @@ void InputMouseMotion(int dx, int dy) {
   S().dy += dy;
 }
 
+void InputMouseWheel(int dz) {
+  std::lock_guard lock(S().mutex);
+  S().dz += dz;
+}
+
 void InputMouseButton(int button, bool down) {
   if (button < 0 || button > 3) return;
   std::lock_guard lock(S().mutex);
@@ -129,6 +134,7 @@ void InputFocus(bool focused) {
 void InjectKey(int dik, bool down) { InputKey(dik, down); }
 void InjectMouseMotion(int dx, int dy) { InputMouseMotion(dx, dy); }
 void InjectMouseButton(int button, bool down) { InputMouseButton(button, down); }
+void InjectMouseWheel(int dz) { InputMouseWheel(dz); }
 void InjectInputFocus(bool focused) { InputFocus(focused); }
 
 long InputReads(bool keyboard) {
@@ -140,7 +146,7 @@ void ResetInput() {
   std::lock_guard lock(S().mutex);
   S().keys.Clear();
   S().buttons.Clear();
-  S().dx = S().dy = 0;
+  S().dx = S().dy = S().dz = 0;
 }
 
 }  // namespace platform
@@ -243,9 +249,10 @@ HRESULT IDirectInputDevice7A::GetDeviceState(DWORD size, void* data) {
   DIMOUSESTATE m{};
   m.lX = S().dx;
   m.lY = S().dy;
+  m.lZ = S().dz;
   S().buttons.TakePending();
   std::memcpy(m.rgbButtons, S().buttons.state, 4);
-  S().dx = S().dy = 0;
+  S().dx = S().dy = S().dz = 0;
   std::memcpy(data, &m, sizeof m);
   ++S().mouseReads;
   return DI_OK;

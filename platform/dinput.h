@@ -184,6 +184,8 @@ namespace platform {
 void InputKey(int dik, bool down);
 void InputMouseMotion(int dx, int dy);
 void InputMouseButton(int button, bool down);
+// The wheel's z axis in counts, WHEEL_DELTA (120) a notch; positive away from the user.
+void InputMouseWheel(int dz);
 void InputFocus(bool focused);
 // How many times the keyboard's or the mouse's state was read so far: a change
 // fed after the count was taken has been seen once it grew.

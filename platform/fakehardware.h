@@ -90,6 +90,7 @@ bool WritePresentedFramePng(const std::string& path);
 void InjectKey(int dik, bool down);
 void InjectMouseMotion(int dx, int dy);
 void InjectMouseButton(int button, bool down);
+void InjectMouseWheel(int dz);
 // Focus changes make acquired input devices report a loss once.
 void InjectInputFocus(bool focused);
 void ResetInput();

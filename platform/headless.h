@@ -36,6 +36,7 @@ std::vector<std::string> TakeHeadlessOpenedDocuments();
 //   <ms> move X Y          the pointer to (X, Y) in the window
 //   <ms> press|release B   a mouse button: left, right, middle or 0 to 3
 //   <ms> click X Y [B]     move, press and release
+//   <ms> wheel N           the wheel turned N notches (negative: towards the user)
 //   <ms> keydown|keyup K   a key by its DIK code (decimal or 0x..)
 //   <ms> key K             keydown and keyup
 //   <ms> frame FILE        the last presented frame as a PNG

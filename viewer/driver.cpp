@@ -3,8 +3,11 @@
 // the launcher GUI (a noise screen while its main window is minimised).
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "foundation/errors.h"
 #include "foundation/numeric.h"
@@ -51,11 +54,21 @@ void QuitAfterFailedStart() {
   video::PostApplicationQuit();
 }
 
-// With the launcher, a start that fails says why on its desktop and the GUI
-// goes on as it was.
-void TellStartFailure(const char* text) {
-  if (kernel::directLaunch || !desktop) return;
-  ZGUI::MessageBox(desktop, text, "VOXA2", nullptr);
+// With the launcher, a start that fails says why in a box on its desktop,
+// under the headline, and on the terminal, and the GUI goes on as it was.
+// The lines are told now, so a later end of the run does not repeat them. A
+// direct launch ends with the failure, and its end tells them.
+void TellStartFailure(const char* headline, const char* ending) {
+  if (kernel::directLaunch) {
+    LogFailure("%s", ending);
+    return;
+  }
+  const std::vector<std::string> reasons = kernel::FailureLines();
+  LogFailure("%s Continuing with the GUI...", ending);
+  kernel::WriteFailureLines(stderr);
+  kernel::ClearFailureLines();
+  if (!desktop) return;
+  ZGUI::MessageBox(desktop, StartFailureText(headline, reasons).c_str(), "VOXA2", nullptr);
   desktop->InvalidateRect(desktop->GetBounds());
 }
 
@@ -79,15 +92,20 @@ bool EndRoad() {
     DestroyGUI();
     kernel::NoteFailure();
     video::PostApplicationQuit();
+  } else {
+    PostMousePosition();
   }
   return true;
 }
 
 bool StartRoad() {
   startRequested = false;
+  // What the launcher failed at before was told then: the lines kept from
+  // here on say why this start fails.
+  if (!kernel::directLaunch) kernel::ClearFailureLines();
   if (!InitSound()) {
-    TellStartFailure("Error on initializing the music system!");
-    LogFailure("Could not initialize the music system!");
+    TellStartFailure("Error on initializing the music system!",
+                     "Could not initialize the music system!");
     QuitAfterFailedStart();
     return true;
   }
@@ -96,17 +114,17 @@ bool StartRoad() {
   if (!currentDemo) {
     StopMusic();
     UnmountForDemo();
-    TellStartFailure("Error on loading the demo!");
-    LogFailure("Could not load demo! Continuing with the GUI...");
+    TellStartFailure("Error on loading the demo!", "Could not load demo!");
     QuitAfterFailedStart();
     return true;
   }
   const char* music = currentDemo->musicFile ? currentDemo->musicFile->c_str() : nullptr;
   if (!LoadMusic(music, currentDemo->musicFlag)) {
+    LogFailure("%s Error on loading the music!", currentDemo->musicWhere.c_str());
     currentDemo.reset();
     StopMusic();
     UnmountForDemo();
-    TellStartFailure("Error on loading the music!");
+    TellStartFailure("Error on loading the music!", "Could not load demo!");
     QuitAfterFailedStart();
     return true;
   }
@@ -255,7 +273,10 @@ bool GuiRoad(float time) {
     return true;
   }
   if (redrawAll) {
+    // Back from the minimised screen with the focus it had: the keys go to
+    // the demo list again.
     mainWindow->Show();
+    mainWindow->Activate();
     redrawAll = false;
     PostPendingMouseMove();
   }
@@ -270,6 +291,24 @@ bool GuiRoad(float time) {
 }
 
 }  // namespace
+
+std::string StartFailureText(const char* headline, const std::vector<std::string>& reasons) {
+  // The box holds about five lines of forty-five characters at any mode (the
+  // label scales with the screen as the box does) and wraps at blanks: two
+  // reasons of at most two lines each.
+  constexpr std::size_t kLines = 2, kLength = 88;
+  std::string text = headline ? headline : "";
+  for (std::size_t i = 0; i < reasons.size() && i < kLines; ++i) {
+    text += '\n';
+    if (reasons[i].size() <= kLength) {
+      text += reasons[i];
+    } else {
+      text += reasons[i].substr(0, kLength - 3);
+      text += "...";
+    }
+  }
+  return text;
+}
 
 // Scripts may give any volume; a value over 64 would wrap to a quieter one.
 int MusicVolumeForLibrary(std::int32_t volume) {

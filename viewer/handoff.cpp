@@ -32,9 +32,10 @@ void ResetInputHandOff() { mouse = tMouseState{}; }
 // Moves are coalesced while the window is minimised: nothing dispatches the
 // queue then, and a long pause would pile them up.
 bool OnMouseMove(int x, int y, float) {
-  if (!GuiListens()) return true;
+  // Kept while a demo runs too: the GUI built after it draws the pointer there.
   mouse.x = x;
   mouse.y = y;
+  if (!GuiListens()) return true;
   if (mainWindow->IsMinimized()) {
     mouse.movedWhileMinimized = true;
     return true;
@@ -48,6 +49,19 @@ void PostPendingMouseMove() {
   mouse.movedWhileMinimized = false;
   desktop->GetMessageQueue()->PostMouseMessage(ZGUI::mouseaction::Move, -1, mouse.buttons,
                                                mouse.x, mouse.y);
+}
+
+void PostMousePosition() {
+  if (!GuiListens()) return;
+  mouse.movedWhileMinimized = false;
+  desktop->GetMessageQueue()->PostMouseMessage(ZGUI::mouseaction::Move, -1, mouse.buttons,
+                                               mouse.x, mouse.y);
+}
+
+bool OnMouseWheel(int notches, float) {
+  if (!GuiListens() || mainWindow->IsMinimized() || notches == 0) return true;
+  desktop->GetMessageQueue()->PostWheelMessage(notches, mouse.buttons, mouse.x, mouse.y);
+  return true;
 }
 
 bool OnMouseButton(int button, bool pressed, float) {

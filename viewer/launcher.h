@@ -126,12 +126,20 @@ void SelectionClear();
 void FillNoise(std::uint8_t* pixels, std::ptrdiff_t pitch, std::int32_t width,
                std::int32_t height, std::int32_t bytesPerPixel, std::uint32_t seed);
 
+// The text of the box that a failed start shows: the headline, then the
+// first reason lines (the first ones name the cause), each cut to what a line
+// of the box holds, as many as fit under it.
+std::string StartFailureText(const char* headline, const std::vector<std::string>& reasons);
+
 // A demo's music volume (0 to 64; others are clamped) on the sound layer's scale.
 int MusicVolumeForLibrary(std::int32_t volume);
 
 // Posts the last mouse position when it moved while the main window was
 // minimised (the moves were held back then).
 void PostPendingMouseMove();
+// Posts the mouse position as a move: a GUI built anew (after a demo) draws
+// the pointer where the mouse is, not in the corner.
+void PostMousePosition();
 // Forgets the mouse buttons and position that the hand-off keeps.
 void ResetInputHandOff();
 

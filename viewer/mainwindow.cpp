@@ -103,6 +103,8 @@ void FillDemoList() {
       entry->userWords[1] = i;
       entry->OnSelect = [](ZGUI::cListEntry*) { SelectionUpdate(); };
       entry->OnDeselect = [](ZGUI::cListEntry*) { SelectionClear(); };
+      // RETURN or a double click on the row: "Run".
+      entry->OnUser1 = [](ZGUI::cListEntry*) { RunAction(); };
       if (!selected && demo && demo == catalogue->defaultDemo) {
         list->SetCurrentEntry(entry);
         selected = true;
@@ -233,6 +235,11 @@ bool CreateGUI() {
   window->SetCaption(kTitle);
   window->Show();
   window->OnWindowClose = [](ZGUI::cWindow*) { ExitAction(); };
+  // Whenever the main window gets the focus back (at the start, after a
+  // dialog or a message box closed) the keys go to the demo list.
+  window->OnFocusEnter = [](ZGUI::cControl*) {
+    if (mainElements.list) mainElements.list->RequestFocus();
+  };
 
   tMainWindowElements& e = mainElements;
   e = tMainWindowElements{};
@@ -255,7 +262,10 @@ bool CreateGUI() {
   FillDemoList();
   if (!setupdialog::Build()) return false;
   if (!infodialog::Build()) return false;
-  return Reinitialize();
+  if (!Reinitialize()) return false;
+  window->Activate();
+  e.list->RequestFocus();
+  return true;
 }
 
 void DestroyGUI() {

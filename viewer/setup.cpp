@@ -56,6 +56,20 @@ void LogWhereNoDataWasFound() {
              program.empty() ? "" : " or appended to ", program.c_str());
 }
 
+// The launcher's pictures, cursors and font come from viewer.dat: a start
+// without it names where it was looked for.
+void LogWhereNoLauncherDataWasFound() {
+  if (!kernel::ViewerDataPath().empty()) return;
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::current_path(error);
+  const kernel::cApplication* app = GetApplication();
+  const std::string program = app ? app->moduleFileName : std::string();
+  const std::string besides =
+      program.empty() ? std::string() : std::filesystem::path(program).parent_path().string();
+  LogFailure("The launcher's data viewer.dat was found neither in %s%s%s", folder.c_str(),
+             besides.empty() ? "" : " nor beside the program in ", besides.c_str());
+}
+
 }  // namespace
 
 bool SetupDemos() {
@@ -77,7 +91,11 @@ bool SetupDemos() {
     if (!wasMounted) kernel::UnmountDataFile(dataFile);
   }
 
-  if (!kernel::directLaunch) return CreateGUI();
+  if (!kernel::directLaunch) {
+    if (CreateGUI()) return true;
+    LogWhereNoLauncherDataWasFound();
+    return false;
+  }
   if (catalogues.empty()) {
     LogWhereNoDataWasFound();
     LogFailure("No demo collectors found!");

@@ -258,6 +258,13 @@ bool PollInput() {
       FlushMouseMove();
       VOXA2::OnMouseButton(i, s.buttons[i] != 0, GetTime());
     }
+    // The wheel counts WHEEL_DELTA a notch, as DirectInput's z axis does.
+    s.wheel += s.mouseRead.lZ;
+    if (const int notches = s.wheel / kWheelDelta) {
+      s.wheel -= notches * kWheelDelta;
+      FlushMouseMove();
+      VOXA2::OnMouseWheel(notches, GetTime());
+    }
   }
 
   if (keyboard) {

@@ -12,11 +12,15 @@ struct tInputState {
   int mouseX = 0, mouseY = 0;
   int buttons[4] = {0, 0, 0, 0};
   int mouseMovePending = 0;
+  int wheel = 0;  // wheel counts short of a notch
   DIMOUSESTATE mouseRead{};
   BYTE keys[256] = {};
   BYTE previousKeys[256] = {};
 };
 extern tInputState inputState;
+
+// The wheel counts of one notch.
+inline constexpr int kWheelDelta = 120;
 
 // DirectInput key code and the key code the launcher receives, 110 pairs and
 // a closing pair of zeros.

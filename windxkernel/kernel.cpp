@@ -1,6 +1,7 @@
 #include "windxkernel/kernel.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <new>
 #include <vector>
 
@@ -38,6 +39,7 @@ std::vector<std::unique_ptr<TArchive>> dataFiles;
 // lives as long as they do, since a listed archive may be opened again.
 std::unique_ptr<TFakeArchive> currentFolder;
 std::vector<TArchive*> mountedDataFiles;
+std::string viewerDataPath;
 
 // An own-format archive read through a member of another archive (or a file
 // of the current folder, through the folder archive).
@@ -56,6 +58,8 @@ TArchive* GetDataFile(int index) {
 }
 
 int GetDataFileCount() { return static_cast<int>(dataFiles.size()); }
+
+const std::string& ViewerDataPath() { return viewerDataPath; }
 
 bool IsDataFileMounted(TArchive* archive) {
   return std::find(mountedDataFiles.begin(), mountedDataFiles.end(), archive) !=
@@ -161,9 +165,20 @@ void cWinDXKernel::FindDataFiles() {
     }
   }
 
+  viewerDataPath.clear();
   std::unique_ptr<TStream> viewer = ::OpenFile("viewer.dat", 1024);
+  if (viewer) {
+    viewerDataPath = "viewer.dat";
+  } else if (!moduleFileName.empty()) {
+    // A demo folder of one's own needs no copy of the launcher's data: the
+    // one installed with the program serves.
+    const std::string beside =
+        (std::filesystem::path(moduleFileName).parent_path() / "viewer.dat").string();
+    viewer = PlainFileAccess(beside.c_str(), 1024);
+    if (viewer) viewerDataPath = beside;
+  }
   if (!viewer) return;
-  LogMessage(5, "Found viewer.dat");
+  LogMessage(5, "Found %s", viewerDataPath.c_str());
   auto* archive = VOXA::errors::NewOrThrow<TVORNarc>("TVORNarc", std::move(viewer));
   if (archive->Open(1)) {
     AddDataFile(archive);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "foundation/archive.h"
 #include "foundation/stream.h"
@@ -43,6 +44,9 @@ int GetDataFileCount();
 void MountDataFile(TArchive* archive);
 void UnmountDataFile(TArchive* archive);
 bool IsDataFileMounted(TArchive* archive);
+// Where the launcher's own data was found at launch: "viewer.dat" in the
+// current folder, the file beside the program, or empty when neither exists.
+const std::string& ViewerDataPath();
 // Unmounts and destroys every data file, last to first.
 void FreeDataFiles();
 

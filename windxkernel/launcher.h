@@ -9,6 +9,8 @@ void FreeDemos();
 bool Frame(float time);
 bool OnMouseMove(int x, int y, float time);
 bool OnMouseButton(int button, bool pressed, float time);
+// The mouse wheel turned by notches (positive: away from the user).
+bool OnMouseWheel(int notches, float time);
 bool OnKey(int key, bool pressed, float time);
 void ResumeFrameCounter(float time);
 void PauseFrameCounter(float time);

@@ -134,6 +134,23 @@ ReadResult ReadWholeFile(const char* name, const char* allocationWhat,
   return ReadResult::Read;
 }
 
+// Reads the file whole, or logs why not, naming it: "<notFound> <name>!" when
+// it is missing, a read error otherwise.
+bool ReadWholeFileOrSay(const char* name, const char* allocationWhat, const char* notFound,
+                        std::vector<unsigned char>& data) {
+  switch (ReadWholeFile(name, allocationWhat, data)) {
+    case ReadResult::NotFound:
+      LogFailure("%s %s!", notFound, name);
+      return false;
+    case ReadResult::Failed:
+      LogFailure("Error on reading %s!", name);
+      return false;
+    case ReadResult::Read:
+      break;
+  }
+  return true;
+}
+
 // The current device, or null when the settings hold none (no device passed
 // its probe).
 kernelDevice* CurrentDevice() { return GetSoundDevice(settings.device); }
@@ -220,16 +237,8 @@ kernelSample::~kernelSample() {
 
 kernelSample* kernelSample::Load(const char* name) {
   std::vector<unsigned char> data;
-  switch (ReadWholeFile(name, "loading a sample to memory!", data)) {
-    case ReadResult::NotFound:
-      LogFailure("Could not load %s!", name);
-      return nullptr;
-    case ReadResult::Failed:
-      LogFailure("Error on reading %s!", name);
-      return nullptr;
-    case ReadResult::Read:
-      break;
-  }
+  if (!ReadWholeFileOrSay(name, "loading a sample to memory!", "Could not load", data))
+    return nullptr;
   // The library learns the real length (the block holds one extra zero).
   HSAMPLE sample = BASS_SampleLoad(TRUE, data.data(), 0, static_cast<DWORD>(data.size() - 1), 1, 0);
   data = {};
@@ -273,7 +282,10 @@ void EnumerateSoundDevices() {
   // A start-up device that failed its probe falls back to the silence device;
   // without that too the settings hold no device.
   int start = kernel::noSound ? silenceIndex : defaultIndex;
-  if (start < 0) start = silenceIndex;
+  if (start < 0) {
+    LogMessage(5, "no sound device: playing silently");
+    start = silenceIndex;
+  }
   settings.device = start;
   FitSettingsToDevice();
 }
@@ -290,7 +302,10 @@ int ProbeSoundDevice(int number, const char* name) {
 
   if (!BASS_Init(number, 44100, BASS_DEVICE_KERNEL16, MainWindow())) {
     BASS_Free();
-    LogLibraryFailure("  Failed to create device%s%s", InitErrorText(BASS_ErrorGetCode()));
+    // A device that fails its probe is left out of the list; the start-up
+    // falls back to silence. Not a reason why a run fails, so only logged.
+    const char* text = InitErrorText(BASS_ErrorGetCode());
+    LogMessage(5, "  Failed to create device%s%s", text ? ": " : "!", text ? text : "");
     return -1;
   }
 
@@ -397,10 +412,10 @@ bool LoadMusic(const char* name, bool loop) {
   if (!name) return true;
   LogMessage(5, "Loading music...");
   std::vector<unsigned char> data;
-  if (ReadWholeFile(name, "loading the music to memory!", data) != ReadResult::Read) {
-    LogFailure("Could not load music from disk");
+  // Named as a sample is: a user must learn which file is missing.
+  if (!ReadWholeFileOrSay(name, "loading the music to memory!", "Could not load music from disk:",
+                          data))
     return false;
-  }
   DWORD flags = BASS_MUSIC_RAMP | (loop ? BASS_MUSIC_LOOP : 0);
   settings.music = BASS_MusicLoad(TRUE, data.data(), 0, static_cast<DWORD>(data.size() - 1), flags);
   data = {};

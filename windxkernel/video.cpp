@@ -280,9 +280,18 @@ const char* GetPlatformName() {
   return name.c_str();
 }
 
+// clang defines the GNU macros too (as GCC 4.2), so it is asked first.
 const char* GetCompilerVersion() {
   static char text[64];
-  std::snprintf(text, sizeof text, "GNU C++ %d.%d", __GNUC__, __GNUC_MINOR__);
+#if defined(__clang__)
+  std::snprintf(text, sizeof text, "clang C++ %d.%d.%d", __clang_major__, __clang_minor__,
+                __clang_patchlevel__);
+#elif defined(__GNUC__)
+  std::snprintf(text, sizeof text, "GNU C++ %d.%d.%d", __GNUC__, __GNUC_MINOR__,
+                __GNUC_PATCHLEVEL__);
+#else
+  std::snprintf(text, sizeof text, "unknown C++ compiler");
+#endif
   return text;
 }
 

@@ -204,6 +204,10 @@ expect_pixel 6000 0 200 FFCC72 12
 # The blueprint at 1.5 s: the planet as light lines over many dark pixels.
 [ "$(channel_max 1500 G 120x120+280+160)" -ge 150 ] || fail "no wire frame at 1.5 s"
 [ "$(dark_pixels 1500 120x120+280+160)" -ge 4000 ] || fail "the planet is not drawn as wires at 1.5 s"
+# The spike is in the blueprint too: its warm wires above the planet at 2.5 s.
+spike=$(convert "$(frame 2500)" -crop 140x40+250+95 +repage -fx "(r>=0.25 && r>=b+0.1) ? 1 : 0" \
+  -format "%[fx:int(mean*w*h+0.5)]" info:)
+[ "$spike" -ge 200 ] || fail "no spike in the blueprint at 2.5 s ($spike wire pixels)"
 # At 6 s, solid: the light ray's pale cone over the dark sky at both ends of
 # its crossing, the blue sail at the left, the spike's red-orange above the planet.
 for xy in "100 290" "560 345"; do

@@ -27,13 +27,7 @@ sed -i 's/2\.5/60/g' data/demos/still.scr
 # 1. Where to click: the launcher, Setup once open, and both after the change
 # to 800x600.
 rest="100 400"
-printf '300 move %s\n+300 gui start.txt\n+0 close\n' "$rest" > look.txt
-headless look.txt "the launcher"
-setup=$(dump start.txt centre main_setup)
-printf '300 move %s\n+300 click %s\n+300 gui setup.txt\n+0 close\n' "$rest" "$setup" > look.txt
-headless look.txt "Setup"
-mode=$(dump setup.txt rowcentre " 800 times 600 pixels| 32 bits per pixel")
-change=$(dump setup.txt centre Setup::vcChange)
+look_up_setup "$rest"
 cat > look.txt <<EOF
 300 move $rest
 +300 click $setup
@@ -92,15 +86,6 @@ skycolour=$(convert run.png -format "%[hex:u.p{${sky[0]},${sky[1]}}]" info: | cu
 "$voxa2" windowed debugmode &
 pid=$!
 wait_for_window
-point() {  # name "x y": the pointer there, as the headless run saw it, and a click
-  move $2
-  wait_for "at-$1.png" "at-$1"
-  xdotool click 1
-}
-step() {  # name "x y": the click, and what it did
-  point "$1" "$2"
-  wait_for "$1.png" "$1"
-}
 move $rest
 wait_for start.png launcher
 step setup "$setup"
@@ -112,32 +97,14 @@ step still "$still"
 point run "$run"
 # The demo at the new mode: the still picture fills the window, its sky on
 # top, until ESCAPE ends it.
-demo=""
-rgb=""
-end=$((SECONDS + 60))
-while [ "$SECONDS" -lt "$end" ]; do
-  alive || fail "the player ended during the demo"
-  origin=$(window_origin)
-  if [ -n "$origin" ]; then
-    read -r ox oy <<<"$origin"
-    xwd -root -silent > "$work/demo.xwd"
-    rgb=$(xwd_pixel "$work/demo.xwd" $((ox + sky[0])) $((oy + sky[1])))
-    [ "$rgb" = "$skycolour" ] && [ "$(window_size)" = 800x600 ] && { demo=1; break; }
-  fi
-  sleep 0.1
-done
-[ -n "$demo" ] || fail "the demo was never seen at 800x600 (last $rgb, not $skycolour)"
+wait_for_colour "${sky[0]}" "${sky[1]}" "$skycolour" 800x600 "the demo"
 timeout 20 xdotool search --name "$title" windowfocus --sync >/dev/null || fail "no focus for ESCAPE"
 xdotool key Escape
 wait_for back.png launcher-again
 step info "$info"
 step infoclose "$infoclose"
 point exit "$exitbutton"
-for _ in $(seq 1 300); do alive || break; sleep 0.1; done
-alive && fail "Exit did not end the program"
-wait "$pid" && rc=0 || rc=$?
-pid=""
-[ "$rc" -eq 0 ] || fail "Exit ended the program with $rc"
+expect_clean_exit
 grep -q "Demo counter result" debug.txt || fail "the demo never ran"
 
 echo "Setup and Information under X: ok"

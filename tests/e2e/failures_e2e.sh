@@ -42,7 +42,7 @@ no_catalogue() {
     "Fatal error occured: Fatal: Error on initialization!"
 }
 not_loaded() {
-  printf '%s\n' "$@" "Could not load demo! Continuing with the GUI..."
+  printf '%s\n' "$@" "Could not load demo!"
 }
 # The catalogue line the typo goes into.
 resolution_line=$(grep -n "^    resolution 640" "$play/data/demo.ini" | cut -d: -f1)
@@ -54,7 +54,7 @@ cases=(
   "picture_missing|rm $sky|$(not_loaded 'Could not load bitmap file "pictures\showcase_sky"!' 'Error on loading data "showcase_sky"' 'demos\showcase.scr(23,62) Error 114 occured: Error on loading command!')"
   "picture_corrupt|truncate -s 300 $sky|$(not_loaded 'Could not load bitmap file "pictures\showcase_sky"!' 'Error on loading data "showcase_sky"' 'demos\showcase.scr(23,62) Error 114 occured: Error on loading command!')"
   "sample_missing|rm data/samples/showcase_thump.wav|$(not_loaded 'Could not load samples\showcase_thump.wav!' 'Error on loading data "showcase_thump.wav"' 'demos\showcase.scr(39,56) Error 114 occured: Error on loading command!')"
-  "music_missing|rm data/music/showcase.mod|Could not load music from disk"
+  "music_missing|rm data/music/showcase.mod|$(not_loaded 'Could not load music from disk: music\showcase.mod!' 'demos\showcase.scr(58,32) Error on loading the music!')"
   "script_missing|rm $scr|$(not_loaded)"
   "catalogue_typo|edit data/demo.ini 's/^    resolution 640/    resolutio 640/'|demo.ini(${resolution_line},14) Error 101 occured: Syntax error!
 $(no_catalogue '')"

@@ -70,3 +70,55 @@ move() {  # x y within the window
   read -r ox oy <<<"$(window_origin)"
   xdotool mousemove $((ox + $1)) $((oy + $2))
 }
+
+# Where "Setup", its row of 800x600 in 32 bits and its "Change" are: looks of
+# headless runs through the caller's headless function (script.txt what),
+# with the pointer at rest. Leaves start.txt and setup.txt, the GUI dumps of
+# the launcher and of Setup, and sets setup, mode and change ("x y").
+look_up_setup() {  # "x y" of the pointer at rest
+  printf '300 move %s\n+300 gui start.txt\n+0 close\n' "$1" > look.txt
+  headless look.txt "the launcher"
+  setup=$(dump start.txt centre main_setup)
+  printf '300 move %s\n+300 click %s\n+300 gui setup.txt\n+0 close\n' "$1" "$setup" > look.txt
+  headless look.txt "Setup"
+  mode=$(dump setup.txt rowcentre " 800 times 600 pixels| 32 bits per pixel")
+  change=$(dump setup.txt centre Setup::vcChange)
+}
+
+# The pointer at "x y" of the window as the headless run saw it (its frame
+# at-NAME.png), then a click; step also waits for what the click did (NAME.png).
+point() {  # name "x y"
+  move $2
+  wait_for "at-$1.png" "at-$1"
+  xdotool click 1
+}
+step() {  # name "x y"
+  point "$1" "$2"
+  wait_for "$1.png" "$1"
+}
+# Waits until the window, at the size WxH, shows the colour RRGGBB at (x, y)
+# (60 s at most; xwdpixel.sh must be sourced).
+wait_for_colour() {  # x y RRGGBB WxH what
+  local end=$((SECONDS + 60)) rgb="" origin ox oy
+  while [ "$SECONDS" -lt "$end" ]; do
+    alive || fail "the player ended while waiting for $5"
+    origin=$(window_origin)
+    if [ -n "$origin" ]; then
+      read -r ox oy <<<"$origin"
+      xwd -root -silent > "$work/colour.xwd"
+      rgb=$(xwd_pixel "$work/colour.xwd" $((ox + $1)) $((oy + $2)))
+      [ "$rgb" = "$3" ] && [ "$(window_size)" = "$4" ] && return 0
+    fi
+    sleep 0.1
+  done
+  fail "$5 was never seen at $4 (last $rgb, not $3)"
+}
+# After a click on "Exit": the program ends (30 s at most) with exit code 0.
+expect_clean_exit() {
+  local rc
+  for _ in $(seq 1 300); do alive || break; sleep 0.1; done
+  alive && fail "Exit did not end the program"
+  wait "$pid" && rc=0 || rc=$?
+  pid=""
+  [ "$rc" -eq 0 ] || fail "Exit ended the program with $rc"
+}

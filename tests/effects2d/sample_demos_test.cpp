@@ -3,7 +3,9 @@
 // what its script's header promises.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -130,6 +132,46 @@ TEST_F(SampleDemos, ShowcaseShowsTheBadgeWhereItsScriptSays) {
         now = 1.0f;
         ASSERT_TRUE(demo->Run());
         EXPECT_NE(Pixel(back, 320, 240), 0xFFB000u);  // the sky, no badge yet
+      },
+      640, 480);
+}
+
+// Played through at full volume, the default demo's module and samples never
+// reach the ends of the 16-bit range: nothing of the mix is clipped.
+TEST_F(SampleDemos, ShowcaseSoundsWithoutClipping) {
+  kernel::noSound = false;
+  platform::SetHeadlessSoundDevices({});
+  OnDisplay(
+      kModes[2],
+      [&] {
+        EnumerateSoundDevices();
+        SetSoundSettings(-1, 16, 2, 44100);
+        ASSERT_TRUE(InitSound());
+        ASSERT_TRUE(Load(*catalogue_->defaultDemo));
+        ASSERT_TRUE(demo->musicFile);
+        ASSERT_TRUE(LoadMusic(demo->musicFile->c_str(), demo->musicFlag));
+        demo->Prepare();
+        // The launcher's scale: 0 … 64 onto the library's 0 … 255.
+        ASSERT_TRUE(PlayMusic(std::clamp(demo->musicVolume, 0, 64) * 255 / 64));
+        now = 0;
+        demo->Start();
+        std::size_t clipped = 0, sounding = 0;
+        for (int step = 0; step < 160 && demo->running; ++step) {
+          now = static_cast<float>(step) * 0.05f;
+          ASSERT_TRUE(demo->Run());
+          const testsupport::Channels out = testsupport::Capture16Stereo(2205);
+          for (const auto* channel : {&out.left, &out.right}) {
+            for (double v : *channel) {
+              if (v >= 32767 / 32768.0 || v <= -1.0) ++clipped;
+              if (std::abs(v) > 0.01) ++sounding;
+            }
+          }
+        }
+        EXPECT_GT(sounding, 100000u);  // the run did play
+        EXPECT_EQ(clipped, 0u);
+        demo.reset();
+        StopMusic();
+        FreeSoundDevices();
       },
       640, 480);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gui/scrollbar.h"
+#include "platform/headless.h"
 #include "tests/gui/desktop_fixtures.h"
 #include "tests/gui/face_fixture.h"
 
@@ -14,7 +15,8 @@ namespace {
 using ZGUI::cListBox;
 using ZGUI::tPoint;
 
-constexpr int kUp = 97, kNumpad8 = 77, kDown = 102, kNumpad2 = 85;
+constexpr int kUp = 97, kNumpad8 = 77, kDown = 102, kNumpad2 = 85, kReturn = 28,
+              kNumpadEnter = 91;
 
 // A launcher-style demo list in a desktop: unselectable headings at
 // indentation 0, demos indented below them, rows 14 pixels high, a 200 x 100
@@ -148,6 +150,66 @@ TEST_F(ListBoxThroughTheQueue, ADisabledListBoxIgnoresPresses) {
   box_->SetEnabled(false);
   s_.Click(Row(1).x, Row(1).y);
   EXPECT_EQ(box_->GetCurrent(), -1);
+}
+
+// The list's 10 rows of 14 pixels show 7 at a time (98 of 140 pixels): the
+// wheel moves three rows a notch, towards the start when turned away.
+TEST_F(ListBoxThroughTheQueue, TheWheelScrollsThreeRowsANotchOverTheListOrItsBar) {
+  ASSERT_EQ(bar_->GetMax(), 140 - 98);
+  const struct {
+    tPoint at;
+    int notches;
+    int offset;
+  } turns[] = {
+      {Row(1), -1, 42},         // down by three rows, held at the end
+      {Row(1), 1, 0},           // back to the top
+      {tPoint(307, 150), -1, 42},  // over the scroll bar too
+      {tPoint(400, 300), 1, 42},   // beside the list: nothing
+  };
+  for (const auto& turn : turns) {
+    s_.Queue()->PostWheelMessage(turn.notches, nullptr, turn.at.x, turn.at.y);
+    s_.Frame();
+    EXPECT_EQ(box_->GetScrollOffset(), turn.offset) << turn.at.x << "," << turn.at.y;
+  }
+}
+
+// A row set as current (by the program or a key) is scrolled into view, its
+// whole height, from either side.
+TEST_F(ListBoxThroughTheQueue, TheCurrentRowIsScrolledIntoView) {
+  const struct {
+    int row;
+    int offset;
+  } rows[] = {{9, 140 - 98}, {8, 140 - 98}, {1, 14}, {3, 14}, {7, 14}, {2, 14}, {0, 14}};
+  for (const auto& r : rows) {
+    box_->SetCurrent(r.row);
+    EXPECT_EQ(box_->GetScrollOffset(), r.offset) << r.row;
+  }
+}
+
+// RETURN or a double click on the current row fires its first user callback;
+// two presses far apart in time, or on different rows, do not.
+TEST_F(ListBoxThroughTheQueue, ReturnOrADoubleClickOpensTheCurrentRow) {
+  std::uint32_t now = 1000;
+  platform::SetTickSource([&now] { return now; });
+  std::vector<int> opened;
+  for (int i = 0; i < box_->GetCount(); ++i)
+    box_->GetEntry(i)->OnUser1 = [&opened](ZGUI::cListEntry* e) { opened.push_back(e->GetIndex()); };
+  s_.Click(Row(2).x, Row(2).y);
+  now += 200;
+  s_.Click(Row(2).x, Row(2).y);  // a double click
+  now += 200;
+  s_.Click(Row(2).x, Row(2).y);  // a third press starts anew
+  now += 200 + cListBox::kDoubleClickMs;
+  s_.Click(Row(2).x, Row(2).y);  // too late for a double click
+  now += 100;
+  s_.Click(Row(3).x, Row(3).y);  // another row
+  Key(kReturn);
+  box_->SetCurrent(5);
+  Key(kNumpadEnter);
+  box_->SetCurrent(-1);
+  Key(kReturn);  // nothing current: nothing opened
+  platform::SetTickSource(nullptr);
+  EXPECT_EQ(opened, (std::vector<int>{2, 3, 5}));
 }
 
 }  // namespace

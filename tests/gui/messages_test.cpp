@@ -50,8 +50,8 @@ TEST(MessageQueue, PostedMessagesComeOutInOrderWithTheirFields) {
   EXPECT_EQ(move->button, -1);
   EXPECT_EQ(move->x, 10);
   EXPECT_EQ(move->y, 20);
-  EXPECT_EQ(move->reserved[0], 0);
-  EXPECT_EQ(move->reserved[1], 0);
+  EXPECT_EQ(move->wheel, 0);
+  EXPECT_EQ(move->reserved, 0);
 
   m.reset(queue.GetMessage());
   ASSERT_EQ(m->type, 2);

@@ -294,6 +294,37 @@ TEST(MessageBoxes, SitInTheMiddleAndStayModalUntilTheLastIsClosed) {
 
 namespace {
 
+// ESCAPE closes the dialog that holds the focus, even while one of its
+// controls (which take every key) holds it in turn; a window that is no
+// dialog stays.
+TEST(MessageBoxes, EscapeClosesTheFocusedDialogOnly) {
+  tWindows s;
+  constexpr int kEscape = 1;
+  auto escape = [&s] {
+    s.Queue()->PostKeyMessage(kEscape, 0, true, 0);
+    s.Queue()->PostKeyMessage(kEscape, 0, false, 0);
+    s.Frame();
+  };
+  ASSERT_TRUE(ZGUI::MessageBox(nullptr, "First", "One", nullptr));
+  ASSERT_TRUE(ZGUI::MessageBox(nullptr, "Second", "Two", nullptr));
+  auto* second = static_cast<ZGUI::cDialog*>(s.desktop->GetChild(0));
+  auto* first = static_cast<ZGUI::cDialog*>(s.desktop->GetChild(1));
+  auto* ok = static_cast<ZGUI::cButton*>(second->GetClient()->FindChild("dlg(MessageBox)::btn"));
+  ok->SetWantsKeys(true);
+  ok->RequestFocus();
+  ASSERT_TRUE(ok->HasFocus());
+  s.Frame();
+  escape();
+  EXPECT_FALSE(second->IsVisible());
+  EXPECT_TRUE(first->IsVisible());
+  escape();
+  EXPECT_FALSE(first->IsVisible());
+  s.other->Activate();
+  ASSERT_TRUE(s.other->HasFocus());
+  escape();
+  EXPECT_TRUE(s.other->IsVisible());
+}
+
 TEST(MessageBoxes, NeedAParentOrADesktop) {
   guitest::UseFormat(guitest::Formats()[3], 640, 480);
   ASSERT_EQ(ZGUI::cDesktop::Current(), nullptr);

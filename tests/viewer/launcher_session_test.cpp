@@ -251,8 +251,13 @@ TEST_P(LauncherStartFailure, SaysWhyInAMessageBoxAndTheLauncherGoesOn) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LauncherStartFailure,
-    ::testing::Values(tFailure{"ScriptDoesNotCompile", 4, [] {}, "Error on loading the demo!"},
-                      tFailure{"MusicMissing", 5, [] {}, "Error on loading the music!"},
+    ::testing::Values(tFailure{"ScriptDoesNotCompile", 4, [] {},
+                               "Error on loading the demo!\n"
+                               "demos\\broken.scr(2,12) Error 104 occured: Sequence expected!"},
+                      tFailure{"MusicMissing", 5, [] {},
+                               "Error on loading the music!\n"
+                               "Could not load music from disk: music\\none.mod!\n"
+                               "demos\\tune.scr(1,33) Error on loading the music!"},
                       tFailure{"NoSoundDevice", 1,
                                [] {
                                  platform::HeadlessSoundDevices none;
@@ -260,8 +265,27 @@ INSTANTIATE_TEST_SUITE_P(
                                  none.defaultOutput = false;
                                  platform::SetHeadlessSoundDevices(none);
                                },
-                               "Error on initializing the music system!"}),
+                               "Error on initializing the music system!\n"
+                               "BASS_Init() failed: There is no available device driver (?)."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The box shows the first two reasons under its headline, each cut to what
+// two lines of the box hold.
+TEST(StartFailureText, HeadlineThenTheFirstTwoReasonsCut) {
+  const std::string longLine(100, 'x');
+  const struct {
+    std::vector<std::string> reasons;
+    std::string text;
+  } rows[] = {
+      {{}, "Headline"},
+      {{"one"}, "Headline\none"},
+      {{"one", "two", "three"}, "Headline\none\ntwo"},
+      {{longLine}, "Headline\n" + std::string(85, 'x') + "..."},
+      {{std::string(88, 'y')}, "Headline\n" + std::string(88, 'y')},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(VOXA2::StartFailureText("Headline", row.reasons), row.text) << row.text;
+}
 
 // "Exit" and the main window's close button end the program at once (the
 // steps after the click never run) with a clean exit code.

@@ -136,13 +136,17 @@ TEST_F(SoundKernel, DeviceAnswersWhatItCanPlay) {
 }
 
 // A start-up device that fails its probe leaves the settings on the silence
-// device; with no device at all, starting the sound fails with a log line.
+// device, says so in one line, and gives no reason why a run might fail; with
+// no device at all, starting the sound fails with a log line.
 TEST_F(SoundKernel, FailedStartDeviceFallsBackToSilence) {
+  kernel::ClearFailureLines();
   platform::SetHeadlessSoundDevices({true, false, {}});
   EnumerateSoundDevices();
   EXPECT_THAT(
       LogLines(),
       testing::Contains("  Failed to create device: There is no available device driver (?)."));
+  EXPECT_THAT(LogLines(), testing::Contains("no sound device: playing silently"));
+  EXPECT_THAT(kernel::FailureLines(), testing::IsEmpty());
   ASSERT_NE(GetSoundDevice(GetSoundDeviceIndex()), nullptr);
   EXPECT_STREQ(GetSoundDevice(GetSoundDeviceIndex())->GetName(), "Silence Device");
   EXPECT_TRUE(InitSound());
@@ -392,10 +396,10 @@ TEST_F(SoundKernel, MusicLoadFailures) {
   EXPECT_EQ(testsupport::ReadFile("debug.txt").find("Loading music"), std::string::npos);
 
   EXPECT_FALSE(LoadMusic("missing.mod", false));
-  EXPECT_EQ(LogLines().back(), "Could not load music from disk");
+  EXPECT_EQ(LogLines().back(), "Could not load music from disk: missing.mod!");
   WriteFile("empty.mod", {});  // nothing read is a failed read, not an empty module
   EXPECT_FALSE(LoadMusic("empty.mod", false));
-  EXPECT_EQ(LogLines().back(), "Could not load music from disk");
+  EXPECT_EQ(LogLines().back(), "Error on reading empty.mod!");
 
   std::vector<unsigned char> noise(4096);
   std::uint32_t state = 1;

@@ -96,11 +96,15 @@ void LaterRegistry(ZGUI::cList* list, bool ready, const char* heading, const cha
   Registry(list, heading, "their IDs:", read);
 }
 
-// The people and addresses of the project; the addresses are of the
-// documentation domain, the project keeps no other.
+// Who makes the program and how to reach them: the project itself, through
+// its repository and its issue tracker; it keeps no web site, mail or postal
+// address of its own, so none is shown.
 constexpr char kMakerName[] = "The VOXA2 developers";
-constexpr const char* kPostalAddress[] = {"VOXA2 project", "Example Street 1", "00000 Example Town",
-                                          "Nowhere Land"};
+constexpr const char* kContact[][2] = {
+    {"project", "VOXA2, the real-time demo player for Linux"},
+    {"questions, faults", "the VOXA2 project's issue tracker"},
+    {"source, manual", "the VOXA2 repository: README.md"},
+};
 constexpr const char* kContributors[] = {
     "The DejaVu fonts team (font)",
     "The SDL developers (SDL2)",
@@ -164,14 +168,8 @@ void FillCredits(ZGUI::cList* list) {
   list->Clear();
   Row(list, "Contact:", nullptr, nullptr, kHeading);
   Spacer(list);
-  Row(list, "world wide web", "https://www.example.org/");
-  Row(list, nullptr, "https://voxa2.example.org/");
-  Spacer(list);
-  Row(list, "email", "developers@voxa2.example.org");
-  Row(list, nullptr, "demos@voxa2.example.org");
-  Spacer(list);
-  Row(list, "snail mail", kMakerName);
-  for (const char* line : kPostalAddress) Row(list, nullptr, line);
+  for (const auto& [what, where] : kContact) Row(list, what, where);
+  Row(list, "makers", kMakerName);
   Spacer(list, 2);
 
   Row(list, "Credits:", nullptr, nullptr, kHeading);
@@ -229,7 +227,7 @@ void FillSystemInformation(ZGUI::cList* list) {
   Spacer(list, 2);
 
   Row(list, "VOXA2 real-time demo player for Linux:", nullptr, nullptr, kHeading);
-  Row(list, "Version", "2.0.0");
+  Row(list, "Version", kVersion);
   Row(list, "Kernel platform", video::GetPlatformName());
   Row(list, "Compile timestamp (build ID)", __DATE__ " " __TIME__);
   Row(list, "Compiler used", video::GetCompilerVersion());

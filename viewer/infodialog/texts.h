@@ -17,6 +17,8 @@ namespace VOXA2::infodialog {
 
 // The caption of the system page.
 inline constexpr char kProductName[] = "VOXA2 demo player";
+// The program's version, on the system page and under --version.
+inline constexpr char kVersion[] = "2.0.0";
 
 // Row colours: headings, plain rows, and the two that alternate down each registry.
 inline constexpr std::uint32_t kHeading = 0xFFFFFF, kPlain = 0x7F7F7F, kEvenRecord = 0x007F7F,

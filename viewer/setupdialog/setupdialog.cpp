@@ -48,6 +48,8 @@ namespace {
 using detail::Dress;
 using VOXA::errors::NewOrThrow;
 
+void LoadPages();
+
 ZGUI::cTabSheet* AddPage(const char* caption, bool autoScrollBars, bool visible) {
   auto* page = NewOrThrow<ZGUI::cTabSheet>("cTabSheet");
   page->SetCaption(caption);
@@ -258,14 +260,22 @@ bool Relayout() {
       {0, 0, setupwindow->GetClientWidth() - 1, setupwindow->GetClientHeight() - 1});
   LayoutVideoPage();
   detail::LayoutPage(tsMusic, detail::Groups(musicOptions), mcChange, LayoutMusicLists);
-  BuildThreedeeOptions();
+  // An open window shows the mode now in force, not the one before "Change".
+  if (setupwindow->IsVisible()) {
+    LoadPages();
+  } else {
+    BuildThreedeeOptions();
+  }
   return true;
 }
 
 void Open() { Refresh(); }
 
-void Refresh() {
-  if (!setupwindow) return;
+namespace {
+
+// The settings in force, loaded into the pages; every choice not applied is
+// dropped.
+void LoadPages() {
   chosenVideoDevice = video::GetCurrentVideoDevice();
   chosenWidth = screenInfo.width;
   chosenHeight = screenInfo.height;
@@ -274,11 +284,6 @@ void Refresh() {
   chosenFrequency = GetSoundFrequency();
   chosenChannels = GetSoundChannels();
   chosenSampleBits = GetSoundBits();
-  if (ZGUI::cVisElement* parent = WindowParent()) {
-    setupwindow->SetPosition(
-        ZGUI::tPoint((parent->GetWidth() - setupwindow->GetWidth()) / 2,
-                     (parent->GetHeight() - setupwindow->GetHeight()) / 2));
-  }
   RefillVideoDevices();
   RefillSoundDevices();
   detail::LoadValues(musicOptions);
@@ -287,6 +292,18 @@ void Refresh() {
   vcChange->SetEnabled(false);
   musicChanged = false;
   mcChange->SetEnabled(false);
+}
+
+}  // namespace
+
+void Refresh() {
+  if (!setupwindow) return;
+  if (ZGUI::cVisElement* parent = WindowParent()) {
+    setupwindow->SetPosition(
+        ZGUI::tPoint((parent->GetWidth() - setupwindow->GetWidth()) / 2,
+                     (parent->GetHeight() - setupwindow->GetHeight()) / 2));
+  }
+  LoadPages();
   // Shown in front with the focus: a plain show would leave the dialog behind
   // the main window, which covers it wholly.
   setupwindow->Activate();

@@ -18,6 +18,9 @@ bool OnMouseMove(int x, int y, float time) {
 bool OnMouseButton(int button, bool pressed, float time) {
   return Hooks().onMouseButton ? Hooks().onMouseButton(button, pressed, time) : true;
 }
+bool OnMouseWheel(int notches, float time) {
+  return Hooks().onMouseWheel ? Hooks().onMouseWheel(notches, time) : true;
+}
 bool OnKey(int key, bool pressed, float time) {
   return Hooks().onKey ? Hooks().onKey(key, pressed, time) : true;
 }

@@ -17,6 +17,7 @@ struct LauncherHooks {
   std::function<bool(float)> frame;
   std::function<bool(int, int, float)> onMouseMove;
   std::function<bool(int, bool, float)> onMouseButton;
+  std::function<bool(int, float)> onMouseWheel;
   std::function<bool(int, bool, float)> onKey;
   std::function<void(float)> resumeFrameCounter;
   std::function<void(float)> pauseFrameCounter;

@@ -16,7 +16,7 @@ namespace platform {
 namespace {
 
 struct Step {
-  enum class Kind { Move, Button, Key, Frame, Gui, Close };
+  enum class Kind { Move, Button, Wheel, Key, Frame, Gui, Close };
   Kind kind = Kind::Close;
   DWORD at = 0;
   bool afterLast = false;  // at counts from when the step before ran
@@ -123,6 +123,14 @@ bool ParseLine(const std::string& line, std::vector<Step>* steps, std::string* w
       return false;
     }
     add(Step::Kind::Button, button, 0, command == "press");
+  } else if (command == "wheel") {
+    int notches = 0;
+    if (!arity(1, 1)) return false;
+    if (!ReadNumber(args[0], 10, -100, 100, &notches) || notches == 0) {
+      *why = "a number of wheel notches expected, not \"" + args[0] + "\"";
+      return false;
+    }
+    add(Step::Kind::Wheel, notches, 0, false);
   } else if (command == "key" || command == "keydown" || command == "keyup") {
     int code = 0;
     if (!arity(1, 1)) return false;
@@ -210,6 +218,11 @@ bool Perform(Script& s, const Step& step, HWND window, bool relativeMouse) {
       return true;
     case Step::Kind::Button:
       InputMouseButton(step.x, step.down);
+      s.wait = Wait::MouseRead;
+      s.mark = InputReads(false);
+      return true;
+    case Step::Kind::Wheel:
+      InputMouseWheel(step.x * 120);
       s.wait = Wait::MouseRead;
       s.mark = InputReads(false);
       return true;

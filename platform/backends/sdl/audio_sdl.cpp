@@ -1,6 +1,7 @@
 #include "platform/backends/sdl/audio_sdl.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <deque>
@@ -9,8 +10,27 @@
 namespace platform::sound {
 namespace {
 
+// ALSA's library writes every failed look for a card to standard error (eight
+// lines per start on a machine without one). SDL loads the library at run
+// time; loaded here first, with its error handler silenced, SDL gets the same
+// instance. What the failure means, SDL's error text and the sound layer's
+// log line tell.
+void QuietErrors(const char*, int, const char*, int, const char*, ...) {}
+
+void SilenceAlsa() {
+  void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+  if (!alsa) return;  // kept loaded: the handler must stay in force
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using SetHandler = int (*)(Handler);
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler")))
+    set(QuietErrors);
+}
+
 bool StartSdlAudio() {
-  static const bool started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  static const bool started = [] {
+    SilenceAlsa();
+    return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+  }();
   return started;
 }
 

@@ -18,6 +18,9 @@
 namespace platform {
 namespace {
 
+// DirectInput's z axis counts a notch of the wheel as this.
+constexpr int kWheelDelta = 120;
+
 // The keyboard's scancodes as the key codes of the input stand-in.
 int DikFromScancode(SDL_Scancode sc) {
   if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) {
@@ -242,7 +245,9 @@ class SdlBackend final : public Backend {
   bool CreateWindow(HWND id, const char* title, bool popup, int x, int y, int width,
                     int height) override {
     Uint32 flags = SDL_WINDOW_HIDDEN;
-    if (popup) flags |= SDL_WINDOW_BORDERLESS;
+    // A framed window may be resized and maximised: the frame is scaled into
+    // it with its aspect ratio kept (Present).
+    flags |= popup ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
     // Made for OpenGL from the start: a GL renderer would otherwise make the X
     // window anew, and the new one would lose the focus and its events.
     if (accelerated_) flags |= SDL_WINDOW_OPENGL;
@@ -285,8 +290,19 @@ class SdlBackend final : public Backend {
   }
 
   void SetClientSize(HWND id, int width, int height) override {
-    if (SDL_Window* w = Get(id))
-      SDL_SetWindowSize(w, width > 0 ? width : 1, height > 0 ? height : 1);
+    SDL_Window* w = Get(id);
+    if (!w) return;
+    width = width > 0 ? width : 1;
+    height = height > 0 ? height : 1;
+    // A window covering the desktop by hand keeps covering it; the new size
+    // is the one it comes back to.
+    View& v = views_[id];
+    if (v.covering == Covering::ByHand) {
+      v.restore.w = width;
+      v.restore.h = height;
+      return;
+    }
+    SDL_SetWindowSize(w, width, height);
   }
 
   void GetClientOrigin(HWND id, int* x, int* y) const override {
@@ -302,7 +318,17 @@ class SdlBackend final : public Backend {
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
       if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) {
+        // Alt+Enter and F11 belong to the window, not to the program.
+        if (IsFullScreenToggle(e.key)) {
+          if (e.type == SDL_KEYDOWN && !e.key.repeat) ToggleFullScreen(Find(e.key.windowID));
+          continue;
+        }
         if (int dik = DikFromScancode(e.key.keysym.scancode)) InputKey(dik, e.type == SDL_KEYDOWN);
+        continue;
+      }
+      if (e.type == SDL_MOUSEWHEEL) {
+        const int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+        if (notches) InputMouseWheel(notches * kWheelDelta);
         continue;
       }
       if (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP) {
@@ -336,6 +362,11 @@ class SdlBackend final : public Backend {
           InputFocus(false);
           PostMessageA(id, WM_ACTIVATEAPP, FALSE, 0);
           break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_EXPOSED:
+          // The next frame is drawn whole, at the window's new size.
+          views_[id].shown.clear();
+          break;
         case SDL_WINDOWEVENT_MOVED:
           PostMessageA(
               id, WM_MOVE, 0,
@@ -361,6 +392,7 @@ class SdlBackend final : public Backend {
     SDL_Window* w = Get(id);
     if (!w || width <= 0 || height <= 0) return;
     View& v = views_[id];
+    v.fullScreen = fullScreen;
     if (fullScreen && !(SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP)) {
       SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
       v.shown.clear();
@@ -390,6 +422,8 @@ class SdlBackend final : public Backend {
       if (!v.texture) return;
       v.width = width;
       v.height = height;
+      // Scaled into any window size with its aspect kept (black bars), and
+      // the mouse's positions mapped back to the frame's pixels by SDL.
       SDL_RenderSetLogicalSize(v.renderer, width, height);
     }
     // A frame like the one on screen is not scaled and sent again: a still
@@ -435,6 +469,44 @@ class SdlBackend final : public Backend {
     return mode;
   }
 
+  static bool IsFullScreenToggle(const SDL_KeyboardEvent& key) {
+    const SDL_Scancode sc = key.keysym.scancode;
+    return sc == SDL_SCANCODE_F11 ||
+           ((sc == SDL_SCANCODE_RETURN || sc == SDL_SCANCODE_KP_ENTER) &&
+            (key.keysym.mod & KMOD_ALT) != 0);
+  }
+
+  // A window of a windowed run covers the desktop at its own mode and comes
+  // back; a full-screen run keeps its screen (its mouse is captured).
+  void ToggleFullScreen(HWND id) {
+    SDL_Window* w = Get(id);
+    if (!w) return;
+    View& v = views_[id];
+    if (v.fullScreen) return;
+    v.shown.clear();
+    if (v.covering == Covering::ByWindowManager) {
+      SDL_SetWindowFullscreen(w, 0);
+      v.covering = Covering::No;
+    } else if (v.covering == Covering::ByHand) {
+      SDL_SetWindowSize(w, v.restore.w, v.restore.h);
+      SDL_SetWindowPosition(w, v.restore.x, v.restore.y);
+      v.covering = Covering::No;
+    } else if (X11WindowManagerRuns(w)) {
+      SDL_SetWindowFullscreen(w, SDL_WINDOW_FULLSCREEN_DESKTOP);
+      v.covering = Covering::ByWindowManager;
+    } else {
+      // A mapped window only asks the window manager for full-screen: on a
+      // bare X server it is placed over the desktop by hand.
+      SDL_GetWindowPosition(w, &v.restore.x, &v.restore.y);
+      SDL_GetWindowSize(w, &v.restore.w, &v.restore.h);
+      SDL_Rect desktop{0, 0, DesktopWidth(), DesktopHeight()};
+      SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(w), &desktop);
+      SDL_SetWindowPosition(w, desktop.x, desktop.y);
+      SDL_SetWindowSize(w, desktop.w, desktop.h);
+      v.covering = Covering::ByHand;
+    }
+  }
+
   static void Show(SDL_Window* w) {
     SDL_ShowWindow(w);
     SDL_RaiseWindow(w);
@@ -454,12 +526,16 @@ class SdlBackend final : public Backend {
   // When a window that is asked to show appears: at once, or with its first
   // frame (asked already, or not yet).
   enum class ShowAt { Now, FirstFrame, Asked };
+  enum class Covering { No, ByWindowManager, ByHand };
 
   struct View {
     ShowAt showAt = ShowAt::Now;
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     bool vsync = false;  // the renderer's present waits for the refresh
+    bool fullScreen = false;  // the program runs full-screen in it
+    Covering covering = Covering::No;  // a windowed run's window over the desktop
+    SDL_Rect restore{};                // its place before, when covering by hand
     int width = 0, height = 0;
     Uint64 nextFrame = 0;  // performance-counter time of the next refresh
     std::vector<BYTE> shown;  // the frame on screen, rows packed

@@ -319,7 +319,7 @@ TEST_F(SetupPages, ARestartThatFailsTooEndsTheProgramWithOne) {
   EXPECT_EQ(code, 1);
 }
 
-TEST_F(SetupPages, ModeChangeAppliesInTheNextFrameAndReopensWithTheModeInForce) {
+TEST_F(SetupPages, ModeChangeAppliesInTheNextFrameAndTheOpenPageFollowsIt) {
   setuptest::WithSetupWindow([](ZGUI::cDesktop& desktop) {
     sd::Open();
     Choose(sd::vrList, " 800 times 600 pixels| 32 bits per pixel");
@@ -332,6 +332,13 @@ TEST_F(SetupPages, ModeChangeAppliesInTheNextFrameAndReopensWithTheModeInForce) 
     ASSERT_TRUE(VOXA2::video::ChooseVideoMode());
     EXPECT_EQ(VOXA2::screenInfo.width, 800);
     EXPECT_EQ(VOXA2::screenInfo.bitsPerPixel, 32);
+    // Laid out for the new mode while open, the page shows the mode now in
+    // force, and the old one is a choice again.
+    ASSERT_TRUE(sd::Relayout());
+    EXPECT_EQ(SelectedText(sd::vrList), " 800 times 600 pixels| 32 bits per pixel");
+    EXPECT_FALSE(sd::vcChange->IsEnabled());
+    Choose(sd::vrList, " 640 times 480 pixels| 16 bits per pixel");
+    EXPECT_TRUE(sd::vcChange->IsEnabled());
   });
 }
 
